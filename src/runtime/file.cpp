@@ -1,0 +1,130 @@
+#include "runtime/file.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include "runtime/io_error.h"
+#include "runtime/syscall.h"
+
+namespace tolv {
+
+namespace {
+
+constexpr mode_t kCreateMode = 0666;  // less the process's umask
+
+// True when the operation may go ahead: no code pending and the file open.
+bool usable(const File& file) {
+  if (pending_error != 0) return false;
+  if (!file.is_open) {
+    pending_error = kFileNotOpen;
+    return false;
+  }
+  return true;
+}
+
+int open_flags(OpenMode mode) {
+  switch (mode) {
+    case OpenMode::Read:
+      return O_RDONLY | O_CLOEXEC;
+    case OpenMode::ReadWrite:
+      return O_RDWR | O_CLOEXEC;
+    case OpenMode::Create:
+      return O_RDWR | O_CREAT | O_CLOEXEC;
+  }
+  return O_RDONLY;
+}
+
+}  // namespace
+
+void file_open(File& file, const std::string& path, OpenMode mode) {
+  if (pending_error != 0) return;
+  file = File{};
+  if (path.empty() && mode == OpenMode::Read) {
+    file.fd = 0;
+    file.is_open = true;
+    file.is_stdin = true;
+    return;
+  }
+  int flags = open_flags(mode);
+  int fd = sys_open(path.c_str(), flags, kCreateMode);
+  if (fd < 0 && system_error == EROFS && (flags & O_ACCMODE) == O_RDWR) {
+    fd = sys_open(path.c_str(), (flags & ~O_ACCMODE) | O_RDONLY, kCreateMode);
+  }
+  if (fd < 0) {
+    uint16_t code = translate_errno(system_error);
+    if (code != 0) {
+      pending_error = code;
+      return;
+    }
+  }
+  // Also reached by a failure without a code: the file counts as open and
+  // its descriptor of -1 makes the first use fail with EBADF.
+  file.fd = fd;
+  file.is_open = true;
+}
+
+size_t file_read(File& file, void* buf, size_t count) {
+  if (!usable(file)) return 0;
+  ssize_t n;
+  do n = sys_read(file.fd, buf, count);
+  while (n < 0 && system_error == EINTR);
+  if (n < 0) {
+    record_failure(system_error);
+    return 0;
+  }
+  return static_cast<size_t>(n);
+}
+
+size_t file_read_at(File& file, void* buf, size_t count, int64_t offset) {
+  if (!usable(file)) return 0;
+  ssize_t n;
+  do n = sys_pread(file.fd, buf, count, offset);
+  while (n < 0 && system_error == EINTR);
+  if (n < 0) {
+    record_failure(system_error);
+    return 0;
+  }
+  return static_cast<size_t>(n);
+}
+
+void file_write_at(File& file, const void* buf, size_t count, int64_t offset) {
+  if (!usable(file)) return;
+  ssize_t n;
+  do n = sys_pwrite(file.fd, buf, count, offset);
+  while (n < 0 && system_error == EINTR);
+  if (n < 0) {
+    uint16_t code = translate_errno(system_error);
+    pending_error = code != 0 ? code : kDiskWriteError;
+  } else if (static_cast<size_t>(n) < count) {
+    pending_error = kDiskWriteError;
+  }
+}
+
+int64_t file_size(File& file) {
+  if (!usable(file)) return 0;
+  struct stat st;
+  if (sys_fstat(file.fd, &st) < 0) {
+    record_failure(system_error);
+    return 0;
+  }
+  return st.st_size;
+}
+
+FileIdentity file_identity(File& file) {
+  if (!usable(file)) return {};
+  struct stat st;
+  if (sys_fstat(file.fd, &st) < 0) {
+    record_failure(system_error);
+    return {};
+  }
+  return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}
+
+void file_close(File& file) {
+  if (!usable(file)) return;
+  if (!file.is_stdin && file.fd >= 0) sys_close(file.fd);
+  file = File{};
+}
+
+}  // namespace tolv

@@ -1,0 +1,57 @@
+// The one door to the operating system.
+//
+// Every system call that the program makes goes through the table `sys`, and
+// each wrapper below records the call's errno in `system_error` (0 when the
+// call succeeds). Nothing else in the tree reads errno. Tests replace entries
+// of the table to inject any errno, short reads and short writes.
+//
+// The wrappers only record; the file operations (file.h) translate the
+// recorded number into the pending error code. The console calls the same
+// wrappers and never looks at the code.
+#pragma once
+
+#include <sys/types.h>
+
+struct stat;
+struct termios;
+struct winsize;
+
+namespace tolv {
+
+struct SysCalls {
+  int (*open)(const char* path, int flags, mode_t mode);
+  ssize_t (*read)(int fd, void* buf, size_t count);
+  ssize_t (*write)(int fd, const void* buf, size_t count);
+  ssize_t (*pread)(int fd, void* buf, size_t count, off_t offset);
+  ssize_t (*pwrite)(int fd, const void* buf, size_t count, off_t offset);
+  off_t (*lseek)(int fd, off_t offset, int whence);
+  int (*fstat)(int fd, struct stat* st);
+  int (*close)(int fd);
+  int (*tcgetattr)(int fd, struct termios* t);
+  int (*tcsetattr)(int fd, int action, const struct termios* t);
+  int (*get_winsize)(int fd, struct winsize* ws);
+  // Waits up to timeout_ms for fd to become readable: >0 ready, 0 timed out.
+  int (*wait_readable)(int fd, int timeout_ms);
+};
+
+// The live table; starts out as `real_syscalls`.
+extern SysCalls sys;
+extern const SysCalls real_syscalls;
+
+// errno of the last system call made through the wrappers, 0 after success.
+extern int system_error;
+
+int sys_open(const char* path, int flags, mode_t mode);
+ssize_t sys_read(int fd, void* buf, size_t count);
+ssize_t sys_write(int fd, const void* buf, size_t count);
+ssize_t sys_pread(int fd, void* buf, size_t count, off_t offset);
+ssize_t sys_pwrite(int fd, const void* buf, size_t count, off_t offset);
+off_t sys_lseek(int fd, off_t offset, int whence);
+int sys_fstat(int fd, struct stat* st);
+int sys_close(int fd);
+int sys_tcgetattr(int fd, struct termios* t);
+int sys_tcsetattr(int fd, int action, const struct termios* t);
+int sys_get_winsize(int fd, struct winsize* ws);
+int sys_wait_readable(int fd, int timeout_ms);
+
+}  // namespace tolv
