@@ -183,10 +183,43 @@ TEST_F(ReadLine, CtrlZNulAndHighBytesAreOrdinary) {
 
 TEST_F(ReadLine, ZeroByteListingIsAtItsEndFromTheStart) {
   Listing& l = open("");
+  EXPECT_EQ(test::calls_made(test::Call::Read), 0);  // nothing is read at the open
   EXPECT_TRUE(end_of_input(l));
   EXPECT_TRUE(end_of_input(l));
   EXPECT_EQ(next_entry(l), nullptr);
   EXPECT_EQ(next_entry(l), nullptr);
+}
+
+TEST_F(ReadLine, ReadFailures) {
+  // Entry lines of 98 characters + CR LF: the first read holds entries 1
+  // and 2 and the first 56 bytes of entry 3.
+  std::string bytes;
+  for (const char* name : {"ONE", "TWO", "THREE", "FOUR"})
+    bytes += crlf({entry_line(name, "1", "01-15-95", std::string(65, 'x'))});
+  ASSERT_EQ(bytes.size(), 400u);
+  auto fail_second_read = [&](int error) {
+    open(bytes);
+    test::install_faults({test::Fault{test::nth_call(test::Call::Read, 2), error}});
+  };
+
+  // A failure with a code: the entry before is returned clean, the call
+  // during which the read fails leaves the code for the statement check.
+  fail_second_read(EIO);
+  const Entry* e = next_entry(*listing);
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(e->file_name.view(), "ONE");
+  EXPECT_EQ(pending_error, 0);
+  next_entry(*listing);
+  EXPECT_EQ(pending_error, 101);
+  pending_error = 0;
+
+  // A failure without a code is the end of the input: the 56 bytes read of
+  // the third line are its last line.
+  fail_second_read(EISDIR);
+  std::vector<std::string> names;
+  while ((e = next_entry(*listing))) names.emplace_back(e->file_name.view());
+  EXPECT_EQ(names, (std::vector<std::string>{"ONE", "TWO", "THREE"}));
+  EXPECT_EQ(pending_error, 0);
 }
 
 TEST_F(ReadLine, ReadsTheListingOnceIn256ByteRequests) {
