@@ -5,6 +5,7 @@
 #include <string>
 
 #include "console/move.h"
+#include "unit/console_fake_sys.h"
 
 namespace tolv {
 namespace {
@@ -44,6 +45,51 @@ TEST(MoveRule, FirstMatchingLineDecides) {
 TEST(MoveRule, LargestCoordinatesFit) {
   EXPECT_EQ(move_bytes(false, {1, 1}, {INT32_MAX, INT32_MAX}).view(),
             "\x1b[2147483647;2147483647H");
+}
+
+using console_test::ConsoleTest;
+using console_test::fake;
+using console_test::take_output;
+
+using MoveCursor = ConsoleTest;
+
+TEST_F(MoveCursor, GoesOutAtOnceInOneWrite) {
+  start_terminal(24, 80, 1, 5);
+  console_move_cursor(10, 7);
+  ASSERT_EQ(fake.writes.size(), 1u);
+  EXPECT_EQ(fake.writes[0], "\x1b[7;10H");
+  EXPECT_EQ(console_current_row(), 7);
+}
+
+TEST_F(MoveCursor, NoWriteWhenNothingToSend) {
+  start_terminal(24, 80, 13, 5);
+  console_move_cursor(13, 5);
+  EXPECT_TRUE(fake.writes.empty());
+}
+
+TEST_F(MoveCursor, PlacesOffTheScreenAreIgnored) {
+  start_terminal(24, 80, 4, 5);
+  for (auto [column, row] : {std::pair{0, 5}, {81, 5}, {4, 0}, {4, 25}, {-1, 5}, {4, -3}}) {
+    console_move_cursor(column, row);
+  }
+  EXPECT_TRUE(fake.writes.empty());
+  // Still at (4, 5): the next move is counted from there.
+  console_move_cursor(80, 5);
+  EXPECT_EQ(take_output(), "\x1b[76C");
+  console_move_cursor(80, 24);
+  EXPECT_EQ(take_output(), "\x1b[19B");
+}
+
+TEST_F(MoveCursor, RedirectedKeepsOnlyOneRowDown) {
+  start_redirected();
+  console_move_cursor(13, 1);
+  console_move_cursor(13, 2);  // one row down: LF
+  console_move_cursor(1, 4);   // dropped, but tracked
+  console_move_cursor(5, 5);   // LF again
+  console_move_cursor(5, 26);  // off the notional 80 x 25 screen
+  console_move_cursor(81, 5);
+  EXPECT_EQ(take_output(), "\n\n");
+  EXPECT_EQ(console_current_row(), 5);
 }
 
 }  // namespace

@@ -1,0 +1,192 @@
+// Starting and stopping the console: the choice of mode, raw mode and its
+// undoing, the screen size, the start-up bytes and the signals.
+#include <gtest/gtest.h>
+#include <string>
+
+#include "console/raw_mode.h"
+#include "unit/console_fake_sys.h"
+
+namespace tolv {
+namespace {
+
+using console_test::ConsoleTest;
+using console_test::fake;
+using console_test::take_output;
+
+termios cooked_modes() {
+  termios t{};
+  t.c_iflag = BRKINT | ICRNL | IXON | IMAXBEL | IUTF8;
+  t.c_oflag = OPOST | ONLCR;
+  t.c_cflag = CS7 | PARENB | CREAD | HUPCL;
+  t.c_lflag = ISIG | ICANON | ECHO | ECHOE | ECHOK | IEXTEN | ECHOCTL;
+  t.c_cc[VMIN] = 1;
+  t.c_cc[VTIME] = 0;
+  t.c_cc[VINTR] = 3;
+  return t;
+}
+
+bool same_modes(const termios& a, const termios& b) {
+  return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
+         a.c_lflag == b.c_lflag && memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
+}
+
+TEST(RawModes, ClearsAndSetsExactlyTheseFlags) {
+  termios all{};
+  all.c_iflag = ~tcflag_t{0};
+  all.c_oflag = ~tcflag_t{0};
+  all.c_cflag = ~tcflag_t{0} & ~tcflag_t{CSIZE};
+  all.c_lflag = ~tcflag_t{0};
+  all.c_cc[VMIN] = 7;
+  all.c_cc[VTIME] = 9;
+  termios raw = raw_modes(all);
+  EXPECT_EQ(raw.c_iflag,
+            ~tcflag_t{IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON});
+  EXPECT_EQ(raw.c_oflag, ~tcflag_t{OPOST});
+  EXPECT_EQ(raw.c_lflag, ~tcflag_t{ECHO | ECHONL | ICANON | ISIG | IEXTEN});
+  EXPECT_EQ(raw.c_cflag, (~tcflag_t{CSIZE | PARENB}) | CS8);
+  EXPECT_EQ(raw.c_cc[VMIN], 7);
+  EXPECT_EQ(raw.c_cc[VTIME], 9);
+}
+
+using Start = ConsoleTest;
+
+TEST_F(Start, RedirectedTouchesNothing) {
+  start_redirected();
+  EXPECT_TRUE(fake.writes.empty());
+  EXPECT_TRUE(fake.stdin_bytes.empty());
+  EXPECT_TRUE(fake.applied.empty());
+  EXPECT_EQ(fake.wait_fd, -1);
+  EXPECT_EQ(console_current_row(), 1);
+  console_stop();
+  EXPECT_TRUE(fake.writes.empty());
+  EXPECT_TRUE(fake.applied.empty());
+}
+
+TEST_F(Start, TerminalGoesRawAndAsksWhereTheCursorIs) {
+  fake.modes = cooked_modes();
+  fake.reply = "\x1b[5;1R";
+  console_start();
+  ASSERT_EQ(fake.applied.size(), 1u);
+  EXPECT_EQ(fake.applied_actions[0], TCSANOW);
+  EXPECT_TRUE(same_modes(fake.applied[0], raw_modes(cooked_modes())));
+  EXPECT_EQ(fake.stdin_bytes, "\x1b[6n");
+  EXPECT_EQ(take_output(), "\x1b[m");
+  EXPECT_EQ(console_current_row(), 5);
+}
+
+TEST_F(Start, StopRestoresTheSavedModesOnce) {
+  fake.modes = cooked_modes();
+  console_start();
+  console_stop();
+  ASSERT_EQ(fake.applied.size(), 2u);
+  EXPECT_EQ(fake.applied_actions[1], TCSANOW);
+  EXPECT_TRUE(same_modes(fake.applied[1], cooked_modes()));
+  console_stop();
+  EXPECT_EQ(fake.applied.size(), 2u);
+  EXPECT_EQ(take_output(), "\x1b[m");  // nothing sent at stop
+}
+
+TEST_F(Start, WithoutAnAnswerTheCursorGoesHome) {
+  fake.reply = "";
+  console_start();
+  EXPECT_EQ(take_output(), "\x1b[H\x1b[m");
+  EXPECT_EQ(console_current_row(), 1);
+}
+
+TEST_F(Start, AnUnusableAnswerCountsAsNone) {
+  fake.reply = "\x1b[0;5R";
+  console_start();
+  EXPECT_EQ(take_output(), "\x1b[H\x1b[m");
+  EXPECT_EQ(console_current_row(), 1);
+}
+
+TEST_F(Start, CursorAwayFromColumnOne) {
+  start_terminal(24, 80, 30, 9);
+  console_write_text("x");
+  console_end_line();
+  EXPECT_EQ(take_output(), "x\r\n");
+  console_move_cursor(31, 9);
+  EXPECT_EQ(take_output(), "\x1b[9;31H");
+}
+
+TEST_F(Start, ScreenSizeFromTheTerminal) {
+  fake.reply = "\x1b[999;999R";  // clamped to the bottom right corner
+  fake.rows = 40;
+  fake.columns = 100;
+  console_start();
+  EXPECT_EQ(console_current_row(), 40);
+  take_output();
+  console_move_cursor(101, 40);  // off the screen
+  console_move_cursor(100, 40);  // already there
+  EXPECT_EQ(take_output(), "");
+}
+
+TEST_F(Start, UnreportedDimensionsTakeTheDefault) {
+  struct Case {
+    bool fails;
+    unsigned short rows, columns;
+    int height, width;
+  };
+  for (Case c :
+       {Case{true, 40, 100, 25, 80}, Case{false, 0, 100, 25, 100}, Case{false, 40, 0, 40, 80}}) {
+    SCOPED_TRACE(testing::Message() << c.rows << "x" << c.columns << " fails " << c.fails);
+    console_stop();
+    fake = console_test::FakeTerminal{};
+    fake.winsize_fails = c.fails;
+    fake.rows = c.rows;
+    fake.columns = c.columns;
+    fake.reply = "\x1b[999;999R";
+    console_start();
+    EXPECT_EQ(console_current_row(), c.height);
+    take_output();
+    console_move_cursor(c.width + 1, c.height);
+    console_move_cursor(c.width, c.height);
+    EXPECT_EQ(take_output(), "");
+  }
+}
+
+TEST_F(Start, FailuresOfModeSwitchingAreIgnored) {
+  sys.tcsetattr = [](int, int, const termios*) -> int {
+    errno = EIO;
+    return -1;
+  };
+  console_start();
+  EXPECT_EQ(take_output(), "\x1b[m");
+  console_stop();
+  EXPECT_EQ(pending_error, 0);
+}
+
+// The progress line of a run, as the program writes it.
+void progress(int entries) {
+  console_write_text("Processing: ");
+  console_flush();
+  for (int count = 1; count <= entries; ++count) {
+    console_move_cursor(13, console_current_row());
+    console_write_number(count);
+    console_write_text(" files ... ");
+    console_flush();
+  }
+  console_write_text("DONE.");
+  console_end_line();
+}
+
+TEST_F(Start, ProgressOverwritesTheCountOnATerminal) {
+  start_terminal(24, 80, 1, 5);
+  progress(101);
+  std::string expected = "Processing: 1 files ... ";
+  for (int count = 2; count <= 101; ++count) {
+    int back = static_cast<int>(std::to_string(count - 1).size()) + 11;
+    expected += "\x1b[" + std::to_string(back) + "D" + std::to_string(count) + " files ... ";
+  }
+  expected += "DONE.\r\n";
+  EXPECT_EQ(take_output(), expected);
+}
+
+TEST_F(Start, ProgressRunsOnOneLineWhenRedirected) {
+  start_redirected();
+  progress(3);
+  EXPECT_EQ(take_output(), "Processing: 1 files ... 2 files ... 3 files ... DONE.\n");
+}
+
+}  // namespace
+}  // namespace tolv
