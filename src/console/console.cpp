@@ -13,6 +13,7 @@
 #include "console/position_query.h"
 #include "console/raw_mode.h"
 #include "console/send.h"
+#include "console/signals.h"
 #include "runtime/exit.h"
 #include "runtime/io_error.h"
 #include "runtime/syscall.h"
@@ -49,6 +50,7 @@ void console_start() {
   ConsoleState& console = console_state;
   console = ConsoleState{};
   set_console_stop(console_stop);
+  ignore_broken_pipe();
 
   termios modes;
   console.redirected = sys_tcgetattr(1, &modes) != 0;
@@ -57,6 +59,7 @@ void console_start() {
   read_screen_size(console);
   console.saved_modes = modes;
   console.restore_at_stop = true;
+  restore_modes_on_signals(modes);
   apply_modes(raw_modes(modes));
 
   Cursor at = query_position(console.width, console.height);
@@ -77,6 +80,7 @@ void console_stop() {
   send_out(console);
   if (console.restore_at_stop) {
     apply_modes(console.saved_modes);
+    release_signals();
     console.restore_at_stop = false;
   }
 }

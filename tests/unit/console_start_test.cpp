@@ -1,6 +1,9 @@
 // Starting and stopping the console: the choice of mode, raw mode and its
 // undoing, the screen size, the start-up bytes and the signals.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
 #include <string>
 
 #include "console/raw_mode.h"
@@ -186,6 +189,72 @@ TEST_F(Start, ProgressRunsOnOneLineWhenRedirected) {
   start_redirected();
   progress(3);
   EXPECT_EQ(take_output(), "Processing: 1 files ... 2 files ... 3 files ... DONE.\n");
+}
+
+TEST_F(Start, IgnoresBrokenPipes) {
+  struct sigaction before {};
+  sigaction(SIGPIPE, nullptr, &before);
+  start_redirected();
+  struct sigaction now {};
+  sigaction(SIGPIPE, nullptr, &now);
+  EXPECT_EQ(now.sa_handler, SIG_IGN);
+  sigaction(SIGPIPE, &before, nullptr);
+}
+
+using Signals = ConsoleTest;
+
+TEST_F(Signals, CaughtOnlyWhileATerminalIsRaw) {
+  auto handler = [](int signal) {
+    struct sigaction now {};
+    sigaction(signal, nullptr, &now);
+    return now.sa_handler;
+  };
+  start_redirected();
+  EXPECT_EQ(handler(SIGTERM), SIG_DFL);
+  start_terminal(24, 80, 1, 5);
+  for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM}) EXPECT_NE(handler(signal), SIG_DFL);
+  console_stop();
+  for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM}) EXPECT_EQ(handler(signal), SIG_DFL);
+}
+
+TEST_F(Signals, AnIgnoredSignalStaysIgnored) {
+  struct sigaction ignore {
+  }, before{};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGHUP, &ignore, &before);
+  start_terminal(24, 80, 1, 5);
+  struct sigaction now {};
+  sigaction(SIGHUP, nullptr, &now);
+  EXPECT_EQ(now.sa_handler, SIG_IGN);
+  console_stop();
+  sigaction(SIGHUP, &before, nullptr);
+}
+
+using SignalsDeathTest = ConsoleTest;
+
+// The death test's child reports on stderr whether the terminal got its own
+// modes back before the signal ended it.
+int report_restore(int, int, const termios* t) {
+  if (t->c_lflag & ICANON) {
+    static const char kRestored[] = "modes restored\n";
+    ssize_t ignored = ::write(2, kRestored, sizeof kRestored - 1);
+    (void)ignored;
+  }
+  return 0;
+}
+
+TEST_F(SignalsDeathTest, TerminationRestoresTheModesAndEndsBySignal) {
+  for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM}) {
+    SCOPED_TRACE(signal);
+    EXPECT_EXIT(
+        {
+          fake.modes = cooked_modes();
+          console_start();
+          sys.tcsetattr = report_restore;
+          raise(signal);
+        },
+        testing::KilledBySignal(signal), "modes restored");
+  }
 }
 
 }  // namespace
