@@ -1,0 +1,75 @@
+#include "filebase/file_base.h"
+
+#include <cstring>
+#include <limits>
+
+#include "runtime/exit.h"
+#include "runtime/io_error.h"
+
+namespace tolv {
+
+namespace {
+
+// Opens an existing file, or creates it when the open fails with a code.
+void open_or_create(File& file, const std::string& path) {
+  file_open(file, path, OpenMode::ReadWrite);
+  if (error_code_query() != 0) file_open(file, path, OpenMode::Create);
+}
+
+size_t store_lines(const Entry& entry, uint8_t* out) {
+  size_t n = 0;
+  for (int i = 0; i < entry.desc_count; ++i) {
+    std::string_view line = entry.desc[i].view();
+    out[n++] = static_cast<uint8_t>(line.size());
+    if (!line.empty()) memcpy(out + n, line.data(), line.size());
+    n += line.size();
+  }
+  return n;
+}
+
+}  // namespace
+
+void open_file_base(FileBase& base, const std::string& record_path,
+                    const std::string& description_path) {
+  base.record_path = record_path;
+  base.description_path = description_path;
+  open_or_create(base.records, record_path);
+  statement_check();
+  open_or_create(base.descriptions, description_path);
+  statement_check();
+}
+
+FileRecord make_record(const Entry& entry, int32_t desc_ptr) {
+  FileRecord record;
+  record.FileName.assign(entry.file_name.view());
+  record.Size = entry.size;
+  record.DateTime = entry.date_time;
+  record.Origin.assign(kOrigin);
+  record.Flags = 0;
+  record.DescPtr = desc_ptr;
+  record.DescLines = static_cast<uint8_t>(entry.desc_count);
+  record.AuxCount = 0;
+  return record;
+}
+
+void append_entry(FileBase& base, const Entry& entry) {
+  int64_t desc_ptr = file_size(base.descriptions);
+  if (pending_error != 0) return;
+  if (desc_ptr > std::numeric_limits<int32_t>::max()) {
+    // DescPtr is a signed 32-bit offset: nothing past 2 GiB can be addressed.
+    pending_error = kDiskWriteError;
+    return;
+  }
+  size_t n = store_lines(entry, base.lines);
+  file_write_at(base.descriptions, base.lines, n, desc_ptr);
+  encode_record(make_record(entry, static_cast<int32_t>(desc_ptr)), base.record);
+  int64_t records = file_size(base.records) / kRecordSize;
+  file_write_at(base.records, base.record, kRecordSize, records * kRecordSize);
+}
+
+void close_file_base(FileBase& base) {
+  file_close(base.records);
+  file_close(base.descriptions);
+}
+
+}  // namespace tolv

@@ -1,0 +1,47 @@
+// The file base: a record file (".dir") of 120-byte file records and a
+// description file (".des") of length-prefixed description lines, sharing a
+// base path. The writer appends one entry at a time: its description lines
+// first, at the description file's end, then its record after the record
+// file's last whole record, with DescPtr = the description file's size before
+// the lines. A failure between the two leaves unreferenced description bytes,
+// never a record whose description is missing. Writes are unbuffered: every
+// record is in the file as soon as it is appended.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "filebase/record.h"
+#include "runtime/entry.h"
+#include "runtime/file.h"
+
+namespace tolv {
+
+// Each description line is stored as a length byte and its characters.
+inline constexpr size_t kMaxDescBytes = kMaxDescLines * (1 + kDescLineCapacity);
+
+struct FileBase {
+  File records;
+  File descriptions;
+  std::string record_path;
+  std::string description_path;
+  uint8_t record[kRecordSize];       // the one record buffer
+  uint8_t lines[kMaxDescBytes];      // an entry's description lines, as stored
+};
+
+// Opens both files, record file first; a missing file is created (mode 0666
+// less the umask), an existing one is never truncated. A failure ends the
+// run before the next file is touched.
+void open_file_base(FileBase& base, const std::string& record_path,
+                    const std::string& description_path);
+
+// Appends the entry's description lines and its record. Failures are left
+// pending for the statement check that follows.
+void append_entry(FileBase& base, const Entry& entry);
+
+void close_file_base(FileBase& base);
+
+// The record an entry becomes, given where its description starts.
+FileRecord make_record(const Entry& entry, int32_t desc_ptr);
+
+}  // namespace tolv

@@ -1,0 +1,59 @@
+#include "listing/number.h"
+
+namespace tolv {
+
+namespace {
+
+int digit_value(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return 99;
+}
+
+}  // namespace
+
+int32_t parse_integer(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  unsigned base = 10;
+  if (i < text.size() && text[i] == '$') {
+    base = 16;
+    ++i;
+  } else if (i < text.size() && text[i] == '%') {
+    base = 2;
+    ++i;
+  }
+  if (i == text.size()) return 0;
+  // At most 9 characters reach here, so the value fits 36 bits in base 16.
+  uint64_t value = 0;
+  for (; i < text.size(); ++i) {
+    unsigned digit = static_cast<unsigned>(digit_value(text[i]));
+    if (digit >= base) return 0;
+    value = value * base + digit;
+  }
+  uint32_t bits = static_cast<uint32_t>(value);
+  if (negative) bits = 0u - bits;
+  return static_cast<int32_t>(bits);
+}
+
+uint32_t pack_date_time(uint16_t year, uint16_t month, uint16_t day, uint16_t hour,
+                        uint16_t minute, uint16_t second) {
+  uint32_t years = static_cast<uint32_t>(int32_t{year} - 1980);
+  return (years << 25) + (uint32_t{month} << 21) + (uint32_t{day} << 16) + (uint32_t{hour} << 11) +
+         (uint32_t{minute} << 5) + second / 2;
+}
+
+uint32_t convert_date(std::string_view text) {
+  auto part = [&](size_t from) {
+    if (from >= text.size()) return uint16_t{0};
+    return static_cast<uint16_t>(parse_integer(text.substr(from, 2)));
+  };
+  uint16_t year = part(6);
+  year = static_cast<uint16_t>(year + (year < 80 ? 2000 : 1900));
+  return pack_date_time(year, part(0), part(3), 0, 0, 0);
+}
+
+}  // namespace tolv

@@ -1,0 +1,132 @@
+#include "listing/reader.h"
+
+#include <cstring>
+
+#include "listing/number.h"
+
+namespace tolv {
+
+namespace {
+
+// Columns of a listing line, counted from 1.
+constexpr size_t kSizeColumn = 13;
+constexpr size_t kSizeWidth = 9;
+constexpr size_t kDateColumn = 24;
+constexpr size_t kDateWidth = 8;
+constexpr size_t kFirstDash = 26;
+constexpr size_t kSecondDash = 29;
+constexpr size_t kBarColumn = 32;
+constexpr size_t kTextColumn = 34;
+
+std::string_view line_of(const Listing& listing) { return listing.line.view(); }
+
+bool holds(std::string_view line, size_t column, char c) {
+  return line.size() >= column && line[column - 1] == c;
+}
+
+// Up to `width` characters from `column` on; empty past the end of the line.
+std::string_view columns(std::string_view line, size_t column, size_t width) {
+  if (line.size() < column) return {};
+  return line.substr(column - 1, width);
+}
+
+bool is_entry_line(std::string_view line) {
+  return holds(line, kFirstDash, '-') && holds(line, kSecondDash, '-');
+}
+
+bool is_continuation_line(std::string_view line) { return holds(line, kBarColumn, '|'); }
+
+bool refill(Listing& listing) {
+  if (listing.at_end) return false;
+  listing.pos = 0;
+  listing.fill = file_read(listing.file, listing.buffer, kInputBuffer);
+  if (listing.fill == 0) listing.at_end = true;
+  return listing.fill != 0;
+}
+
+void build_entry(Listing& listing) {
+  std::string_view line = line_of(listing);
+  Entry& entry = listing.entry;
+  size_t space = line.find(' ');
+  entry.file_name.assign(space == std::string_view::npos ? std::string_view{}
+                                                         : line.substr(0, space));
+  entry.size = parse_integer(columns(line, kSizeColumn, kSizeWidth));
+  entry.date_time = convert_date(columns(line, kDateColumn, kDateWidth));
+  entry.desc[0].assign(columns(line, kTextColumn, kDescLineCapacity));
+  entry.desc_count = 1;
+}
+
+// Reads the lines after an entry line while they carry '|' in column 32.
+// Lines past the 99th description line are consumed and dropped. The line
+// that ends the collection stays in listing.line, to be examined next.
+void collect_continuation_lines(Listing& listing) {
+  Entry& entry = listing.entry;
+  do {
+    read_line(listing);
+    std::string_view line = line_of(listing);
+    if (!is_continuation_line(line)) {
+      listing.line_pending = true;
+      return;
+    }
+    if (entry.desc_count < kMaxDescLines)
+      entry.desc[entry.desc_count++].assign(columns(line, kTextColumn, kDescLineCapacity));
+  } while (!end_of_input(listing));
+}
+
+}  // namespace
+
+void open_listing(Listing& listing, const std::string& path) {
+  listing.fill = listing.pos = 0;
+  listing.at_end = false;
+  listing.line.length = 0;
+  listing.line_pending = false;
+  file_open(listing.file, path, OpenMode::Read);
+}
+
+bool end_of_input(Listing& listing) { return listing.pos == listing.fill && !refill(listing); }
+
+void read_line(Listing& listing) {
+  ShortString<kLineCapacity>& line = listing.line;
+  line.length = 0;
+  for (;;) {
+    if (listing.pos == listing.fill && !refill(listing)) return;
+    const uint8_t* start = listing.buffer + listing.pos;
+    const uint8_t* stop = listing.buffer + listing.fill;
+    const uint8_t* end = start;
+    while (end != stop && *end != '\n' && *end != '\r') ++end;
+    size_t take = std::min<size_t>(end - start, kLineCapacity - line.length);
+    memcpy(line.text + line.length, start, take);
+    line.length = static_cast<uint8_t>(line.length + take);
+    listing.pos = end - listing.buffer;
+    if (end == stop) continue;  // the line goes on in the next read
+    listing.pos++;
+    if (*end == '\r') {
+      // A CR swallows an LF directly after it, even one in the next read.
+      if (listing.pos == listing.fill && !refill(listing)) return;
+      if (listing.buffer[listing.pos] == '\n') listing.pos++;
+    }
+    return;
+  }
+}
+
+const Entry* next_entry(Listing& listing) {
+  for (;;) {
+    bool ended = end_of_input(listing);
+    bool examine = listing.line_pending && is_entry_line(line_of(listing));
+    listing.line_pending = false;
+    if (examine) {
+      // A file entry line that is the listing's last line is converted too,
+      // with its one description line.
+      build_entry(listing);
+      if (!ended) collect_continuation_lines(listing);
+      return &listing.entry;
+    }
+    if (ended) return nullptr;
+    read_line(listing);
+    listing.line_pending = true;
+  }
+}
+
+void close_listing(Listing& listing) { file_close(listing.file); }
+
+}  // namespace tolv

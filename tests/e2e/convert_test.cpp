@@ -1,0 +1,137 @@
+// The built binary, run the way a sysop runs it: files, standard output and
+// exit status compared byte for byte.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "support/child.h"
+#include "support/listing_text.h"
+
+namespace tolv::test {
+namespace {
+
+const std::string kBanner =
+    "\n"
+    "TOLVCONV : PCBoard to Tolvane BBS File Base Converter\n"
+    "  v1.1   : Copyright (C) 2026 The TOLVCONV Authors\n"
+    "\n"
+    "Compatible with Tolvane BBS v1.07.2\n"
+    "\n";
+
+Outcome convert(const std::vector<std::string>& args, const std::string& input = "") {
+  std::vector<std::string> argv{TOLVCONV_BINARY};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return run_binary(argv, input);
+}
+
+TEST(Convert, UsageWithFewerThanTwoArguments) {
+  TempDir dir;
+  for (auto args : {std::vector<std::string>{}, std::vector<std::string>{dir / "x.lst"}}) {
+    Outcome run = run_binary([&] {
+      std::vector<std::string> argv{TOLVCONV_BINARY};
+      argv.insert(argv.end(), args.begin(), args.end());
+      return argv;
+    }(), "", dir.path);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.output, kBanner + "Usage: [PCBoard File]  [Tolvane BBS File]  -DUPE\n");
+  }
+  EXPECT_FALSE(file_exists(dir / ".dir"));
+  EXPECT_FALSE(file_exists(dir / "x.dir"));
+}
+
+TEST(Convert, MissingListingNamesThePathAsTypedAndCreatesNothing) {
+  TempDir dir;
+  Outcome run = convert({dir / "nope//missing.lst", dir / "base"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.output,
+            kBanner + "\aERROR: PCBoard file listing (" + dir.path + "/nope//missing.lst) not found.\n");
+  EXPECT_FALSE(file_exists(dir / "base.dir"));
+  EXPECT_FALSE(file_exists(dir / "base.des"));
+}
+
+TEST(Convert, SampleListingMatchesTheExpectedFileBase) {
+  TempDir dir;
+  Outcome run = convert({TOLV_SOURCE_DIR "/examples/sample.lst", dir / "sample.xyz"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.output, kBanner +
+                            "Processing: 1 files ... 2 files ... 3 files ... 4 files ... "
+                            "5 files ... 6 files ... DONE.\n");
+  EXPECT_EQ(read_file(dir / "sample.dir"),
+            read_file(TOLV_SOURCE_DIR "/examples/expected/sample.dir"));
+  EXPECT_EQ(read_file(dir / "sample.des"),
+            read_file(TOLV_SOURCE_DIR "/examples/expected/sample.des"));
+}
+
+TEST(Convert, EmptyListingCreatesEmptyFilesAndLeavesAnExistingBaseAlone) {
+  TempDir dir;
+  write_file(dir / "empty.lst", "Just a header\r\n\r\n");
+  Outcome run = convert({dir / "empty.lst", dir / "base"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.output, kBanner + "Processing: DONE.\n");
+  EXPECT_EQ(read_file(dir / "base.dir"), "");
+  EXPECT_EQ(read_file(dir / "base.des"), "");
+
+  std::string records(250, 'r'), lines(77, 'd');
+  write_file(dir / "base.dir", records);
+  write_file(dir / "base.des", lines);
+  run = convert({dir / "empty.lst", dir / "base"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(read_file(dir / "base.dir"), records);
+  EXPECT_EQ(read_file(dir / "base.des"), lines);
+}
+
+TEST(Convert, DirectoryAsListingReadsAsEmpty) {
+  TempDir dir;
+  Outcome run = convert({dir.path, dir / "base"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.output, kBanner + "Processing: DONE.\n");
+  EXPECT_TRUE(file_exists(dir / "base.dir"));
+}
+
+TEST(Convert, EmptyFirstArgumentReadsStandardInput) {
+  TempDir dir;
+  Outcome run = convert({"", dir / "base"},
+                        entry_line("ONE.ZIP", "10", "01-15-95", "first") + "\n" +
+                            entry_line("TWO.ZIP", "20", "01-15-95", "second"));
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.output, kBanner + "Processing: 1 files ... 2 files ... DONE.\n");
+  EXPECT_EQ(read_file(dir / "base.dir").size(), 240u);
+}
+
+TEST(Convert, AppendsAfterExistingRecordsOverATrailingFragment) {
+  TempDir dir;
+  write_file(dir / "one.lst", entry_line("ONE.ZIP", "10", "01-15-95", "first") + "\n");
+  std::string records(2 * 120, 'r'), lines(30, 'd');
+  write_file(dir / "base.dir", records + std::string(50, 'f'));
+  write_file(dir / "base.des", lines);
+  Outcome run = convert({dir / "one.lst", dir / "base"});
+  ASSERT_EQ(run.status, 0);
+  std::string after = read_file(dir / "base.dir");
+  ASSERT_EQ(after.size(), 3 * 120u);
+  EXPECT_EQ(after.substr(0, 240), records);
+  EXPECT_EQ(after[240], 7);                      // FileName length of ONE.ZIP
+  EXPECT_EQ(after.substr(352, 4), std::string("\x1e\0\0\0", 4));  // DescPtr 30
+  EXPECT_EQ(read_file(dir / "base.des"), lines + "\x05" "first");
+}
+
+TEST(Convert, BaseInAMissingDirectoryEndsWithCodeTwo) {
+  TempDir dir;
+  write_file(dir / "one.lst", entry_line("ONE.ZIP", "10", "01-15-95", "first") + "\n");
+  Outcome run = convert({dir / "one.lst", dir / "no/such/base"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.output.substr(0, kBanner.size()), kBanner);
+  EXPECT_NE(run.output.find("Runtime error 2 at 0x"), std::string::npos) << run.output;
+}
+
+TEST(Convert, FullDescriptionFileEndsWith101AndWritesNoRecord) {
+  TempDir dir;
+  write_file(dir / "one.lst", entry_line("ONE.ZIP", "10", "01-15-95", "first") + "\n");
+  ASSERT_EQ(symlink("/dev/full", (dir / "base.des").c_str()), 0);
+  Outcome run = convert({dir / "one.lst", dir / "base"});
+  EXPECT_EQ(run.status, 101);
+  EXPECT_NE(run.output.find("Processing: 1 files ... Runtime error 101 at 0x"), std::string::npos)
+      << run.output;
+  EXPECT_EQ(read_file(dir / "base.dir"), "");
+}
+
+}  // namespace
+}  // namespace tolv::test

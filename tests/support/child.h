@@ -1,0 +1,43 @@
+// Running code that ends the process: the program in a forked child with its
+// standard output captured, or the built binary itself.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tolv::test {
+
+struct Outcome {
+  int status = -1;   // exit status, or -1 when a signal ended the process
+  int signal = 0;    // the signal that ended it, if any
+  std::string output;  // every byte written to descriptor 1
+};
+
+// Runs `body` in a child whose descriptor 1 is a pipe and descriptor 0 reads
+// `input`. The body is expected to end the process itself.
+Outcome run_in_child(const std::function<void()>& body, const std::string& input = "");
+
+// Runs the program's entry point in a child with these arguments (the
+// program name is added in front).
+Outcome run_program_in_child(const std::vector<std::string>& args, const std::string& input = "");
+
+// Runs an executable with these arguments (argv[0] included) the same way.
+Outcome run_binary(const std::vector<std::string>& argv, const std::string& input = "",
+                   const std::string& cwd = "");
+
+// A fresh directory under /tmp, removed with its contents at scope end.
+struct TempDir {
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  std::string path;
+  std::string operator/(const std::string& name) const { return path + "/" + name; }
+};
+
+std::string read_file(const std::string& path);
+void write_file(const std::string& path, const std::string& bytes);
+bool file_exists(const std::string& path);
+
+}  // namespace tolv::test

@@ -1,0 +1,136 @@
+#include "support/faults.h"
+
+#include <errno.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "runtime/syscall.h"
+
+namespace tolv::test {
+
+namespace {
+
+std::vector<Fault> plan;
+int counts[static_cast<int>(Call::Other) + 1];
+int total = 0;
+
+// Finds the fault for this call, if any; counts the call.
+Fault* match(Call kind, int fd, const char* path = nullptr, int flags = 0) {
+  CallInfo info{kind, ++counts[static_cast<int>(kind)], ++total, fd, path, flags};
+  for (Fault& fault : plan) {
+    if (fault.when && fault.when(info)) {
+      if (fault.once) {
+        static Fault hit;
+        hit = fault;
+        fault.when = nullptr;
+        return &hit;
+      }
+      return &fault;
+    }
+  }
+  return nullptr;
+}
+
+template <typename R>
+R fail(int error) {
+  errno = error;
+  return static_cast<R>(-1);
+}
+
+int fake_open(const char* path, int flags, mode_t mode) {
+  if (Fault* f = match(Call::Open, -1, path, flags)) return fail<int>(f->error);
+  return real_syscalls.open(path, flags, mode);
+}
+
+ssize_t fake_read(int fd, void* buf, size_t count) {
+  if (Fault* f = match(Call::Read, fd)) {
+    if (f->error) return fail<ssize_t>(f->error);
+    count = std::min(count, static_cast<size_t>(f->short_count));
+  }
+  return real_syscalls.read(fd, buf, count);
+}
+
+ssize_t fake_write(int fd, const void* buf, size_t count) {
+  if (Fault* f = match(Call::Write, fd)) {
+    if (f->error) return fail<ssize_t>(f->error);
+    count = std::min(count, static_cast<size_t>(f->short_count));
+  }
+  return real_syscalls.write(fd, buf, count);
+}
+
+ssize_t fake_pread(int fd, void* buf, size_t count, off_t offset) {
+  if (Fault* f = match(Call::Pread, fd)) {
+    if (f->error) return fail<ssize_t>(f->error);
+    count = std::min(count, static_cast<size_t>(f->short_count));
+  }
+  return real_syscalls.pread(fd, buf, count, offset);
+}
+
+ssize_t fake_pwrite(int fd, const void* buf, size_t count, off_t offset) {
+  if (Fault* f = match(Call::Pwrite, fd)) {
+    if (f->error) return fail<ssize_t>(f->error);
+    count = std::min(count, static_cast<size_t>(f->short_count));
+  }
+  return real_syscalls.pwrite(fd, buf, count, offset);
+}
+
+off_t fake_lseek(int fd, off_t offset, int whence) {
+  if (Fault* f = match(Call::Lseek, fd)) return fail<off_t>(f->error ? f->error : EIO);
+  return real_syscalls.lseek(fd, offset, whence);
+}
+
+int fake_fstat(int fd, struct stat* st) {
+  if (Fault* f = match(Call::Fstat, fd)) return fail<int>(f->error ? f->error : EIO);
+  return real_syscalls.fstat(fd, st);
+}
+
+int fake_close(int fd) {
+  if (Fault* f = match(Call::Close, fd)) {
+    real_syscalls.close(fd);
+    return fail<int>(f->error ? f->error : EIO);
+  }
+  return real_syscalls.close(fd);
+}
+
+}  // namespace
+
+std::function<bool(const CallInfo&)> nth_call(Call kind, int nth) {
+  return [=](const CallInfo& info) { return info.kind == kind && info.nth_of_kind == nth; };
+}
+
+std::function<bool(const CallInfo&)> open_of(const char* suffix, int flags) {
+  std::string tail = suffix;
+  return [=](const CallInfo& info) {
+    if (info.kind != Call::Open || (info.flags & flags) != flags) return false;
+    std::string_view path = info.path;
+    return path.size() >= tail.size() && path.substr(path.size() - tail.size()) == tail;
+  };
+}
+
+void install_faults(std::vector<Fault> faults) {
+  plan = std::move(faults);
+  memset(counts, 0, sizeof counts);
+  total = 0;
+  sys = real_syscalls;
+  sys.open = fake_open;
+  sys.read = fake_read;
+  sys.write = fake_write;
+  sys.pread = fake_pread;
+  sys.pwrite = fake_pwrite;
+  sys.lseek = fake_lseek;
+  sys.fstat = fake_fstat;
+  sys.close = fake_close;
+}
+
+void remove_faults() {
+  plan.clear();
+  sys = real_syscalls;
+}
+
+int calls_made(Call kind) { return counts[static_cast<int>(kind)]; }
+int calls_made() { return total; }
+
+}  // namespace tolv::test
