@@ -94,14 +94,6 @@ TEST_F(Terminal, CursorReportedAwayFromColumnOne) {
                             kNext + kDown + progress(1));
 }
 
-TEST_F(Terminal, KeysTypedBeforeTheAnswerAreSkipped) {
-  PtyOptions options;
-  options.reply = "xy\x1b[5;1R";
-  PtyRun run = convert_entries(1, options);
-  EXPECT_EQ(run.output, kAsk + kPlain + kDown + kLine1 + kNext + kLine2 + kNext + kDown + kLine3 +
-                            kNext + kDown + progress(1));
-}
-
 // Waits out the one-second limit for the answer.
 TEST_F(Terminal, NoAnswerHomesTheCursor) {
   PtyOptions options;

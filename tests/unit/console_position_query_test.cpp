@@ -91,10 +91,5 @@ TEST_F(PositionQuery, ReadsOnceAndDropsTheRest) {
   EXPECT_EQ(fake.reply, "R");  // left unread
 }
 
-TEST_F(PositionQuery, NoAnswer) {
-  fake.reply = "";
-  EXPECT_EQ(query_position(80, 24), kNone);
-}
-
 }  // namespace
 }  // namespace tolv

@@ -103,35 +103,16 @@ TEST_F(Start, AnUnusableAnswerCountsAsNone) {
   EXPECT_EQ(console_current_row(), 1);
 }
 
-TEST_F(Start, CursorAwayFromColumnOne) {
-  start_terminal(24, 80, 30, 9);
-  console_write_text("x");
-  console_end_line();
-  EXPECT_EQ(take_output(), "x\r\n");
-  console_move_cursor(31, 9);
-  EXPECT_EQ(take_output(), "\x1b[9;31H");
-}
-
 TEST_F(Start, ScreenSizeFromTheTerminal) {
-  fake.reply = "\x1b[999;999R";  // clamped to the bottom right corner
-  fake.rows = 40;
-  fake.columns = 100;
-  console_start();
-  EXPECT_EQ(console_current_row(), 40);
-  take_output();
-  console_move_cursor(101, 40);  // off the screen
-  console_move_cursor(100, 40);  // already there
-  EXPECT_EQ(take_output(), "");
-}
-
-TEST_F(Start, UnreportedDimensionsTakeTheDefault) {
   struct Case {
     bool fails;
     unsigned short rows, columns;
     int height, width;
   };
-  for (Case c :
-       {Case{true, 40, 100, 25, 80}, Case{false, 0, 100, 25, 100}, Case{false, 40, 0, 40, 80}}) {
+  // A dimension that is not reported (a failed query, a 0) takes the
+  // default; the other is kept.
+  for (Case c : {Case{false, 40, 100, 40, 100}, Case{true, 40, 100, 25, 80},
+                 Case{false, 0, 100, 25, 100}, Case{false, 40, 0, 40, 80}}) {
     SCOPED_TRACE(testing::Message() << c.rows << "x" << c.columns << " fails " << c.fails);
     console_stop();
     fake = console_test::FakeTerminal{};
@@ -157,38 +138,6 @@ TEST_F(Start, FailuresOfModeSwitchingAreIgnored) {
   EXPECT_EQ(take_output(), "\x1b[m");
   console_stop();
   EXPECT_EQ(pending_error, 0);
-}
-
-// The progress line of a run, as the program writes it.
-void progress(int entries) {
-  console_write_text("Processing: ");
-  console_flush();
-  for (int count = 1; count <= entries; ++count) {
-    console_move_cursor(13, console_current_row());
-    console_write_number(count);
-    console_write_text(" files ... ");
-    console_flush();
-  }
-  console_write_text("DONE.");
-  console_end_line();
-}
-
-TEST_F(Start, ProgressOverwritesTheCountOnATerminal) {
-  start_terminal(24, 80, 1, 5);
-  progress(101);
-  std::string expected = "Processing: 1 files ... ";
-  for (int count = 2; count <= 101; ++count) {
-    int back = static_cast<int>(std::to_string(count - 1).size()) + 11;
-    expected += "\x1b[" + std::to_string(back) + "D" + std::to_string(count) + " files ... ";
-  }
-  expected += "DONE.\r\n";
-  EXPECT_EQ(take_output(), expected);
-}
-
-TEST_F(Start, ProgressRunsOnOneLineWhenRedirected) {
-  start_redirected();
-  progress(3);
-  EXPECT_EQ(take_output(), "Processing: 1 files ... 2 files ... 3 files ... DONE.\n");
 }
 
 TEST_F(Start, IgnoresBrokenPipes) {
