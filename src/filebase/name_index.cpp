@@ -1,8 +1,12 @@
 #include "filebase/name_index.h"
 
+#include <algorithm>
+
 namespace tolv {
 
 namespace {
+
+constexpr int64_t kReserveLimit = 1 << 20;
 
 void add_if_counting(NameIndex& index, const FileRecord& record) {
   if (record.Flags & kFlagNoDupeCheck) return;
@@ -21,7 +25,9 @@ void index_restart(NameIndex& index, FileIdentity identity, int64_t expected) {
   index.identity = identity;
   index.records = 0;
   index.names.clear();
-  index.names.reserve(static_cast<size_t>(expected));
+  // Room for the records to come, within reason: a damaged or huge file must
+  // not ask for a table it may never fill.
+  index.names.reserve(static_cast<size_t>(std::min<int64_t>(expected, kReserveLimit)));
 }
 
 void index_add_stored(NameIndex& index, const uint8_t record[kRecordSize]) {
