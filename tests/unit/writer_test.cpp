@@ -373,10 +373,18 @@ TEST_F(WriterCalls, AFailureNeverLeavesARecordWithoutItsDescription) {
       {"description write, errno without a code", {nth_call(Call::Pwrite, 1), EFBIG}, 101, 0},
       {"description write, short", {nth_call(Call::Pwrite, 1), 0, 3}, 101, 3},
       {"description size unknown", {nth_call(Call::Fstat, 1), EIO}, 101, 0},
+      {"description size unknown, errno without a code",
+       {nth_call(Call::Fstat, 1), EOVERFLOW},
+       101,
+       0},
       {"record write, device error", {nth_call(Call::Pwrite, 2), EIO}, 101, lines.size()},
       {"record write, read-only file", {nth_call(Call::Pwrite, 2), EBADF}, 6, lines.size()},
       {"record write, short", {nth_call(Call::Pwrite, 2), 0, 119}, 101, lines.size()},
       {"record file size unknown", {nth_call(Call::Fstat, 2), EIO}, 101, lines.size()},
+      {"record file size unknown, errno without a code",
+       {nth_call(Call::Fstat, 2), EOVERFLOW},
+       101,
+       lines.size()},
   };
   for (const Case& c : cases) {
     write_file(dir / "base.dir", std::string(120, 'r'));
