@@ -37,7 +37,7 @@ std::string progress(int count) {
 std::string listing(int count) {
   std::string text;
   for (int i = 1; i <= count; ++i) {
-    char number[3];
+    char number[12];
     snprintf(number, sizeof number, "%02d", i);
     text += entry_line(std::string("FILE") + number + ".ZIP", "1000", "01-15-95",
                        std::string("Description of ") + number) +
