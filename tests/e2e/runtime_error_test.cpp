@@ -132,7 +132,7 @@ Interrupted interrupt_conversion(int signal) {
   Interrupted result;
   EXPECT_TRUE(read_until(running, "2 files ... ")) << running.output;
   // The third entry's next line never comes: wait until the run blocks.
-  for (int i = 0; i < 3000 && process_state(running.pid) != 'S'; ++i) usleep(1000);
+  for (int i = 0; i < 30000 && process_state(running.pid) != 'S'; ++i) usleep(1000);
   result.load_address = load_address(running.pid);
   kill(running.pid, signal);
   result.run = finish(running);
