@@ -10,12 +10,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 
 #include "support/child.h"
 #include "support/error_message.h"
 #include "support/listing_text.h"
+#include "support/pty.h"
 
 namespace tolv::test {
 namespace {
@@ -157,6 +159,45 @@ TEST(RuntimeError, SigsegvEndsTheRunWith216AfterTheConsoleOutput) {
 
 TEST(RuntimeError, SigfpeWithoutAFlagEndsTheRunWith200AfterTheConsoleOutput) {
   expect_fault_after_the_progress_line(interrupt_conversion(SIGFPE), 200);
+}
+
+TEST(RuntimeError, OnATerminalTheModesAreRestoredBeforeTheMessage) {
+  TempDir dir;
+  std::string fifo = dir / "in.lst";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  int feed = open(fifo.c_str(), O_RDWR | O_CLOEXEC);
+  std::string text = entry(1) + entry(2) + entry(3);
+  ASSERT_EQ(write(feed, text.data(), text.size()), ssize_t(text.size()));
+
+  PtyOptions options;
+  options.argv = {TOLVCONV_BINARY, fifo, dir / "base"};
+  bool sent = false;
+  options.on_output = [&](pid_t child, const std::string& output) {
+    if (!sent && output.find("2 files ... ") != std::string::npos) sent = kill(child, SIGSEGV) == 0;
+  };
+  PtyRun run = run_in_pty(options);
+  close(feed);
+  ASSERT_TRUE(sent);
+  EXPECT_FALSE(run.timed_out);
+  EXPECT_EQ(run.status, 216);
+  EXPECT_TRUE(same_modes(run.modes_before, run.modes_after)) << "the terminal was left raw";
+
+  // The console writes raw; the message's LF only becomes CR LF because the
+  // terminal's own output processing is back when the message is written.
+  size_t at = run.output.find("Runtime error ");
+  ASSERT_NE(at, std::string::npos) << run.output;
+  EXPECT_TRUE(run.output.substr(0, at).ends_with("2 files ... ")) << run.output;
+  std::string message = run.output.substr(at);
+  std::string unix_lines;
+  for (size_t i = 0; i < message.size(); ++i) {
+    if (message.compare(i, 2, "\r\n") == 0) continue;  // the CR of a CR LF
+    unix_lines += message[i];
+  }
+  EXPECT_EQ(std::count(message.begin(), message.end(), '\r'), 4) << message;
+  ErrorMessage parsed = parse_error_message(unix_lines);
+  ASSERT_TRUE(parsed.found) << message;
+  EXPECT_EQ(parsed.code, 216);
+  EXPECT_EQ(parsed.trace.size(), 1u);
 }
 
 TEST(RuntimeError, ABaseInAMissingDirectoryEndsWithCode2) {
