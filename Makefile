@@ -6,7 +6,7 @@
 PREFIX ?= /usr/local
 JOBS ?= 2
 
-.PHONY: all build run test test-debug install deb clean
+.PHONY: all build run test test-debug fuzz install deb clean
 
 all: build
 
@@ -32,6 +32,16 @@ test-debug:
 	cmake --preset debug
 	cmake --build --preset debug -j$(JOBS)
 	ctest --preset debug
+
+# Fuzzes the listing reader and the writer for FUZZ_SECONDS (needs clang++).
+FUZZ_SECONDS ?= 60
+fuzz:
+	cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DTOLV_FUZZ=ON -DTOLV_TESTS=OFF -DTOLV_BENCH=OFF
+	cmake --build build/fuzz -j$(JOBS)
+	rm -rf build/fuzz/corpus && mkdir -p build/fuzz/corpus
+	build/fuzz/tests/fuzz/listing_fuzz -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 \
+	  -print_final_stats=1 build/fuzz/corpus tests/fuzz/corpus
 
 install: build
 	cmake --install build/release --prefix $(PREFIX)

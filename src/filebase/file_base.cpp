@@ -21,7 +21,7 @@ size_t store_lines(const Entry& entry, uint8_t* out) {
   for (int i = 0; i < entry.desc_count; ++i) {
     std::string_view line = entry.desc[i].view();
     out[n++] = static_cast<uint8_t>(line.size());
-    memcpy(out + n, line.data(), line.size());
+    if (!line.empty()) memcpy(out + n, line.data(), line.size());
     n += line.size();
   }
   return n;

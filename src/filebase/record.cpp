@@ -27,7 +27,7 @@ template <size_t N>
 void put_string(uint8_t* at, const ShortString<N>& s) {
   std::string_view text = s.view();
   at[0] = static_cast<uint8_t>(text.size());
-  memcpy(at + 1, text.data(), text.size());
+  if (!text.empty()) memcpy(at + 1, text.data(), text.size());
 }
 
 template <size_t N>

@@ -101,23 +101,31 @@ void file_write_at(File& file, const void* buf, size_t count, int64_t offset) {
   }
 }
 
-int64_t file_size(File& file) {
-  if (!usable(file)) return 0;
-  struct stat st;
-  if (sys_fstat(file.fd, &st) < 0) {
-    record_failure(system_error);
-    return 0;
+// The status of an open file. A failure always sets a code: the translated
+// one, or 101 when the errno has none. Passing a failure by unreported would
+// hand the caller a size of 0, and a writer that appends at "the end" would
+// then write over the start of the file.
+bool file_status(File& file, struct stat& st) {
+  if (!usable(file)) return false;
+  int r;
+  do r = sys_fstat(file.fd, &st);
+  while (r < 0 && system_error == EINTR);
+  if (r < 0) {
+    uint16_t code = translate_errno(system_error);
+    pending_error = code != 0 ? code : kDiskWriteError;
+    return false;
   }
-  return st.st_size;
+  return true;
+}
+
+int64_t file_size(File& file) {
+  struct stat st;
+  return file_status(file, st) ? st.st_size : 0;
 }
 
 FileIdentity file_identity(File& file) {
-  if (!usable(file)) return {};
   struct stat st;
-  if (sys_fstat(file.fd, &st) < 0) {
-    record_failure(system_error);
-    return {};
-  }
+  if (!file_status(file, st)) return {};
   return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
 }
 

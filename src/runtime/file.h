@@ -47,7 +47,8 @@ size_t file_read_at(File& file, void* buf, size_t count, int64_t offset);
 // 101. EINTR is retried.
 void file_write_at(File& file, const void* buf, size_t count, int64_t offset);
 
-// Length of the file in bytes as the file system reports it; 0 on failure.
+// Length of the file in bytes as the file system reports it; 0 on failure,
+// which always sets a code (101 when the errno has none of its own).
 int64_t file_size(File& file);
 
 // Identity of the open file (device and inode), for noticing a file that was

@@ -18,8 +18,7 @@ struct ShortString {
 
   void assign(std::string_view value) {
     length = static_cast<uint8_t>(std::min(value.size(), N));
-    // An empty view may carry a null pointer, which memcpy must not get.
-    if (length > 0) memcpy(text, value.data(), length);
+    if (length != 0) memcpy(text, value.data(), length);
   }
   std::string_view view() const { return {text, std::min<size_t>(length, N)}; }
 };

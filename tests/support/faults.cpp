@@ -1,6 +1,7 @@
 #include "support/faults.h"
 
 #include <errno.h>
+#include <sys/mman.h>
 
 #include <algorithm>
 #include <cstring>
@@ -14,12 +15,31 @@ namespace tolv::test {
 namespace {
 
 std::vector<Fault> plan;
-int counts[static_cast<int>(Call::Other) + 1];
-int total = 0;
+
+// The counts live in memory shared with forked children, so a parent can
+// learn how many calls a run in a child made.
+constexpr int kLoggedCalls = 1 << 16;
+struct Counters {
+  int of_kind[static_cast<int>(Call::Other) + 1];
+  int total;
+  Call kinds[kLoggedCalls];  // the kind of each call, for the first calls
+};
+Counters& counters() {
+  static Counters* shared = [] {
+    void* page = mmap(nullptr, sizeof(Counters), PROT_READ | PROT_WRITE,
+                      MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    return static_cast<Counters*>(page == MAP_FAILED ? nullptr : page);
+  }();
+  return *shared;
+}
+// Mapped at load time, before any fork, so parent and children share it.
+[[maybe_unused]] Counters* const mapped_at_load = &counters();
 
 // Finds the fault for this call, if any; counts the call.
 Fault* match(Call kind, int fd, const char* path = nullptr, int flags = 0) {
-  CallInfo info{kind, ++counts[static_cast<int>(kind)], ++total, fd, path, flags};
+  Counters& c = counters();
+  CallInfo info{kind, ++c.of_kind[static_cast<int>(kind)], ++c.total, fd, path, flags};
+  if (c.total <= kLoggedCalls) c.kinds[c.total - 1] = kind;
   for (Fault& fault : plan) {
     if (fault.when && fault.when(info)) {
       if (fault.once) {
@@ -41,7 +61,8 @@ R fail(int error) {
 }
 
 int fake_open(const char* path, int flags, mode_t mode) {
-  if (Fault* f = match(Call::Open, -1, path, flags)) return fail<int>(f->error);
+  Fault* f = match(Call::Open, -1, path, flags);
+  if (f && f->error) return fail<int>(f->error);
   return real_syscalls.open(path, flags, mode);
 }
 
@@ -78,19 +99,22 @@ ssize_t fake_pwrite(int fd, const void* buf, size_t count, off_t offset) {
 }
 
 off_t fake_lseek(int fd, off_t offset, int whence) {
-  if (Fault* f = match(Call::Lseek, fd)) return fail<off_t>(f->error ? f->error : EIO);
+  Fault* f = match(Call::Lseek, fd);
+  if (f && f->error) return fail<off_t>(f->error);
   return real_syscalls.lseek(fd, offset, whence);
 }
 
 int fake_fstat(int fd, struct stat* st) {
-  if (Fault* f = match(Call::Fstat, fd)) return fail<int>(f->error ? f->error : EIO);
+  Fault* f = match(Call::Fstat, fd);
+  if (f && f->error) return fail<int>(f->error);
   return real_syscalls.fstat(fd, st);
 }
 
 int fake_close(int fd) {
-  if (Fault* f = match(Call::Close, fd)) {
+  Fault* f = match(Call::Close, fd);
+  if (f && f->error) {
     real_syscalls.close(fd);
-    return fail<int>(f->error ? f->error : EIO);
+    return fail<int>(f->error);
   }
   return real_syscalls.close(fd);
 }
@@ -112,8 +136,7 @@ std::function<bool(const CallInfo&)> open_of(const char* suffix, int flags) {
 
 void install_faults(std::vector<Fault> faults) {
   plan = std::move(faults);
-  memset(counts, 0, sizeof counts);
-  total = 0;
+  memset(&counters(), 0, sizeof(Counters));
   sys = real_syscalls;
   sys.open = fake_open;
   sys.read = fake_read;
@@ -130,7 +153,11 @@ void remove_faults() {
   sys = real_syscalls;
 }
 
-int calls_made(Call kind) { return counts[static_cast<int>(kind)]; }
-int calls_made() { return total; }
+int calls_made(Call kind) { return counters().of_kind[static_cast<int>(kind)]; }
+int calls_made() { return counters().total; }
+
+Call kind_of_call(int nth) {
+  return nth >= 1 && nth <= kLoggedCalls ? counters().kinds[nth - 1] : Call::Other;
+}
 
 }  // namespace tolv::test

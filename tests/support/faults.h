@@ -23,7 +23,7 @@ struct CallInfo {
 
 struct Fault {
   std::function<bool(const CallInfo&)> when;
-  int error = 0;             // errno to fail with; 0 for a short transfer
+  int error = 0;             // errno to fail with; 0: a short transfer, or no fault
   ssize_t short_count = -1;  // bytes a read or write transfers instead
   bool once = true;          // stop matching after the first hit
 };
@@ -38,8 +38,12 @@ std::function<bool(const CallInfo&)> open_of(const char* suffix, int flags = 0);
 void install_faults(std::vector<Fault> faults);
 void remove_faults();
 
-// Calls made since install_faults, of one kind or of all.
+// Calls made since install_faults, of one kind or of all; also the calls
+// made by forked children, whose counts are shared with the parent.
 int calls_made(Call kind);
 int calls_made();
+
+// The kind of the nth call (from 1) since install_faults.
+Call kind_of_call(int nth);
 
 }  // namespace tolv::test
