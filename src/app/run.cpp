@@ -4,6 +4,7 @@
 
 #include "console/console.h"
 #include "filebase/base_path.h"
+#include "filebase/duplicate.h"
 #include "filebase/file_base.h"
 #include "listing/reader.h"
 #include "runtime/exit.h"
@@ -86,6 +87,8 @@ void show_count(int64_t count) {
     const Entry* entry = next_entry(state.listing);
     statement_check();
     if (entry == nullptr) break;
+    // A skipped entry is not counted and writes nothing.
+    if (state.dupe && is_duplicate(state.base, entry->file_name.view())) continue;
     ++state.converted;
     show_count(state.converted);
     append_entry(state.base, *entry);

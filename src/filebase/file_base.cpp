@@ -33,6 +33,7 @@ void open_file_base(FileBase& base, const std::string& record_path,
                     const std::string& description_path) {
   base.record_path = record_path;
   base.description_path = description_path;
+  base.names = NameIndex{};  // nothing read yet: the first check fills it
   open_or_create(base.records, record_path);
   statement_check();
   open_or_create(base.descriptions, description_path);
@@ -62,9 +63,12 @@ void append_entry(FileBase& base, const Entry& entry) {
   }
   size_t n = store_lines(entry, base.lines);
   file_write_at(base.descriptions, base.lines, n, desc_ptr);
-  encode_record(make_record(entry, static_cast<int32_t>(desc_ptr)), base.record);
+  FileRecord record = make_record(entry, static_cast<int32_t>(desc_ptr));
+  encode_record(record, base.record);
   int64_t records = file_size(base.records) / kRecordSize;
   file_write_at(base.records, base.record, kRecordSize, records * kRecordSize);
+  // A stored record counts for the duplicate check of every later entry.
+  if (pending_error == 0) index_note_append(base.names, records, record);
 }
 
 void close_file_base(FileBase& base) {

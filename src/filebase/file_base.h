@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 
+#include "filebase/name_index.h"
 #include "filebase/record.h"
 #include "runtime/entry.h"
 #include "runtime/file.h"
@@ -25,8 +26,9 @@ struct FileBase {
   File descriptions;
   std::string record_path;
   std::string description_path;
-  uint8_t record[kRecordSize];       // the one record buffer
-  uint8_t lines[kMaxDescBytes];      // an entry's description lines, as stored
+  uint8_t record[kRecordSize];   // the one record buffer
+  uint8_t lines[kMaxDescBytes];  // an entry's description lines, as stored
+  NameIndex names;               // for the duplicate check; filled by its first call
 };
 
 // Opens both files, record file first; a missing file is created (mode 0666
@@ -35,8 +37,9 @@ struct FileBase {
 void open_file_base(FileBase& base, const std::string& record_path,
                     const std::string& description_path);
 
-// Appends the entry's description lines and its record. Failures are left
-// pending for the statement check that follows.
+// Appends the entry's description lines and its record, and tells the name
+// index about the record. Failures are left pending for the statement check
+// that follows.
 void append_entry(FileBase& base, const Entry& entry);
 
 void close_file_base(FileBase& base);

@@ -100,8 +100,8 @@ void check_file_base(const fuzz::MemoryFiles& files, const std::vector<RefEntry>
   require(files.records.size() == expected.size() * kRecordSize);
   size_t desc_at = 0;
   for (size_t i = 0; i < expected.size(); ++i) {
-    FileRecord r = decode_record(reinterpret_cast<const uint8_t*>(files.records.data()) +
-                                 i * kRecordSize);
+    FileRecord r =
+        decode_record(reinterpret_cast<const uint8_t*>(files.records.data()) + i * kRecordSize);
     const RefEntry& e = expected[i];
     require(r.FileName.length <= kFileNameCapacity);
     require(r.FileName.view() == std::string_view(e.name).substr(0, kFileNameCapacity));

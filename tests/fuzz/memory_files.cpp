@@ -68,9 +68,13 @@ int fake_fstat(int fd, struct stat* st) {
   return 0;
 }
 
-int fake_close(int) { return 0; }
+int fake_close(int) {
+  return 0;
+}
 
-ssize_t fake_write(int, const void*, size_t count) { return static_cast<ssize_t>(count); }
+ssize_t fake_write(int, const void*, size_t count) {
+  return static_cast<ssize_t>(count);
+}
 
 }  // namespace
 

@@ -9,8 +9,8 @@
 namespace tolv::test {
 
 struct Outcome {
-  int status = -1;   // exit status, or -1 when a signal ended the process
-  int signal = 0;    // the signal that ended it, if any
+  int status = -1;     // exit status, or -1 when a signal ended the process
+  int signal = 0;      // the signal that ended it, if any
   std::string output;  // every byte written to descriptor 1
 };
 

@@ -26,8 +26,8 @@ struct Counters {
 };
 Counters& counters() {
   static Counters* shared = [] {
-    void* page = mmap(nullptr, sizeof(Counters), PROT_READ | PROT_WRITE,
-                      MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    void* page =
+        mmap(nullptr, sizeof(Counters), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
     return static_cast<Counters*>(page == MAP_FAILED ? nullptr : page);
   }();
   return *shared;
@@ -153,8 +153,12 @@ void remove_faults() {
   sys = real_syscalls;
 }
 
-int calls_made(Call kind) { return counters().of_kind[static_cast<int>(kind)]; }
-int calls_made() { return counters().total; }
+int calls_made(Call kind) {
+  return counters().of_kind[static_cast<int>(kind)];
+}
+int calls_made() {
+  return counters().total;
+}
 
 Call kind_of_call(int nth) {
   return nth >= 1 && nth <= kLoggedCalls ? counters().kinds[nth - 1] : Call::Other;

@@ -14,11 +14,11 @@ enum class Call { Open, Read, Write, Pread, Pwrite, Lseek, Fstat, Close, Other }
 
 struct CallInfo {
   Call kind;
-  int nth_of_kind;  // 1 for the first call of its kind
-  int nth;          // 1 for the first call of any kind
-  int fd;           // -1 for open
-  const char* path; // open only
-  int flags;        // open only
+  int nth_of_kind;   // 1 for the first call of its kind
+  int nth;           // 1 for the first call of any kind
+  int fd;            // -1 for open
+  const char* path;  // open only
+  int flags;         // open only
 };
 
 struct Fault {

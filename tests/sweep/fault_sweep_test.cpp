@@ -37,7 +37,7 @@ constexpr int kEntries = 200;
 
 struct Scenario {
   std::string listing;
-  std::string records;       // the base before the run
+  std::string records;  // the base before the run
   std::string descriptions;
 };
 
@@ -67,7 +67,9 @@ Scenario make_scenario(int stored, int entries) {
       snprintf(name, sizeof name, "OLD%05d.ZIP", i);
     else
       snprintf(name, sizeof name, "NEW%05d.ZIP", i);
-    s.listing += entry_line(name, std::to_string(1000 + i), "03-14-95", "First line of " + std::string(name)) + "\r\n";
+    s.listing += entry_line(name, std::to_string(1000 + i), "03-14-95",
+                            "First line of " + std::string(name)) +
+                 "\r\n";
     for (int j = 1; j < 1 + i % 4; ++j)
       s.listing += continuation_line("more text, line " + std::to_string(j)) + "\r\n";
   }
@@ -138,8 +140,8 @@ struct Way {
 };
 
 const char* call_name(Call kind) {
-  static const char* names[] = {"open", "read", "write", "pread", "pwrite", "lseek", "fstat",
-                                "close", "other"};
+  static const char* names[] = {"open",  "read",  "write", "pread", "pwrite",
+                                "lseek", "fstat", "close", "other"};
   return names[static_cast<int>(kind)];
 }
 
@@ -149,7 +151,8 @@ std::string check(const Result& r, const Scenario& s, const Result& clean, Call 
   const Outcome& o = r.outcome;
   if (o.signal != 0) return "ended by signal " + std::to_string(o.signal);
   if (!starts_with(r.records, s.records)) return "records that existed were changed";
-  if (!starts_with(r.descriptions, s.descriptions)) return "description bytes that existed were changed";
+  if (!starts_with(r.descriptions, s.descriptions))
+    return "description bytes that existed were changed";
   // A listing read that fails without a code ends the input where it stands,
   // so the last entry may be cut short; every other run writes a prefix.
   bool input_cut = kind == Call::Read && way.error == EPERM;
@@ -171,9 +174,9 @@ std::string check(const Result& r, const Scenario& s, const Result& clean, Call 
     return bad;
   }
   // What each kind of failure must lead to, where it is certain.
-  bool unchanged = (way.error == EINTR && kind != Call::Open) ||
-                   kind == Call::Write || kind == Call::Close ||  // console, close
-                   (kind == Call::Read && way.error == 0);        // short listing read
+  bool unchanged = (way.error == EINTR && kind != Call::Open) || kind == Call::Write ||
+                   kind == Call::Close ||                   // console, close
+                   (kind == Call::Read && way.error == 0);  // short listing read
   int status = -1;
   if (kind == Call::Read && way.error == EIO) status = 101;
   if (kind == Call::Pwrite && way.error != EINTR) status = 101;
@@ -197,8 +200,11 @@ void sweep(bool dupe) {
   std::vector<Call> kinds;
   for (int k = 1; k <= calls; ++k) kinds.push_back(kind_of_call(k));
 
-  const Way ways[] = {{"EIO", EIO, -1},     {"ENOSPC", ENOSPC, -1}, {"short", 0, 7},
-                      {"EINTR", EINTR, -1}, {"EPERM", EPERM, -1}};
+  const Way ways[] = {{"EIO", EIO, -1},
+                      {"ENOSPC", ENOSPC, -1},
+                      {"short", 0, 7},
+                      {"EINTR", EINTR, -1},
+                      {"EPERM", EPERM, -1}};
   int swept = 0;
   int failures = 0;
   for (int k = 1; k <= calls; ++k) {
@@ -214,7 +220,10 @@ void sweep(bool dupe) {
       std::string problem = check(r, s, clean, kind, way);
       if (!problem.empty()) {
         ADD_FAILURE() << where << " (" << call_name(kind) << "): " << problem << "\n"
-                      << r.outcome.output.substr(r.outcome.output.rfind("Processing:") == std::string::npos ? 0 : r.outcome.output.rfind("Processing:"));
+                      << r.outcome.output.substr(r.outcome.output.rfind("Processing:") ==
+                                                         std::string::npos
+                                                     ? 0
+                                                     : r.outcome.output.rfind("Processing:"));
         if (++failures == 20) return;
       }
     }
@@ -223,8 +232,12 @@ void sweep(bool dupe) {
          dupe ? " with -DUPE" : "");
 }
 
-TEST(FaultSweep, PlainConversion) { sweep(false); }
-TEST(FaultSweep, DuplicateCheck) { sweep(true); }
+TEST(FaultSweep, PlainConversion) {
+  sweep(false);
+}
+TEST(FaultSweep, DuplicateCheck) {
+  sweep(true);
+}
 
 }  // namespace
 }  // namespace tolv::test

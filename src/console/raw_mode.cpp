@@ -1,0 +1,22 @@
+#include "console/raw_mode.h"
+
+#include "runtime/syscall.h"
+
+namespace tolv {
+
+termios raw_modes(const termios& modes) {
+  termios raw = modes;
+  raw.c_iflag &=
+      ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON);
+  raw.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+  raw.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+  raw.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB);
+  raw.c_cflag |= CS8;
+  return raw;
+}
+
+void apply_modes(const termios& modes) {
+  sys_tcsetattr(1, TCSANOW, &modes);
+}
+
+}  // namespace tolv

@@ -1,0 +1,16 @@
+// Switching the terminal on descriptor 1 between its own modes and raw mode.
+#pragma once
+
+#include <termios.h>
+
+namespace tolv {
+
+// `modes` with input translation, flow control, output processing, echo,
+// line editing and signal keys off and 8-bit characters; the control
+// characters (VMIN, VTIME, ...) are kept.
+termios raw_modes(const termios& modes);
+
+// Apply `modes` to descriptor 1 at once (TCSANOW). A failure is ignored.
+void apply_modes(const termios& modes);
+
+}  // namespace tolv

@@ -1,0 +1,61 @@
+#include "filebase/duplicate.h"
+
+#include <algorithm>
+
+#include "filebase/name_index.h"
+#include "runtime/exit.h"
+#include "runtime/io_error.h"
+
+namespace tolv {
+
+namespace {
+
+// Records per read while the index is filled: whole records only, so a
+// trailing fragment is never read.
+constexpr int64_t kChunkRecords = 1024;
+uint8_t chunk[kChunkRecords * kRecordSize];
+
+}  // namespace
+
+bool is_duplicate(FileBase& base, std::string_view name) {
+  TOLV_CALL_LEVEL();
+  // Rewind: close the record file and open it again by its path. An open
+  // that fails without a code leaves a file that counts as open with no
+  // descriptor; the size query below then fails with code 6.
+  file_close(base.records);
+  file_open(base.records, base.record_path, OpenMode::ReadWrite);
+  statement_check();
+
+  // At end: the file holds this many whole records now.
+  int64_t records = file_size(base.records) / kRecordSize;
+  statement_check();
+
+  // While the run holds the record file open its inode cannot be reused, so
+  // a file put in its place under the same path shows a new identity. Only
+  // whole records count: a change to a trailing fragment does not matter.
+  FileIdentity identity = file_identity(base.records);
+  statement_check();
+
+  if (!index_covers(base.names, identity, records)) {
+    index_restart(base.names, identity, records);
+    for (int64_t at = 0; at < records;) {
+      int64_t count = std::min(kChunkRecords, records - at);
+      size_t want = static_cast<size_t>(count * kRecordSize);
+      // A read that delivers less than asked, or fails, is a record read
+      // past the end: code 100 whatever the system reported.
+      if (file_read_at(base.records, chunk, want, at * kRecordSize) < want) {
+        pending_error = kReadPastEnd;
+      }
+      statement_check();
+      for (int64_t i = 0; i < count; ++i) index_add_stored(base.names, chunk + i * kRecordSize);
+      at += count;
+    }
+    index_complete(base.names);
+  }
+
+  // The entry's name as it would be stored.
+  return index_contains(base.names,
+                        name.substr(0, std::min<size_t>(name.size(), kFileNameCapacity)));
+}
+
+}  // namespace tolv
