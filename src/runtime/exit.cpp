@@ -48,13 +48,19 @@ void write_message() {
   message_write("\n");
 }
 
+// Runs once. A way out taken while it runs (a fault in the console's stop or
+// while the message is written) ends the process at once, with the status of
+// the way out that started the sequence.
+bool ending = false;
+uint8_t ending_status = 0;
+
 [[noreturn]] void exit_sequence() {
-  static bool running = false;
-  if (running) _exit(exit_status);  // a fault inside the exit sequence itself
-  running = true;
+  if (ending) _exit(ending_status);
+  ending = true;
+  ending_status = exit_status;
   if (console_stop) console_stop();
   if (error_position_set) write_message();
-  _exit(exit_status);
+  _exit(ending_status);
 }
 
 }  // namespace
@@ -74,7 +80,7 @@ uint32_t code_position(const void* address) {
   return static_cast<uint32_t>(at - base);
 }
 
-void statement_check() {
+void check_pending_error() {
   if (pending_error == 0) return;
   uint16_t code = error_code_query();
   raise_runtime_error(code, code_position(__builtin_return_address(0)), depth);

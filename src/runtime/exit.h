@@ -11,12 +11,12 @@
 // Code positions. A position is an address in the program's code less the
 // address the program was loaded at (__executable_start), so it is the same
 // on every run of a build whatever address-space randomisation does. The
-// position of a statement check is its return address: the instruction after
-// the call, which differs for every checked statement. Call levels are kept
-// explicitly: a function that forms a level of its own (the run sequence,
-// the duplicate check) opens a CallLevel on entry, which records where it
-// returns to in its caller. The trace lists those return places, innermost
-// first.
+// position of a statement check is the return address of its call: the
+// instruction after the call, which differs for every checked statement.
+// Call levels are kept explicitly: a function that forms a level of its own
+// (the run sequence, the duplicate check) opens a CallLevel on entry, which
+// records where it returns to in its caller. The trace lists those return
+// places, innermost first.
 #pragma once
 
 #include <cstdint>
@@ -39,9 +39,21 @@ int call_depth();
 // The position of a code address, as printed in the message.
 uint32_t code_position(const void* address);
 
+// The check itself: a pending code ends the run with a run-time error at the
+// return address of this call. Call it through statement_check only.
+[[gnu::noipa]] void check_pending_error();
+
 // After an input/output statement: a pending code ends the run with a
-// run-time error at the position of this call. Clears nothing otherwise.
-[[gnu::noinline]] void statement_check();
+// run-time error at this statement's position. Changes nothing otherwise.
+//
+// Always inlined, so each checked statement has a call of its own. The empty
+// asm keeps that call out of tail position: a call compiled as a jump would
+// hand check_pending_error the return address of the enclosing function's
+// caller, the position of a different statement.
+[[gnu::always_inline]] inline void statement_check() {
+  check_pending_error();
+  asm volatile("");
+}
 
 // Ends the run with run-time error `code` at `position` (already made
 // relative by code_position) with the trace starting at call level `depth`.

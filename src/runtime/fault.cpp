@@ -1,5 +1,6 @@
 #include "runtime/fault.h"
 
+#include <dlfcn.h>
 #include <signal.h>
 #include <ucontext.h>
 
@@ -41,7 +42,7 @@ void on_fault(int signal, siginfo_t*, void* context) {
     code = fpe_code(fpu_status(uc));
     init_fpu();
   }
-  raise_runtime_error(code, code_position(fault_address(uc)), call_depth());
+  raise_runtime_error(code, fault_position(fault_address(uc)), call_depth());
 }
 
 }  // namespace
@@ -51,6 +52,16 @@ void init_fpu() {
   uint16_t word = kFpuControlWord;
   asm volatile("fninit\n\tfldcw %0" : : "m"(word));
 #endif
+}
+
+uint32_t fault_position(const void* address) {
+  // dladdr takes the loader's lock, a recursive one: with one thread it never
+  // waits, whatever the fault interrupted.
+  Dl_info module;
+  if (address == nullptr || dladdr(address, &module) == 0 || module.dli_fbase == nullptr)
+    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(address));
+  return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(address) -
+                               reinterpret_cast<uintptr_t>(module.dli_fbase));
 }
 
 uint16_t fpe_code(uint16_t status_word) {

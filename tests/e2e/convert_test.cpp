@@ -136,3 +136,27 @@ TEST(Convert, FullDescriptionFileEndsWith101AndWritesNoRecord) {
 
 }  // namespace
 }  // namespace tolv::test
+
+namespace tolv::test {
+namespace {
+
+// Arguments are taken whole: a path too long for the system fails as such
+// (code 3) instead of being cut into the name of another file.
+TEST(Convert, OverlongPathsAreRefusedNotCut) {
+  TempDir dir;
+  write_file(dir / "one.lst", entry_line("ONE.ZIP", "10", "01-15-95", "first") + "\n");
+  std::string long_name(300, 'n');  // longer than a file name may be
+  Outcome run = run_binary({TOLVCONV_BINARY, dir / "one.lst", dir / long_name});
+  EXPECT_EQ(run.status, 3);
+  EXPECT_NE(run.output.find("Runtime error 3 at 0x"), std::string::npos) << run.output;
+
+  run = run_binary({TOLVCONV_BINARY, dir / long_name, dir / "base"});
+  EXPECT_EQ(run.status, 1);
+  std::string unwrapped = run.output;  // the console breaks the line every 80 bytes
+  std::erase(unwrapped, '\n');
+  EXPECT_NE(unwrapped.find("/" + long_name + ") not found."), std::string::npos) << run.output;
+  EXPECT_FALSE(file_exists(dir / "base.dir"));
+}
+
+}  // namespace
+}  // namespace tolv::test
