@@ -6,19 +6,12 @@
 
 #include <string>
 
+#include "support/banner.h"
 #include "support/child.h"
 #include "support/listing_text.h"
 
 namespace tolv::test {
 namespace {
-
-const std::string kBanner =
-    "\n"
-    "TOLVCONV : PCBoard to Tolvane BBS File Base Converter\n"
-    "  v1.1   : Copyright (C) 2026 The TOLVCONV Authors\n"
-    "\n"
-    "Compatible with Tolvane BBS v1.07.2\n"
-    "\n";
 
 const std::string kErrorStart = "\aERROR: PCBoard file listing (";
 const std::string kErrorEnd = ") not found.";

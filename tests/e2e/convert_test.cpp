@@ -3,19 +3,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "support/banner.h"
 #include "support/child.h"
 #include "support/listing_text.h"
 
 namespace tolv::test {
 namespace {
-
-const std::string kBanner =
-    "\n"
-    "TOLVCONV : PCBoard to Tolvane BBS File Base Converter\n"
-    "  v1.1   : Copyright (C) 2026 The TOLVCONV Authors\n"
-    "\n"
-    "Compatible with Tolvane BBS v1.07.2\n"
-    "\n";
 
 Outcome convert(const std::vector<std::string>& args, const std::string& input = "") {
   std::vector<std::string> argv{TOLVCONV_BINARY};

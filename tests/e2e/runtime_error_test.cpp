@@ -14,6 +14,7 @@
 #include <fstream>
 #include <string>
 
+#include "support/banner.h"
 #include "support/child.h"
 #include "support/error_message.h"
 #include "support/listing_text.h"
@@ -21,14 +22,6 @@
 
 namespace tolv::test {
 namespace {
-
-const std::string kBanner =
-    "\n"
-    "TOLVCONV : PCBoard to Tolvane BBS File Base Converter\n"
-    "  v1.1   : Copyright (C) 2026 The TOLVCONV Authors\n"
-    "\n"
-    "Compatible with Tolvane BBS v1.07.2\n"
-    "\n";
 
 std::string entry(int number, int extra_lines = 0) {
   std::string name = "FILE" + std::to_string(number) + ".ZIP";

@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 
+#include "support/banner.h"
 #include "support/child.h"
 #include "support/error_message.h"
 #include "support/faults.h"
@@ -16,14 +17,6 @@
 
 namespace tolv::test {
 namespace {
-
-const std::string kBanner =
-    "\n"
-    "TOLVCONV : PCBoard to Tolvane BBS File Base Converter\n"
-    "  v1.1   : Copyright (C) 2026 The TOLVCONV Authors\n"
-    "\n"
-    "Compatible with Tolvane BBS v1.07.2\n"
-    "\n";
 
 // The console output of a run that has shown the count up to `count`.
 std::string progress(int count) {
