@@ -1,10 +1,12 @@
 # Front for the CMake presets: `make run` converts the bundled sample,
 # `make test` builds and runs every test, `make test-debug` runs them again
-# under AddressSanitizer and UndefinedBehaviorSanitizer.
+# under AddressSanitizer and UndefinedBehaviorSanitizer. `make install`
+# installs tolvconv, tolvbase and their manual pages under PREFIX; `make deb`
+# builds the Debian package into build/release.
 PREFIX ?= /usr/local
 JOBS ?= 2
 
-.PHONY: all build run test test-debug fuzz install clean
+.PHONY: all build run test test-debug fuzz install deb clean
 
 all: build
 
@@ -20,6 +22,8 @@ run: build
 	@od -A d -t x1z -w24 build/example/sample.dir | head -40
 	@echo "== build/example/sample.des (length-prefixed lines) =="
 	@od -A d -c build/example/sample.des | head -30
+	@echo "== build/release/src/tolvbase/tolvbase list build/example/sample =="
+	@build/release/src/tolvbase/tolvbase list build/example/sample
 
 test: build
 	ctest --preset release
@@ -41,6 +45,9 @@ fuzz:
 
 install: build
 	cmake --install build/release --prefix $(PREFIX)
+
+deb: build
+	cd build/release && cpack -G DEB
 
 clean:
 	rm -rf build

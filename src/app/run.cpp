@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "app/base_path.h"
 #include "console/console.h"
+#include "filebase/base_path.h"
 #include "filebase/duplicate.h"
 #include "filebase/file_base.h"
 #include "listing/reader.h"

@@ -1,4 +1,4 @@
-#include "app/base_path.h"
+#include "filebase/base_path.h"
 
 namespace tolv {
 

@@ -1,0 +1,35 @@
+#include "tolvbase/base.h"
+
+#include "filebase/base_path.h"
+#include "filebase/record.h"
+
+namespace tolv {
+
+bool open_base(Base& base, std::string_view argument, std::string& error) {
+  BasePaths paths = derive_base_paths(argument);
+  if (!open_read_only(base.records, paths.record_file)) {
+    error = base.records.error;
+    return false;
+  }
+  if (!open_read_only(base.descriptions, paths.description_file)) {
+    error = base.descriptions.error;
+    close_read_only(base.records);
+    return false;
+  }
+  return true;
+}
+
+void close_base(Base& base) {
+  close_read_only(base.records);
+  close_read_only(base.descriptions);
+}
+
+int64_t record_count(const Base& base) {
+  return base.records.size / kRecordSize;
+}
+
+int64_t fragment_size(const Base& base) {
+  return base.records.size % kRecordSize;
+}
+
+}  // namespace tolv

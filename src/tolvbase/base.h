@@ -1,0 +1,27 @@
+// A file base opened for reading: its record file and description file, at
+// the paths the converter derives from the same argument.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "tolvbase/read_only_file.h"
+
+namespace tolv {
+
+struct Base {
+  ReadOnlyFile records;
+  ReadOnlyFile descriptions;
+};
+
+// Opens both files, the record file first. On failure `error` says which
+// file and why; nothing stays open.
+bool open_base(Base& base, std::string_view argument, std::string& error);
+void close_base(Base& base);
+
+// Whole records in the record file, and the bytes of a trailing fragment.
+int64_t record_count(const Base& base);
+int64_t fragment_size(const Base& base);
+
+}  // namespace tolv

@@ -1,0 +1,64 @@
+#include "tolvbase/read_only_file.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cstring>
+
+#include "runtime/syscall.h"
+
+namespace tolv {
+
+namespace {
+
+bool fail(ReadOnlyFile& file, const char* what, int number) {
+  file.error = std::string("cannot ") + what + " '" + file.path + "': " + strerror(number);
+  return false;
+}
+
+}  // namespace
+
+bool open_read_only(ReadOnlyFile& file, const std::string& path) {
+  file = ReadOnlyFile{};
+  file.path = path;
+  file.fd = sys_open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
+  if (file.fd < 0) return fail(file, "open", system_error);
+  struct stat st;
+  if (sys_fstat(file.fd, &st) < 0) {
+    int number = system_error;
+    close_read_only(file);
+    return fail(file, "open", number);
+  }
+  if (S_ISDIR(st.st_mode)) {
+    close_read_only(file);
+    return fail(file, "open", EISDIR);
+  }
+  file.size = st.st_size;
+  return true;
+}
+
+bool read_exactly(ReadOnlyFile& file, void* buf, size_t count, int64_t offset) {
+  auto* at = static_cast<uint8_t*>(buf);
+  while (count > 0) {
+    ssize_t n = sys_pread(file.fd, at, count, offset);
+    if (n < 0 && system_error == EINTR) continue;
+    if (n < 0) return fail(file, "read", system_error);
+    if (n == 0) {
+      file.error = "'" + file.path + "' ended at byte " + std::to_string(offset) +
+                   ": it shrank while being read";
+      return false;
+    }
+    at += n;
+    count -= static_cast<size_t>(n);
+    offset += n;
+  }
+  return true;
+}
+
+void close_read_only(ReadOnlyFile& file) {
+  if (file.fd >= 0) sys_close(file.fd);
+  file.fd = -1;
+}
+
+}  // namespace tolv

@@ -1,0 +1,341 @@
+// tolvbase's check and its reading of a base: bases built with the record
+// layout of src/filebase, then damaged byte by byte.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "filebase/record.h"
+#include "support/child.h"
+#include "support/faults.h"
+#include "tolvbase/base.h"
+#include "tolvbase/check.h"
+#include "tolvbase/list.h"
+#include "tolvbase/output.h"
+
+namespace tolv {
+namespace {
+
+using test::TempDir;
+using test::write_file;
+
+// Field offsets in a stored record, for damaging one.
+constexpr int kFileNameAt = 0;
+constexpr int kOriginAt = 80;
+constexpr int kDescPtrAt = 112;
+constexpr int kDescLinesAt = 116;
+
+// The two files of a base, built the way the converter appends.
+struct Stored {
+  std::string records;
+  std::string descriptions;
+
+  void add(const std::string& name, const std::vector<std::string>& lines) {
+    FileRecord record;
+    record.FileName.assign(name);
+    record.Size = 1000;
+    record.Origin.assign(kOrigin);
+    record.DescPtr = static_cast<int32_t>(descriptions.size());
+    record.DescLines = static_cast<uint8_t>(lines.size());
+    for (const std::string& line : lines) descriptions += static_cast<char>(line.size()) + line;
+    uint8_t bytes[kRecordSize];
+    encode_record(record, bytes);
+    records.append(reinterpret_cast<char*>(bytes), kRecordSize);
+  }
+  void set8(int record, int at, uint8_t value) { records[record * kRecordSize + at] = value; }
+  void set32(int record, int at, int32_t value) {
+    for (int i = 0; i < 4; ++i) set8(record, at + i, static_cast<uint8_t>(value >> (8 * i)));
+  }
+};
+
+// Three sound records: names of 70 characters and an Origin of 30 are the
+// limits, not past them; empty description lines are fine.
+Stored three_records() {
+  Stored s;
+  s.add(std::string(70, 'N'), {"first", ""});
+  s.add("TWO.ZIP", {std::string(50, 'x')});
+  s.add("THREE.ZIP", {"a", "b", "c"});
+  s.set8(1, kOriginAt, 30);
+  return s;
+}
+
+struct Findings {
+  std::vector<std::pair<FindingKind, int64_t>> found;
+  CheckResult result;
+};
+
+Findings check(const Stored& stored) {
+  TempDir dir;
+  write_file(dir / "b.dir", stored.records);
+  write_file(dir / "b.des", stored.descriptions);
+  Base base;
+  std::string error;
+  EXPECT_TRUE(open_base(base, dir / "b.xyz", error)) << error;
+  Findings f;
+  f.result = check_base(base);
+  close_base(base);
+  for (const Finding& finding : f.result.findings)
+    f.found.emplace_back(finding.kind, finding.record);
+  return f;
+}
+
+using K = FindingKind;
+using Found = std::vector<std::pair<FindingKind, int64_t>>;
+
+TEST(TolvbaseCheck, SoundBaseHasNoFindings) {
+  Findings f = check(three_records());
+  EXPECT_EQ(f.found, Found{});
+  EXPECT_EQ(f.result.records, 3);
+  EXPECT_EQ(f.result.problems, 0);
+  EXPECT_FALSE(f.result.read_failed);
+  EXPECT_EQ(check(Stored{}).found, Found{});  // an empty base is sound
+}
+
+TEST(TolvbaseCheck, EachDamageIsNamedWithItsRecord) {
+  struct Case {
+    const char* what;
+    void (*damage)(Stored&);
+    Found expected;
+  } cases[] = {
+      {"FileName length 71",
+       [](Stored& s) { s.set8(1, kFileNameAt, 71); },
+       {{K::FileNameTooLong, 1}}},
+      {"FileName length 255",
+       [](Stored& s) { s.set8(0, kFileNameAt, 255); },
+       {{K::FileNameTooLong, 0}}},
+      {"Origin length 31", [](Stored& s) { s.set8(2, kOriginAt, 31); }, {{K::OriginTooLong, 2}}},
+      // The lines of a record that points elsewhere belong to no record.
+      {"DescPtr -1",
+       [](Stored& s) { s.set32(1, kDescPtrAt, -1); },
+       {{K::NegativeDescPtr, 1}, {K::UnreferencedBytes, -1}}},
+      {"DescPtr past the end",
+       [](Stored& s) { s.set32(2, kDescPtrAt, static_cast<int32_t>(s.descriptions.size()) + 1); },
+       {{K::DescPtrOutside, 2}, {K::UnreferencedBytes, -1}}},
+      {"one line too many at the end",
+       [](Stored& s) { s.set8(2, kDescLinesAt, 4); },
+       {{K::DescriptionPastEnd, 2}}},
+      // The last line "c" claims 9 characters.
+      {"a line length past the end",
+       [](Stored& s) { s.descriptions[s.descriptions.size() - 2] = 9; },
+       {{K::DescriptionPastEnd, 2}}},
+      {"DescPtr at the very end",
+       [](Stored& s) { s.set32(2, kDescPtrAt, static_cast<int32_t>(s.descriptions.size())); },
+       {{K::DescriptionPastEnd, 2}, {K::UnreferencedBytes, -1}}},
+      {"DescLines 0",
+       [](Stored& s) { s.set8(0, kDescLinesAt, 0); },
+       {{K::NoDescLines, 0}, {K::UnreferencedBytes, -1}}},
+  };
+  for (const Case& c : cases) {
+    Stored stored = three_records();
+    c.damage(stored);
+    Findings f = check(stored);
+    EXPECT_EQ(f.found, c.expected) << c.what;
+    EXPECT_GT(f.result.problems, 0) << c.what;
+  }
+}
+
+TEST(TolvbaseCheck, LeftoversOfAnInterruptedRunAreNotesOnly) {
+  Stored fragment = three_records();
+  fragment.records += std::string(50, 'f');
+  Findings f = check(fragment);
+  EXPECT_EQ(f.found, (Found{{K::TrailingFragment, -1}}));
+  EXPECT_EQ(f.result.records, 3);
+  EXPECT_EQ(f.result.problems, 0);
+  EXPECT_NE(f.result.findings[0].text.find("fragment of 50 bytes after its 3 whole records"),
+            std::string::npos)
+      << f.result.findings[0].text;
+
+  // Lines written for an entry whose record never was, at the end.
+  Stored orphans = three_records();
+  size_t end = orphans.descriptions.size();
+  orphans.descriptions +=
+      "\x05"
+      "lost!";
+  f = check(orphans);
+  EXPECT_EQ(f.found, (Found{{K::UnreferencedBytes, -1}}));
+  EXPECT_EQ(f.result.problems, 0);
+  std::string range = std::to_string(end) + "-" + std::to_string(end + 5) + " (6 bytes)";
+  EXPECT_NE(f.result.findings[0].text.find(range), std::string::npos) << f.result.findings[0].text;
+}
+
+TEST(TolvbaseCheck, UnreferencedBytesAreFoundWhateverTheOrderOfTheRecords) {
+  // Records pointing backwards, two sharing their lines, and a gap between.
+  Stored s;
+  s.descriptions = std::string(
+      "\x03"
+      "one"
+      "\x02"
+      "ga"
+      "\x03"
+      "two");  // 4-6 belong to none
+  auto record_at = [&](int32_t ptr) {
+    Stored one;
+    one.add("X", {"one"});
+    one.set32(0, kDescPtrAt, ptr);
+    s.records += one.records;
+  };
+  record_at(7);
+  record_at(0);
+  record_at(0);
+  Findings f = check(s);
+  ASSERT_EQ(f.found, (Found{{K::UnreferencedBytes, -1}}));
+  EXPECT_NE(f.result.findings[0].text.find("bytes 4-6 (3 bytes)"), std::string::npos)
+      << f.result.findings[0].text;
+}
+
+TEST(TolvbaseCheck, LargeBaseIsReadAcrossBlocksAndWindows) {
+  // More records than one block of the record cursor, more description
+  // bytes than one window of the description reader.
+  Stored s;
+  for (int i = 0; i < 1500; ++i)
+    s.add(std::to_string(i) + ".ZIP", {std::string(50, 'a'), std::string(49, 'b')});
+  ASSERT_GT(s.descriptions.size(), 128u * 1024);
+  EXPECT_EQ(check(s).found, Found{});
+  s.set8(1234, kDescLinesAt, 0);
+  s.set8(1499, kDescLinesAt, 3);
+  Findings f = check(s);
+  // Problems in record order, then the notes.
+  EXPECT_EQ(
+      f.found,
+      (Found{{K::NoDescLines, 1234}, {K::DescriptionPastEnd, 1499}, {K::UnreferencedBytes, -1}}));
+  EXPECT_EQ(f.result.records, 1500);
+}
+
+// The base's two files, written for a test that opens them itself.
+std::string write_base(const TempDir& dir, const Stored& stored) {
+  write_file(dir / "b.dir", stored.records);
+  write_file(dir / "b.des", stored.descriptions);
+  return dir / "b";
+}
+
+TEST(TolvbaseRead, OpensTheBaseReadOnlyAndNeverWritesIt) {
+  TempDir dir;
+  Stored stored = three_records();
+  std::string path = write_base(dir, stored);
+  int sink = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+  ASSERT_GE(sink, 0);
+
+  // Watches every call without failing any.
+  std::vector<test::CallInfo> calls;
+  test::install_faults({test::Fault{[&](const test::CallInfo& call) {
+                                      calls.push_back(call);
+                                      return false;
+                                    },
+                                    0, -1, false}});
+  Base base;
+  std::string error;
+  bool opened = open_base(base, path, error);
+  CheckResult result = check_base(base);
+  Output out;
+  out.fd = sink;
+  bool listed = list_base(base, out) && flush(out);
+  close_base(base);
+  test::remove_faults();
+  ::close(sink);
+
+  ASSERT_TRUE(opened) << error;
+  EXPECT_EQ(result.problems, 0);
+  EXPECT_TRUE(listed);
+  int opens = 0, writes = 0;
+  for (const test::CallInfo& call : calls) {
+    if (call.kind == test::Call::Open) {
+      ++opens;
+      EXPECT_EQ(call.flags & O_ACCMODE, O_RDONLY) << call.path;
+      EXPECT_FALSE(call.flags & (O_CREAT | O_TRUNC)) << call.path;
+    }
+    EXPECT_NE(call.kind, test::Call::Pwrite);
+    if (call.kind == test::Call::Write) {
+      ++writes;
+      EXPECT_EQ(call.fd, sink);
+    }
+  }
+  EXPECT_EQ(opens, 2);
+  EXPECT_GT(writes, 0);
+  EXPECT_EQ(test::read_file(dir / "b.dir"), stored.records);
+  EXPECT_EQ(test::read_file(dir / "b.des"), stored.descriptions);
+}
+
+TEST(TolvbaseRead, FailuresNameTheFileAndTheCause) {
+  TempDir dir;
+  std::string path = write_base(dir, three_records());
+  struct Case {
+    const char* what;
+    test::Fault fault;
+    bool opens;
+    int closes;          // whatever was opened is closed again, also after a failed open
+    const char* before;  // the message: before, the file's path in quotes, after
+    const char* file;
+    const char* after;
+  };
+  const std::vector<Case> cases = {
+      {"description file refused",
+       {test::open_of(".des"), EACCES},
+       false,
+       1,
+       "cannot open ",
+       "b.des",
+       ": Permission denied"},
+      {"record file missing",
+       {test::open_of(".dir"), ENOENT},
+       false,
+       0,
+       "cannot open ",
+       "b.dir",
+       ": No such file or directory"},
+      {"record read fails",
+       {test::nth_call(test::Call::Pread, 1), EIO},
+       true,
+       2,
+       "cannot read ",
+       "b.dir",
+       ": Input/output error"},
+      {"description read fails",
+       {test::nth_call(test::Call::Pread, 2), EIO},
+       true,
+       2,
+       "cannot read ",
+       "b.des",
+       ": Input/output error"},
+      {"record file shrank",
+       {test::nth_call(test::Call::Pread, 1), 0, 0},
+       true,
+       2,
+       "",
+       "b.dir",
+       " ended at byte 0: it shrank while being read"},
+  };
+  for (const Case& c : cases) {
+    test::install_faults({c.fault});
+    Base base;
+    std::string error;
+    bool opened = open_base(base, path, error);
+    CheckResult result;
+    if (opened) result = check_base(base);
+    close_base(base);
+    int closes = test::calls_made(test::Call::Close);
+    test::remove_faults();
+    EXPECT_EQ(opened, c.opens) << c.what;
+    std::string expected = c.before;
+    expected.append("'").append(dir / c.file).append("'").append(c.after);
+    EXPECT_EQ(opened ? result.error : error, expected) << c.what;
+    EXPECT_EQ(result.read_failed, c.opens) << c.what;
+    EXPECT_EQ(closes, c.closes) << c.what;
+  }
+}
+
+TEST(TolvbaseRead, DirectoryIsNotABase) {
+  TempDir dir;
+  ASSERT_EQ(mkdir((dir / "b.dir").c_str(), 0755), 0);
+  write_file(dir / "b.des", "");
+  Base base;
+  std::string error;
+  EXPECT_FALSE(open_base(base, dir / "b", error));
+  EXPECT_EQ(error, "cannot open '" + dir / "b.dir" + "': Is a directory");
+}
+
+}  // namespace
+}  // namespace tolv

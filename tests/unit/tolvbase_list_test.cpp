@@ -1,0 +1,94 @@
+// What `tolvbase list` shows: dates, texts that could upset a terminal, and
+// a damaged record listed as far as it can be read.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "filebase/record.h"
+#include "support/child.h"
+#include "tolvbase/base.h"
+#include "tolvbase/list.h"
+#include "tolvbase/output.h"
+#include "tolvbase/record_text.h"
+
+namespace tolv {
+namespace {
+
+using test::TempDir;
+
+TEST(TolvbaseText, DatesAsStoredWithTheTimeOnlyWhenItIsNotMidnight) {
+  EXPECT_EQ(date_time_text(0x1A410000), "1993-02-01");
+  EXPECT_EQ(date_time_text(0xC79F0000), "2079-12-31");
+  EXPECT_EQ(date_time_text(0x00210000), "1980-01-01");
+  // 11:17:30 is hour 11, minute 17, second 30 / 2.
+  EXPECT_EQ(date_time_text(0x1A410000 | 11 << 11 | 17 << 5 | 15), "1993-02-01 11:17:30");
+  EXPECT_EQ(date_time_text(0x1A410001), "1993-02-01 00:00:02");
+  // Out-of-range fields are shown, not mended: month 14 day 8, month 0 day 0.
+  EXPECT_EQ(date_time_text(0x27C80000), "1999-14-08");
+  EXPECT_EQ(date_time_text(0x28000000), "2000-00-00");
+  EXPECT_EQ(date_time_text(0xFFFFFFFF), "2107-15-31 31:63:62");
+}
+
+TEST(TolvbaseText, ControlCharactersAreEscapedAndOtherBytesPass) {
+  EXPECT_EQ(shown("PLAIN.ZIP"), "PLAIN.ZIP");
+  EXPECT_EQ(shown(std::string("A\x1b[2J\0B", 7)), "A\\x1B[2J\\x00B");
+  EXPECT_EQ(shown("tab\there\r\n\x7f"), "tab\\x09here\\x0D\\x0A\\x7F");
+  EXPECT_EQ(shown("\x1a \x80\xe9\xff"), "\\x1A \x80\xe9\xff");
+}
+
+TEST(TolvbaseList, DamagedRecordIsListedAsFarAsItCanBeRead) {
+  TempDir dir;
+  FileRecord record;
+  record.FileName.assign("BAD\x07.ZIP");
+  record.Size = -1;
+  record.DateTime = 0x1E2F0000;
+  record.Origin.assign("elsewhere");
+  record.Flags = kFlagNoDupeCheck | 0x80;
+  record.DescPtr = 0;
+  record.DescLines = 3;
+  uint8_t bytes[kRecordSize];
+  encode_record(record, bytes);
+  bytes[0] = 75;  // FileName length past its capacity
+  test::write_file(dir / "b.dir", std::string(reinterpret_cast<char*>(bytes), kRecordSize));
+  test::write_file(dir / "b.des", std::string("\x04"
+                                              "kept"
+                                              "\x00"
+                                              "\x09"
+                                              "cut",
+                                              10));
+
+  int fd = ::open((dir / "out").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_GE(fd, 0);
+  Base base;
+  std::string error;
+  ASSERT_TRUE(open_base(base, dir / "b", error)) << error;
+  Output out;
+  out.fd = fd;
+  EXPECT_TRUE(list_base(base, out));
+  EXPECT_TRUE(flush(out));
+  close_base(base);
+  ::close(fd);
+
+  // The name shows its 70 bytes of capacity: the 8 given, then the zeros
+  // the record was padded with.
+  std::string name = "BAD\\x07.ZIP";
+  for (int i = 8; i < kFileNameCapacity; ++i) name += "\\x00";
+  EXPECT_EQ(test::read_file(dir / "out"),
+            "record 0\n"
+            "  name    " +
+                name +
+                "\n"
+                "  size    -1\n"
+                "  date    1995-01-15\n"
+                "  origin  elsewhere\n"
+                "  flags   0x84 (not counted by the duplicate check)\n"
+                "  lines   3 at byte 0\n"
+                "  | kept\n"
+                "  | \n"
+                "  ! FileName length byte 75 is past its capacity of 70\n"
+                "  ! description line 3 of 3 (from byte 6) runs past the end of the description "
+                "file (10 bytes)\n");
+}
+
+}  // namespace
+}  // namespace tolv
