@@ -1,3 +1,5 @@
 #include "app/run.h"
 
-int main(int argc, char** argv) { tolv::run_program(argc, argv); }
+int main(int argc, char** argv) {
+  tolv::run_program(argc, argv);
+}

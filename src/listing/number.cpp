@@ -39,8 +39,8 @@ int32_t parse_integer(std::string_view text) {
   return static_cast<int32_t>(bits);
 }
 
-uint32_t pack_date_time(uint16_t year, uint16_t month, uint16_t day, uint16_t hour,
-                        uint16_t minute, uint16_t second) {
+uint32_t pack_date_time(uint16_t year, uint16_t month, uint16_t day, uint16_t hour, uint16_t minute,
+                        uint16_t second) {
   uint32_t years = static_cast<uint32_t>(int32_t{year} - 1980);
   return (years << 25) + (uint32_t{month} << 21) + (uint32_t{day} << 16) + (uint32_t{hour} << 11) +
          (uint32_t{minute} << 5) + second / 2;

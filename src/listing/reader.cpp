@@ -18,7 +18,9 @@ constexpr size_t kSecondDash = 29;
 constexpr size_t kBarColumn = 32;
 constexpr size_t kTextColumn = 34;
 
-std::string_view line_of(const Listing& listing) { return listing.line.view(); }
+std::string_view line_of(const Listing& listing) {
+  return listing.line.view();
+}
 
 bool holds(std::string_view line, size_t column, char c) {
   return line.size() >= column && line[column - 1] == c;
@@ -34,7 +36,9 @@ bool is_entry_line(std::string_view line) {
   return holds(line, kFirstDash, '-') && holds(line, kSecondDash, '-');
 }
 
-bool is_continuation_line(std::string_view line) { return holds(line, kBarColumn, '|'); }
+bool is_continuation_line(std::string_view line) {
+  return holds(line, kBarColumn, '|');
+}
 
 bool refill(Listing& listing) {
   if (listing.at_end) return false;
@@ -83,7 +87,9 @@ void open_listing(Listing& listing, const std::string& path) {
   file_open(listing.file, path, OpenMode::Read);
 }
 
-bool end_of_input(Listing& listing) { return listing.pos == listing.fill && !refill(listing); }
+bool end_of_input(Listing& listing) {
+  return listing.pos == listing.fill && !refill(listing);
+}
 
 void read_line(Listing& listing) {
   ShortString<kLineCapacity>& line = listing.line;
@@ -127,6 +133,8 @@ const Entry* next_entry(Listing& listing) {
   }
 }
 
-void close_listing(Listing& listing) { file_close(listing.file); }
+void close_listing(Listing& listing) {
+  file_close(listing.file);
+}
 
 }  // namespace tolv

@@ -70,9 +70,13 @@ CallLevel::CallLevel(void* return_address) {
   ++depth;
 }
 
-CallLevel::~CallLevel() { --depth; }
+CallLevel::~CallLevel() {
+  --depth;
+}
 
-int call_depth() { return depth; }
+int call_depth() {
+  return depth;
+}
 
 uint32_t code_position(const void* address) {
   auto at = reinterpret_cast<uintptr_t>(address);
@@ -99,8 +103,12 @@ void halt(uint8_t status) {
   exit_sequence();
 }
 
-void normal_end() { exit_sequence(); }
+void normal_end() {
+  exit_sequence();
+}
 
-void set_console_stop(void (*stop)()) { console_stop = stop; }
+void set_console_stop(void (*stop)()) {
+  console_stop = stop;
+}
 
 }  // namespace tolv

@@ -12,8 +12,12 @@ namespace tolv {
 
 namespace {
 
-int real_open(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
-int real_get_winsize(int fd, struct winsize* ws) { return ::ioctl(fd, TIOCGWINSZ, ws); }
+int real_open(const char* path, int flags, mode_t mode) {
+  return ::open(path, flags, mode);
+}
+int real_get_winsize(int fd, struct winsize* ws) {
+  return ::ioctl(fd, TIOCGWINSZ, ws);
+}
 
 int real_wait_readable(int fd, int timeout_ms) {
   fd_set set;
@@ -33,9 +37,8 @@ R record(R result) {
 }  // namespace
 
 const SysCalls real_syscalls = {
-    real_open, ::read,      ::write,     ::pread,          ::pwrite, ::lseek,
-    ::fstat,   ::close,     ::tcgetattr, ::tcsetattr,      real_get_winsize,
-    real_wait_readable,
+    real_open, ::read,  ::write,     ::pread,     ::pwrite,         ::lseek,
+    ::fstat,   ::close, ::tcgetattr, ::tcsetattr, real_get_winsize, real_wait_readable,
 };
 
 SysCalls sys = real_syscalls;
@@ -44,7 +47,9 @@ int system_error = 0;
 int sys_open(const char* path, int flags, mode_t mode) {
   return record(sys.open(path, flags, mode));
 }
-ssize_t sys_read(int fd, void* buf, size_t count) { return record(sys.read(fd, buf, count)); }
+ssize_t sys_read(int fd, void* buf, size_t count) {
+  return record(sys.read(fd, buf, count));
+}
 ssize_t sys_write(int fd, const void* buf, size_t count) {
   return record(sys.write(fd, buf, count));
 }
@@ -57,13 +62,21 @@ ssize_t sys_pwrite(int fd, const void* buf, size_t count, off_t offset) {
 off_t sys_lseek(int fd, off_t offset, int whence) {
   return record(sys.lseek(fd, offset, whence));
 }
-int sys_fstat(int fd, struct stat* st) { return record(sys.fstat(fd, st)); }
-int sys_close(int fd) { return record(sys.close(fd)); }
-int sys_tcgetattr(int fd, struct termios* t) { return record(sys.tcgetattr(fd, t)); }
+int sys_fstat(int fd, struct stat* st) {
+  return record(sys.fstat(fd, st));
+}
+int sys_close(int fd) {
+  return record(sys.close(fd));
+}
+int sys_tcgetattr(int fd, struct termios* t) {
+  return record(sys.tcgetattr(fd, t));
+}
 int sys_tcsetattr(int fd, int action, const struct termios* t) {
   return record(sys.tcsetattr(fd, action, t));
 }
-int sys_get_winsize(int fd, struct winsize* ws) { return record(sys.get_winsize(fd, ws)); }
+int sys_get_winsize(int fd, struct winsize* ws) {
+  return record(sys.get_winsize(fd, ws));
+}
 int sys_wait_readable(int fd, int timeout_ms) {
   return record(sys.wait_readable(fd, timeout_ms));
 }

@@ -19,11 +19,13 @@ Outcome convert(const std::vector<std::string>& args, const std::string& input =
 TEST(Convert, UsageWithFewerThanTwoArguments) {
   TempDir dir;
   for (auto args : {std::vector<std::string>{}, std::vector<std::string>{dir / "x.lst"}}) {
-    Outcome run = run_binary([&] {
-      std::vector<std::string> argv{TOLVCONV_BINARY};
-      argv.insert(argv.end(), args.begin(), args.end());
-      return argv;
-    }(), "", dir.path);
+    Outcome run = run_binary(
+        [&] {
+          std::vector<std::string> argv{TOLVCONV_BINARY};
+          argv.insert(argv.end(), args.begin(), args.end());
+          return argv;
+        }(),
+        "", dir.path);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.output, kBanner + "Usage: [PCBoard File]  [Tolvane BBS File]  -DUPE\n");
   }
@@ -83,9 +85,9 @@ TEST(Convert, DirectoryAsListingReadsAsEmpty) {
 
 TEST(Convert, EmptyFirstArgumentReadsStandardInput) {
   TempDir dir;
-  Outcome run = convert({"", dir / "base"},
-                        entry_line("ONE.ZIP", "10", "01-15-95", "first") + "\n" +
-                            entry_line("TWO.ZIP", "20", "01-15-95", "second"));
+  Outcome run =
+      convert({"", dir / "base"}, entry_line("ONE.ZIP", "10", "01-15-95", "first") + "\n" +
+                                      entry_line("TWO.ZIP", "20", "01-15-95", "second"));
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.output, kBanner + "Processing: 1 files ... 2 files ... DONE.\n");
   EXPECT_EQ(read_file(dir / "base.dir").size(), 240u);
@@ -102,9 +104,11 @@ TEST(Convert, AppendsAfterExistingRecordsOverATrailingFragment) {
   std::string after = read_file(dir / "base.dir");
   ASSERT_EQ(after.size(), 3 * 120u);
   EXPECT_EQ(after.substr(0, 240), records);
-  EXPECT_EQ(after[240], 7);                      // FileName length of ONE.ZIP
+  EXPECT_EQ(after[240], 7);                                       // FileName length of ONE.ZIP
   EXPECT_EQ(after.substr(352, 4), std::string("\x1e\0\0\0", 4));  // DescPtr 30
-  EXPECT_EQ(read_file(dir / "base.des"), lines + "\x05" "first");
+  EXPECT_EQ(read_file(dir / "base.des"), lines +
+                                             "\x05"
+                                             "first");
 }
 
 TEST(Convert, BaseInAMissingDirectoryEndsWithCodeTwo) {
