@@ -26,15 +26,15 @@ bool is_duplicate(FileBase& base, std::string_view name) {
   file_open(base.records, base.record_path, OpenMode::ReadWrite);
   statement_check();
 
-  // At end: the file holds this many whole records now.
-  int64_t records = file_size(base.records) / kRecordSize;
+  // At end: the file holds this many whole records now. The same status
+  // query gives the file's identity: while the run holds the record file
+  // open its inode cannot be reused, so a file put in its place under the
+  // same path shows a new identity. Only whole records count: a change to a
+  // trailing fragment does not matter.
+  int64_t size = 0;
+  FileIdentity identity = file_identity(base.records, &size);
   statement_check();
-
-  // While the run holds the record file open its inode cannot be reused, so
-  // a file put in its place under the same path shows a new identity. Only
-  // whole records count: a change to a trailing fragment does not matter.
-  FileIdentity identity = file_identity(base.records);
-  statement_check();
+  int64_t records = size / kRecordSize;
 
   if (!index_covers(base.names, identity, records)) {
     index_restart(base.names, identity, records);

@@ -123,9 +123,11 @@ int64_t file_size(File& file) {
   return file_status(file, st) ? st.st_size : 0;
 }
 
-FileIdentity file_identity(File& file) {
+FileIdentity file_identity(File& file, int64_t* size) {
   struct stat st;
+  if (size) *size = 0;
   if (!file_status(file, st)) return {};
+  if (size) *size = st.st_size;
   return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
 }
 

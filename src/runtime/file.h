@@ -58,7 +58,8 @@ struct FileIdentity {
   uint64_t inode = 0;
   bool operator==(const FileIdentity&) const = default;
 };
-FileIdentity file_identity(File& file);
+// When `size` is given it receives the file's length from the same query.
+FileIdentity file_identity(File& file, int64_t* size = nullptr);
 
 // Closes the file; a failure of the close itself is not reported.
 void file_close(File& file);
