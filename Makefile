@@ -1,17 +1,25 @@
-# Front for the CMake presets: `make run` converts the bundled sample,
-# `make test` builds and runs every test, `make test-debug` runs them again
-# under AddressSanitizer and UndefinedBehaviorSanitizer. `make install`
-# installs tolvconv, tolvbase and their manual pages under PREFIX; `make deb`
-# builds the Debian package into build/release.
+# Front for the CMake presets.
+#   make run         builds the two programs and converts the bundled sample
+#   make test        builds the tests and runs them (ctest, JOBS at a time)
+#   make test-debug  the same under AddressSanitizer and UndefinedBehaviorSanitizer
+#   make bench       builds the benchmarks and runs them
+#   make fuzz        fuzzes the listing reader and the writer (clang++, libFuzzer)
+#   make install     installs under PREFIX
+#   make deb         the Debian package, into build/release
+# JOBS (default: the number of cores) is the number of compile and test jobs;
+# CMAKE_ARGS is added to every configure, for instance
+# CMAKE_ARGS=-DCMAKE_COMPILE_WARNING_AS_ERROR=ON.
 PREFIX ?= /usr/local
-JOBS ?= 2
+JOBS ?= $(shell nproc)
+CMAKE_ARGS ?=
 
-.PHONY: all build run test test-debug fuzz install deb clean
+.PHONY: all build run test test-debug bench fuzz install deb clean
 
 all: build
 
+# The programs, their manual pages and package documents; no test, no benchmark.
 build:
-	cmake --preset release
+	cmake --preset release $(CMAKE_ARGS)
 	cmake --build --preset release -j$(JOBS)
 
 run: build
@@ -26,19 +34,26 @@ run: build
 	@build/release/src/tolvbase/tolvbase list build/example/sample
 
 test: build
-	ctest --preset release
+	cmake --build --preset release -j$(JOBS) --target tolv_tests
+	ctest --preset release -j$(JOBS)
 
 test-debug:
-	cmake --preset debug
+	cmake --preset debug $(CMAKE_ARGS)
 	cmake --build --preset debug -j$(JOBS)
-	ctest --preset debug
+	cmake --build --preset debug -j$(JOBS) --target tolv_tests
+	ctest --preset debug -j$(JOBS)
 
-# Fuzzes the listing reader and the writer for FUZZ_SECONDS (needs clang++).
+bench: build
+	cmake --build --preset release -j$(JOBS) --target tolv_bench
+	bench/plain_conversion.sh build/release
+	build/release/bench/dupe_bench
+
+# Fuzzes for FUZZ_SECONDS; only the fuzz target and what it links are built.
 FUZZ_SECONDS ?= 60
 fuzz:
 	cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DTOLV_FUZZ=ON -DTOLV_TESTS=OFF -DTOLV_BENCH=OFF
-	cmake --build build/fuzz -j$(JOBS)
+	  -DTOLV_FUZZ=ON -DTOLV_TESTS=OFF -DTOLV_BENCH=OFF $(CMAKE_ARGS)
+	cmake --build build/fuzz -j$(JOBS) --target listing_fuzz
 	rm -rf build/fuzz/corpus && mkdir -p build/fuzz/corpus
 	build/fuzz/tests/fuzz/listing_fuzz -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 \
 	  -print_final_stats=1 build/fuzz/corpus tests/fuzz/corpus

@@ -1,12 +1,14 @@
-# cmake -DCPACK=... -DDPKG_DEB=... -DCONFIG=... -DWORK=... -DEXPECTED=...
-#       -P deb_contents.cmake
-# Builds the Debian package into WORK and compares its name and its file list
-# (permissions and paths, as `dpkg-deb -c` shows them) with EXPECTED. The
-# dependency scan and the stripping change neither, and they cost half the
-# time, so they are left out here.
+# cmake -DCPACK=... -DDPKG_DEB=... -DCONFIG=... -DWORK=... -DPROGRAMS=a,b
+#       -DDEPENDS=... -DMAINTAINER=... -DEXPECTED=... -P deb_contents.cmake
+# Builds the Debian package into WORK and compares its control fields and its
+# file list (permissions and paths, as `dpkg-deb -c` shows them) with
+# EXPECTED, where a line with @program@ stands for one line per program and
+# @depends@ and @maintainer@ for the fields the build states. Where
+# dpkg-shlibdeps works Depends out, it must give the stated line. Stripping
+# changes no name and costs time, so it is left out here.
+cmake_minimum_required(VERSION 3.25)
 file(REMOVE_RECURSE ${WORK})
-execute_process(COMMAND ${CPACK} -G DEB --config ${CONFIG} -B ${WORK}
-                        -D CPACK_DEBIAN_PACKAGE_SHLIBDEPS=OFF -D CPACK_STRIP_FILES=OFF
+execute_process(COMMAND ${CPACK} -G DEB --config ${CONFIG} -B ${WORK} -D CPACK_STRIP_FILES=OFF
                 RESULT_VARIABLE status OUTPUT_VARIABLE log ERROR_VARIABLE log)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "cpack failed (${status}):\n${log}")
@@ -17,26 +19,48 @@ if(NOT count EQUAL 1)
   message(FATAL_ERROR "expected one package in ${WORK}, found: ${debs}")
 endif()
 
-execute_process(COMMAND ${DPKG_DEB} -f ${debs} Package
-                OUTPUT_VARIABLE package OUTPUT_STRIP_TRAILING_WHITESPACE)
+set(actual "")
+foreach(field Package Maintainer Depends Section)
+  execute_process(COMMAND ${DPKG_DEB} -f ${debs} ${field}
+                  OUTPUT_VARIABLE value OUTPUT_STRIP_TRAILING_WHITESPACE)
+  list(APPEND actual "${field}: ${value}")
+endforeach()
 execute_process(COMMAND ${DPKG_DEB} -c ${debs}
                 RESULT_VARIABLE status OUTPUT_VARIABLE listing ERROR_VARIABLE errors)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "dpkg-deb -c failed (${status}):\n${errors}")
 endif()
-
 # "drwxr-xr-x root/root 0 2026-01-01 00:00 ./usr/" -> "drwxr-xr-x ./usr/"
-set(actual "Package: ${package}\n")
 string(REPLACE "\n" ";" lines "${listing}")
 foreach(line ${lines})
   if(line MATCHES "^([^ ]+) .* (\\./.*)$")
-    string(APPEND actual "${CMAKE_MATCH_1} ${CMAKE_MATCH_2}\n")
+    list(APPEND actual "${CMAKE_MATCH_1} ${CMAKE_MATCH_2}")
   endif()
 endforeach()
 
-file(READ ${EXPECTED} expected)
+string(REPLACE "," ";" programs "${PROGRAMS}")
+file(STRINGS ${EXPECTED} template)
+set(expected "")
+foreach(line ${template})
+  string(REPLACE "@depends@" "${DEPENDS}" line "${line}")
+  string(REPLACE "@maintainer@" "${MAINTAINER}" line "${line}")
+  if(line MATCHES "@program@")
+    foreach(program ${programs})
+      string(REPLACE "@program@" "${program}" one "${line}")
+      list(APPEND expected "${one}")
+    endforeach()
+  else()
+    list(APPEND expected "${line}")
+  endif()
+endforeach()
+
+# Sorted, so that the template need not follow the archive's order.
+list(SORT actual)
+list(SORT expected)
+list(JOIN actual "\n" actual)
+list(JOIN expected "\n" expected)
 if(NOT actual STREQUAL expected)
-  message(FATAL_ERROR "package contents differ\n--- expected\n${expected}--- actual\n${actual}")
+  message(FATAL_ERROR "package differs\n--- expected\n${expected}\n--- actual\n${actual}")
 endif()
 file(REMOVE_RECURSE ${WORK})
-message(STATUS "${debs}: contents as expected")
+message(STATUS "${debs}: fields and contents as expected")

@@ -1,5 +1,6 @@
 # cmake -DGROFF=... -DPAGE=... -P lint_man_page.cmake
 # Fails when groff reports anything at all while formatting the page.
+cmake_minimum_required(VERSION 3.25)
 execute_process(COMMAND ${GROFF} -man -ww -z ${PAGE}
                 RESULT_VARIABLE status
                 OUTPUT_VARIABLE output
