@@ -4,7 +4,7 @@
 #   make test-debug  the same under AddressSanitizer and UndefinedBehaviorSanitizer
 #   make bench       builds the benchmarks and runs them
 #   make fuzz        fuzzes the listing reader and the writer (clang++, libFuzzer)
-#   make install     installs under PREFIX
+#   make install / make uninstall   under PREFIX, both honouring DESTDIR
 #   make deb         the Debian package, into build/release
 # JOBS (default: the number of cores) is the number of compile and test jobs;
 # CMAKE_ARGS is added to every configure, for instance
@@ -13,7 +13,7 @@ PREFIX ?= /usr/local
 JOBS ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all build run test test-debug bench fuzz install deb clean
+.PHONY: all build run test test-debug bench fuzz install uninstall deb clean
 
 all: build
 
@@ -59,7 +59,10 @@ fuzz:
 	  -print_final_stats=1 build/fuzz/corpus tests/fuzz/corpus
 
 install: build
-	cmake --install build/release --prefix $(PREFIX)
+	cmake -DBUILD=build/release -DPREFIX=$(PREFIX) -P cmake/install.cmake
+
+uninstall:
+	cmake -DBUILD=build/release -DPREFIX=$(PREFIX) -DUNINSTALL=ON -P cmake/install.cmake
 
 deb: build
 	cd build/release && cpack -G DEB
