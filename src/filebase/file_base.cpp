@@ -38,6 +38,11 @@ void open_file_base(FileBase& base, const std::string& record_path,
   statement_check();
   open_or_create(base.descriptions, description_path);
   statement_check();
+  // One conversion of a base at a time: a second one waits here until the
+  // first has ended. The lock is on the description file because the record
+  // file is closed and opened again by every duplicate check, which would
+  // drop a lock held on it.
+  file_lock_exclusive(base.descriptions);
 }
 
 FileRecord make_record(const Entry& entry, int32_t desc_ptr) {

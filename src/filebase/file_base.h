@@ -33,7 +33,8 @@ struct FileBase {
 
 // Opens both files, record file first; a missing file is created (mode 0666
 // less the umask), an existing one is never truncated. A failure ends the
-// run before the next file is touched.
+// run before the next file is touched. Then takes the base's exclusive lock
+// (on the description file), waiting for a conversion that holds it.
 void open_file_base(FileBase& base, const std::string& record_path,
                     const std::string& description_path);
 
