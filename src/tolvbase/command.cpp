@@ -27,7 +27,8 @@ constexpr std::string_view kHelp =
     "  list BASE    one block per record: number, name, size, date, origin,\n"
     "               flags and description lines\n"
     "  check BASE   reports each problem with its record number, and notes\n"
-    "               leftovers of an interrupted conversion (harmless)\n"
+    "               what the base holds beside its records: leftovers of an\n"
+    "               interrupted conversion, or of records that were lost\n"
     "  --help       show this help and exit\n"
     "  --version    show the version and exit\n"
     "\n"
@@ -46,13 +47,18 @@ std::string counted(int64_t n, const char* noun) {
   return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
 }
 
-int complain(std::string_view message) {
+// One line on standard error that does not stop the command.
+void note(std::string_view message) {
   Output err;
   err.fd = 2;
   put(err, "tolvbase: ");
   put(err, message);
   put(err, "\n");
   flush(err);
+}
+
+int complain(std::string_view message) {
+  note(message);
   return kExitTrouble;
 }
 
@@ -84,15 +90,18 @@ int run_list(Base& base) {
 }
 
 int run_check(Base& base) {
-  CheckResult result = check_base(base);
-  if (result.read_failed) return complain(result.error);
   Output out;
-  for (const Finding& finding : result.findings) {
-    if (is_problem(finding.kind))
-      put(out, "problem: record " + std::to_string(finding.record) + ": ");
+  CheckResult result = check_base(base, [&](const Finding& finding) {
+    if (finding.record >= 0)
+      put(out, std::string(is_problem(finding.kind) ? "problem" : "note") + ": record " +
+                   std::to_string(finding.record) + ": ");
     else
-      put(out, "note: ");
+      put(out, is_problem(finding.kind) ? "problem: " : "note: ");
     put(out, finding.text + "\n");
+  });
+  if (result.read_failed) {
+    flush(out);
+    return complain(result.error);
   }
   put(out, counted(result.records, "record") + ", " +
                counted(result.description_bytes, "description byte") + ": ");
@@ -132,6 +141,9 @@ int tolvbase_main(int argc, char** argv) {
   Base base;
   std::string error;
   if (!open_base(base, argv[2], error)) return complain(error);
+  if (base.being_converted)
+    note("'" + base.descriptions.path +
+         "' is locked by a conversion in progress; reading it as it stands now");
   int status = command == "list" ? run_list(base) : run_check(base);
   close_base(base);
   return status;

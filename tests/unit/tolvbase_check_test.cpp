@@ -65,6 +65,7 @@ Stored three_records() {
 
 struct Findings {
   std::vector<std::pair<FindingKind, int64_t>> found;
+  std::vector<Finding> findings;
   CheckResult result;
 };
 
@@ -76,10 +77,11 @@ Findings check(const Stored& stored) {
   std::string error;
   EXPECT_TRUE(open_base(base, dir / "b.xyz", error)) << error;
   Findings f;
-  f.result = check_base(base);
-  close_base(base);
-  for (const Finding& finding : f.result.findings)
+  f.result = check_base(base, [&](const Finding& finding) {
+    f.findings.push_back(finding);
     f.found.emplace_back(finding.kind, finding.record);
+  });
+  close_base(base);
   return f;
 }
 
@@ -128,6 +130,14 @@ TEST(TolvbaseCheck, EachDamageIsNamedWithItsRecord) {
       {"DescLines 0",
        [](Stored& s) { s.set8(0, kDescLinesAt, 0); },
        {{K::NoDescLines, 0}, {K::UnreferencedBytes, -1}}},
+      // Two writers at once: record 1 points into record 0's text, and its
+      // own lines belong to no record.
+      {"two records share their text",
+       [](Stored& s) {
+         s.set32(1, kDescPtrAt, 0);
+         s.set8(1, kDescLinesAt, 1);
+       },
+       {{K::SharedDescription, 1}, {K::UnreferencedBytes, -1}}},
   };
   for (const Case& c : cases) {
     Stored stored = three_records();
@@ -145,9 +155,9 @@ TEST(TolvbaseCheck, LeftoversOfAnInterruptedRunAreNotesOnly) {
   EXPECT_EQ(f.found, (Found{{K::TrailingFragment, -1}}));
   EXPECT_EQ(f.result.records, 3);
   EXPECT_EQ(f.result.problems, 0);
-  EXPECT_NE(f.result.findings[0].text.find("fragment of 50 bytes after its 3 whole records"),
+  EXPECT_NE(f.findings[0].text.find("fragment of 50 bytes after its 3 whole records"),
             std::string::npos)
-      << f.result.findings[0].text;
+      << f.findings[0].text;
 
   // Lines written for an entry whose record never was, at the end.
   Stored orphans = three_records();
@@ -159,7 +169,32 @@ TEST(TolvbaseCheck, LeftoversOfAnInterruptedRunAreNotesOnly) {
   EXPECT_EQ(f.found, (Found{{K::UnreferencedBytes, -1}}));
   EXPECT_EQ(f.result.problems, 0);
   std::string range = std::to_string(end) + "-" + std::to_string(end + 5) + " (6 bytes)";
-  EXPECT_NE(f.result.findings[0].text.find(range), std::string::npos) << f.result.findings[0].text;
+  EXPECT_NE(f.findings[0].text.find(range), std::string::npos) << f.findings[0].text;
+}
+
+TEST(TolvbaseCheck, ManyNotesOfAKindAreSummedUpAfterTheFirstFew) {
+  // Ten runs of lost lines, one after each record; and a record holding a
+  // line no conversion writes.
+  Stored s;
+  for (int i = 0; i < 10; ++i) {
+    s.add(std::to_string(i) + ".ZIP", {"text"});
+    s.descriptions += "\x01z";
+  }
+  s.add("LONG.ZIP", {"short", std::string(60, 'y')});
+  Findings f = check(s);
+  EXPECT_EQ(f.found, (Found{{K::LongDescLine, 10},
+                            {K::UnreferencedBytes, -1},
+                            {K::UnreferencedBytes, -1},
+                            {K::UnreferencedBytes, -1},
+                            {K::UnreferencedBytes, -1}}));
+  EXPECT_EQ(f.result.problems, 0);
+  EXPECT_EQ(f.result.notes, 11);
+  EXPECT_EQ(f.findings[0].text,
+            "description line 2 has 60 characters; tolvconv never writes more than 50");
+  EXPECT_EQ(f.findings[4].text,
+            "7 more runs of description bytes (14 bytes) belong to no record; 10 such runs mean "
+            "that records were lost (for instance by two conversions writing the base at once), "
+            "not that one conversion was cut short");
 }
 
 TEST(TolvbaseCheck, UnreferencedBytesAreFoundWhateverTheOrderOfTheRecords) {
@@ -182,9 +217,13 @@ TEST(TolvbaseCheck, UnreferencedBytesAreFoundWhateverTheOrderOfTheRecords) {
   record_at(0);
   record_at(0);
   Findings f = check(s);
-  ASSERT_EQ(f.found, (Found{{K::UnreferencedBytes, -1}}));
-  EXPECT_NE(f.result.findings[0].text.find("bytes 4-6 (3 bytes)"), std::string::npos)
-      << f.result.findings[0].text;
+  // The two records sharing their lines are a problem of their own.
+  ASSERT_EQ(f.found, (Found{{K::SharedDescription, 2}, {K::UnreferencedBytes, -1}}));
+  EXPECT_EQ(f.findings[0].text,
+            "its description (bytes 0-3) overlaps that of record 1 (bytes 0-3): one of them "
+            "shows text that is not its own");
+  EXPECT_NE(f.findings[1].text.find("bytes 4-6 (3 bytes)"), std::string::npos)
+      << f.findings[1].text;
 }
 
 TEST(TolvbaseCheck, LargeBaseIsReadAcrossBlocksAndWindows) {
@@ -229,7 +268,7 @@ TEST(TolvbaseRead, OpensTheBaseReadOnlyAndNeverWritesIt) {
   Base base;
   std::string error;
   bool opened = open_base(base, path, error);
-  CheckResult result = check_base(base);
+  CheckResult result = check_base(base, [](const Finding&) {});
   Output out;
   out.fd = sink;
   bool listed = list_base(base, out) && flush(out);
@@ -314,7 +353,7 @@ TEST(TolvbaseRead, FailuresNameTheFileAndTheCause) {
     std::string error;
     bool opened = open_base(base, path, error);
     CheckResult result;
-    if (opened) result = check_base(base);
+    if (opened) result = check_base(base, [](const Finding&) {});
     close_base(base);
     int closes = test::calls_made(test::Call::Close);
     test::remove_faults();
