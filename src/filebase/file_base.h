@@ -11,15 +11,13 @@
 #include <cstdint>
 #include <string>
 
+#include "filebase/description_lines.h"
 #include "filebase/name_index.h"
 #include "filebase/record.h"
-#include "runtime/entry.h"
+#include "listing/entry.h"
 #include "runtime/file.h"
 
 namespace tolv {
-
-// Each description line is stored as a length byte and its characters.
-inline constexpr size_t kMaxDescBytes = kMaxDescLines * (1 + kDescLineCapacity);
 
 struct FileBase {
   File records;

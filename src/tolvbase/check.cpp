@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "runtime/entry.h"
+#include "filebase/description_lines.h"
+#include "listing/entry.h"
 #include "tolvbase/record_cursor.h"
 
 namespace tolv {
@@ -14,7 +15,7 @@ namespace {
 constexpr int64_t kNotesShownPerKind = 3;
 
 // The longest description a record can point at: 255 lines of 1 + 255 bytes.
-constexpr int64_t kLongestDescription = 255 * 256;
+constexpr int64_t kLongestDescription = 255 * (1 + kMaxStoredLine);
 
 // The description bytes of one record, [begin, end). Twelve bytes a record:
 // DescPtr is a 32-bit offset and a description is shorter than 64 KiB.

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "filebase/description_lines.h"
 #include "filebase/record.h"
 #include "support/child.h"
 #include "support/faults.h"
@@ -23,12 +24,6 @@ namespace {
 using test::TempDir;
 using test::write_file;
 
-// Field offsets in a stored record, for damaging one.
-constexpr int kFileNameAt = 0;
-constexpr int kOriginAt = 80;
-constexpr int kDescPtrAt = 112;
-constexpr int kDescLinesAt = 116;
-
 // The two files of a base, built the way the converter appends.
 struct Stored {
   std::string records;
@@ -41,7 +36,7 @@ struct Stored {
     record.Origin.assign(kOrigin);
     record.DescPtr = static_cast<int32_t>(descriptions.size());
     record.DescLines = static_cast<uint8_t>(lines.size());
-    for (const std::string& line : lines) descriptions += static_cast<char>(line.size()) + line;
+    for (const std::string& line : lines) append_description_line(descriptions, line);
     uint8_t bytes[kRecordSize];
     encode_record(record, bytes);
     records.append(reinterpret_cast<char*>(bytes), kRecordSize);
