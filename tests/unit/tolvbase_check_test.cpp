@@ -68,7 +68,7 @@ Findings check(const Stored& stored) {
   TempDir dir;
   write_file(dir / "b.dir", stored.records);
   write_file(dir / "b.des", stored.descriptions);
-  Base base;
+  ReadOnlyBase base;
   std::string error;
   EXPECT_TRUE(open_base(base, dir / "b.xyz", error)) << error;
   Findings f;
@@ -260,7 +260,7 @@ TEST(TolvbaseRead, OpensTheBaseReadOnlyAndNeverWritesIt) {
                                       return false;
                                     },
                                     0, -1, false}});
-  Base base;
+  ReadOnlyBase base;
   std::string error;
   bool opened = open_base(base, path, error);
   CheckResult result = check_base(base, [](const Finding&) {});
@@ -344,7 +344,7 @@ TEST(TolvbaseRead, FailuresNameTheFileAndTheCause) {
   };
   for (const Case& c : cases) {
     test::install_faults({c.fault});
-    Base base;
+    ReadOnlyBase base;
     std::string error;
     bool opened = open_base(base, path, error);
     CheckResult result;
@@ -365,7 +365,7 @@ TEST(TolvbaseRead, DirectoryIsNotABase) {
   TempDir dir;
   ASSERT_EQ(mkdir((dir / "b.dir").c_str(), 0755), 0);
   write_file(dir / "b.des", "");
-  Base base;
+  ReadOnlyBase base;
   std::string error;
   EXPECT_FALSE(open_base(base, dir / "b", error));
   EXPECT_EQ(error, "cannot open '" + dir / "b.dir" + "': Is a directory");
