@@ -24,6 +24,19 @@
 namespace tolv {
 
 inline constexpr int kRecordSize = 120;
+
+// Where each field starts in the 120 bytes.
+enum RecordOffset : int {
+  kFileNameAt = 0,
+  kSizeAt = 72,
+  kDateTimeAt = 76,
+  kOriginAt = 80,
+  kFlagsAt = 111,
+  kDescPtrAt = 112,
+  kDescLinesAt = 116,
+  kAuxCountAt = 118
+};
+
 inline constexpr int kFileNameCapacity = 70;
 inline constexpr int kOriginCapacity = 30;
 inline constexpr uint8_t kFlagNoDupeCheck = 0x04;

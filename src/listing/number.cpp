@@ -1,5 +1,7 @@
 #include "listing/number.h"
 
+#include "listing/packed_date.h"
+
 namespace tolv {
 
 namespace {
@@ -37,13 +39,6 @@ int32_t parse_integer(std::string_view text) {
   uint32_t bits = static_cast<uint32_t>(value);
   if (negative) bits = 0u - bits;
   return static_cast<int32_t>(bits);
-}
-
-uint32_t pack_date_time(uint16_t year, uint16_t month, uint16_t day, uint16_t hour, uint16_t minute,
-                        uint16_t second) {
-  uint32_t years = static_cast<uint32_t>(int32_t{year} - 1980);
-  return (years << 25) + (uint32_t{month} << 21) + (uint32_t{day} << 16) + (uint32_t{hour} << 11) +
-         (uint32_t{minute} << 5) + second / 2;
 }
 
 uint32_t convert_date(std::string_view text) {

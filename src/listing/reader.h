@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string>
 
-#include "runtime/entry.h"
+#include "listing/entry.h"
 #include "runtime/file.h"
 #include "runtime/short_string.h"
 

@@ -1,15 +1,23 @@
 // The one door to the operating system.
 //
-// Every system call that the program makes goes through the table `sys`, and
+// Every system call that the programs make goes through the table `sys`, and
 // each wrapper below records the call's errno in `system_error` (0 when the
 // call succeeds). Nothing else in the tree reads errno. Tests replace entries
 // of the table to inject any errno, short reads and short writes.
+//
+// The calls the C library makes on its own behalf are not in the table: the
+// dynamic loader's at start-up, dladdr's (which reads no file: the loader
+// keeps the program's modules in memory), and those of setlocale and iconv
+// in tolvbase (locale and conversion files, read once). Neither touches a
+// file of the base or the listing.
 //
 // The wrappers only record; the file operations (file.h) translate the
 // recorded number into the pending error code. The console calls the same
 // wrappers and never looks at the code.
 #pragma once
 
+#include <errno.h>
+#include <signal.h>
 #include <sys/types.h>
 
 struct stat;
@@ -27,6 +35,14 @@ struct SysCalls {
   off_t (*lseek)(int fd, off_t offset, int whence);
   int (*fstat)(int fd, struct stat* st);
   int (*close)(int fd);
+  // fcntl F_DUPFD or F_DUPFD_CLOEXEC: a copy of fd on the lowest free
+  // descriptor at or above min_fd.
+  int (*dup_at_least)(int fd, int min_fd, bool close_on_exec);
+  int (*flock)(int fd, int operation);
+  int (*sigaction)(int signal, const struct sigaction* action, struct sigaction* old);
+  int (*sigprocmask)(int how, const sigset_t* set, sigset_t* old);
+  int (*raise)(int signal);
+  void (*exit)(int status);  // _exit: no atexit handlers, no stdio flush
   int (*tcgetattr)(int fd, struct termios* t);
   int (*tcsetattr)(int fd, int action, const struct termios* t);
   int (*get_winsize)(int fd, struct winsize* ws);
@@ -41,6 +57,11 @@ extern const SysCalls real_syscalls;
 // errno of the last system call made through the wrappers, 0 after success.
 extern int system_error;
 
+// An open whose descriptor would be 0, 1 or 2 (a standard stream that was
+// closed when the program started) moves it to 3 or above, so a file never
+// takes the place of standard input, output or error: a closed standard
+// stream stays closed and writes meant for it fail instead of landing in the
+// file. When the move fails the open fails with the move's errno.
 int sys_open(const char* path, int flags, mode_t mode);
 ssize_t sys_read(int fd, void* buf, size_t count);
 ssize_t sys_write(int fd, const void* buf, size_t count);
@@ -49,9 +70,23 @@ ssize_t sys_pwrite(int fd, const void* buf, size_t count, off_t offset);
 off_t sys_lseek(int fd, off_t offset, int whence);
 int sys_fstat(int fd, struct stat* st);
 int sys_close(int fd);
+int sys_flock(int fd, int operation);
 int sys_tcgetattr(int fd, struct termios* t);
 int sys_tcsetattr(int fd, int action, const struct termios* t);
 int sys_get_winsize(int fd, struct winsize* ws);
 int sys_wait_readable(int fd, int timeout_ms);
+int sys_sigaction(int signal, const struct sigaction* action, struct sigaction* old);
+int sys_sigprocmask(int how, const sigset_t* set, sigset_t* old);
+int sys_raise(int signal);
+// Ends the process; a replacement of the table entry that returns still ends it.
+[[noreturn]] void sys_exit(int status);
+
+// Makes `call` again while it fails with EINTR; gives its last result.
+template <typename Call>
+auto retry_interrupted(Call call) {
+  auto result = call();
+  while (result < 0 && system_error == EINTR) result = call();
+  return result;
+}
 
 }  // namespace tolv

@@ -5,7 +5,7 @@
 
 namespace tolv {
 
-bool open_base(Base& base, std::string_view argument, std::string& error) {
+bool open_base(ReadOnlyBase& base, std::string_view argument, std::string& error) {
   BasePaths paths = derive_base_paths(argument);
   if (!open_read_only(base.records, paths.record_file)) {
     error = base.records.error;
@@ -16,19 +16,22 @@ bool open_base(Base& base, std::string_view argument, std::string& error) {
     close_read_only(base.records);
     return false;
   }
+  // tolvconv holds an exclusive lock on the description file while it
+  // converts; a shared one here only tells whether that is so.
+  base.being_converted = !lock_shared_if_free(base.descriptions);
   return true;
 }
 
-void close_base(Base& base) {
+void close_base(ReadOnlyBase& base) {
   close_read_only(base.records);
   close_read_only(base.descriptions);
 }
 
-int64_t record_count(const Base& base) {
+int64_t record_count(const ReadOnlyBase& base) {
   return base.records.size / kRecordSize;
 }
 
-int64_t fragment_size(const Base& base) {
+int64_t fragment_size(const ReadOnlyBase& base) {
   return base.records.size % kRecordSize;
 }
 

@@ -27,7 +27,8 @@ constexpr std::string_view kHelp =
     "  list BASE    one block per record: number, name, size, date, origin,\n"
     "               flags and description lines\n"
     "  check BASE   reports each problem with its record number, and notes\n"
-    "               leftovers of an interrupted conversion (harmless)\n"
+    "               what the base holds beside its records: leftovers of an\n"
+    "               interrupted conversion, or of records that were lost\n"
     "  --help       show this help and exit\n"
     "  --version    show the version and exit\n"
     "\n"
@@ -46,25 +47,26 @@ std::string counted(int64_t n, const char* noun) {
   return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
 }
 
-int complain(std::string_view message) {
+void to_standard_error(std::string_view text) {
   Output err;
   err.fd = 2;
-  put(err, "tolvbase: ");
-  put(err, message);
-  put(err, "\n");
+  put(err, text);
   flush(err);
+}
+
+// One line on standard error that does not stop the command.
+void note(std::string_view message) {
+  to_standard_error("tolvbase: " + std::string(message) + "\n");
+}
+
+int complain(std::string_view message) {
+  note(message);
   return kExitTrouble;
 }
 
 int usage_error(std::string_view message) {
-  Output err;
-  err.fd = 2;
-  put(err, "tolvbase: ");
-  put(err, message);
-  put(err, "\n");
-  put(err, kUsage);
-  put(err, "Try 'tolvbase --help' for more information.\n");
-  flush(err);
+  to_standard_error("tolvbase: " + std::string(message) + "\n" + std::string(kUsage) +
+                    "Try 'tolvbase --help' for more information.\n");
   return kExitTrouble;
 }
 
@@ -74,7 +76,7 @@ int finish(Output& out, int status) {
   return complain(std::string("cannot write standard output: ") + strerror(out.error));
 }
 
-int run_list(Base& base) {
+int run_list(ReadOnlyBase& base) {
   Output out;
   if (!list_base(base, out)) {
     flush(out);
@@ -83,16 +85,19 @@ int run_list(Base& base) {
   return finish(out, kExitSound);
 }
 
-int run_check(Base& base) {
-  CheckResult result = check_base(base);
-  if (result.read_failed) return complain(result.error);
+int run_check(ReadOnlyBase& base) {
   Output out;
-  for (const Finding& finding : result.findings) {
-    if (is_problem(finding.kind))
-      put(out, "problem: record " + std::to_string(finding.record) + ": ");
+  CheckResult result = check_base(base, [&](const Finding& finding) {
+    if (finding.record >= 0)
+      put(out, std::string(is_problem(finding.kind) ? "problem" : "note") + ": record " +
+                   std::to_string(finding.record) + ": ");
     else
-      put(out, "note: ");
+      put(out, is_problem(finding.kind) ? "problem: " : "note: ");
     put(out, finding.text + "\n");
+  });
+  if (result.read_failed) {
+    flush(out);
+    return complain(result.error);
   }
   put(out, counted(result.records, "record") + ", " +
                counted(result.description_bytes, "description byte") + ": ");
@@ -129,9 +134,12 @@ int tolvbase_main(int argc, char** argv) {
   }
   if (argc != 3) return usage_error(std::string(command) + " takes one BASE argument");
 
-  Base base;
+  ReadOnlyBase base;
   std::string error;
   if (!open_base(base, argv[2], error)) return complain(error);
+  if (base.being_converted)
+    note("'" + base.descriptions.path +
+         "' is locked by a conversion in progress; reading it as it stands now");
   int status = command == "list" ? run_list(base) : run_check(base);
   close_base(base);
   return status;
