@@ -2,65 +2,39 @@
 #       -DDEPENDS=... -DMAINTAINER=... -DEXPECTED=... -P deb_contents.cmake
 # Builds the Debian package into WORK and compares its control fields and its
 # file list (permissions and paths, as `dpkg-deb -c` shows them) with
-# EXPECTED, where a line with @program@ stands for one line per program and
-# @depends@ and @maintainer@ for the fields the build states. Where
+# EXPECTED, in any order: a line with @program@ stands for one line per
+# program, @DEPENDS@ and @MAINTAINER@ for the fields the build states. Where
 # dpkg-shlibdeps works Depends out, it must give the stated line. Stripping
 # changes no name and costs time, so it is left out here.
 cmake_minimum_required(VERSION 3.25)
 file(REMOVE_RECURSE ${WORK})
 execute_process(COMMAND ${CPACK} -G DEB --config ${CONFIG} -B ${WORK} -D CPACK_STRIP_FILES=OFF
                 RESULT_VARIABLE status OUTPUT_VARIABLE log ERROR_VARIABLE log)
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR "cpack failed (${status}):\n${log}")
+file(GLOB deb ${WORK}/*.deb)
+if(NOT status EQUAL 0 OR NOT EXISTS "${deb}")
+  message(FATAL_ERROR "cpack (${status}) made not one package but '${deb}':\n${log}")
 endif()
-file(GLOB debs ${WORK}/*.deb)
-list(LENGTH debs count)
-if(NOT count EQUAL 1)
-  message(FATAL_ERROR "expected one package in ${WORK}, found: ${debs}")
-endif()
-
-set(actual "")
-foreach(field Package Maintainer Depends Section)
-  execute_process(COMMAND ${DPKG_DEB} -f ${debs} ${field}
-                  OUTPUT_VARIABLE value OUTPUT_STRIP_TRAILING_WHITESPACE)
-  list(APPEND actual "${field}: ${value}")
-endforeach()
-execute_process(COMMAND ${DPKG_DEB} -c ${debs}
-                RESULT_VARIABLE status OUTPUT_VARIABLE listing ERROR_VARIABLE errors)
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR "dpkg-deb -c failed (${status}):\n${errors}")
-endif()
+execute_process(COMMAND ${DPKG_DEB} -f ${deb} Package Maintainer Depends Section
+                OUTPUT_VARIABLE fields COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND ${DPKG_DEB} -c ${deb} OUTPUT_VARIABLE listing COMMAND_ERROR_IS_FATAL ANY)
 # "drwxr-xr-x root/root 0 2026-01-01 00:00 ./usr/" -> "drwxr-xr-x ./usr/"
-string(REPLACE "\n" ";" lines "${listing}")
-foreach(line ${lines})
-  if(line MATCHES "^([^ ]+) .* (\\./.*)$")
-    list(APPEND actual "${CMAKE_MATCH_1} ${CMAKE_MATCH_2}")
-  endif()
-endforeach()
+string(REGEX REPLACE "([^ \n]+) [^\n]* (\\./[^\n]*)" "\\1 \\2" listing "${listing}")
+string(REPLACE "\n" ";" actual "${fields}${listing}")
 
+file(READ ${EXPECTED} template)
 string(REPLACE "," ";" programs "${PROGRAMS}")
-file(STRINGS ${EXPECTED} template)
-set(expected "")
-foreach(line ${template})
-  string(REPLACE "@depends@" "${DEPENDS}" line "${line}")
-  string(REPLACE "@maintainer@" "${MAINTAINER}" line "${line}")
-  if(line MATCHES "@program@")
-    foreach(program ${programs})
-      string(REPLACE "@program@" "${program}" one "${line}")
-      list(APPEND expected "${one}")
-    endforeach()
-  else()
-    list(APPEND expected "${line}")
-  endif()
+foreach(program ${programs})
+  string(CONFIGURE "${template}" copy @ONLY)
+  string(APPEND expected "${copy}")
 endforeach()
-
-# Sorted, so that the template need not follow the archive's order.
-list(SORT actual)
-list(SORT expected)
-list(JOIN actual "\n" actual)
-list(JOIN expected "\n" expected)
+string(REPLACE "\n" ";" expected "${expected}")
+foreach(var actual expected)
+  list(REMOVE_DUPLICATES ${var})
+  list(REMOVE_ITEM ${var} "")
+  list(SORT ${var})
+  list(JOIN ${var} "\n" ${var})
+endforeach()
 if(NOT actual STREQUAL expected)
   message(FATAL_ERROR "package differs\n--- expected\n${expected}\n--- actual\n${actual}")
 endif()
 file(REMOVE_RECURSE ${WORK})
-message(STATUS "${debs}: fields and contents as expected")
