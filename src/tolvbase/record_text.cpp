@@ -2,21 +2,18 @@
 
 #include <cstdio>
 
+#include "listing/number.h"
+
 namespace tolv {
 
 std::string date_time_text(uint32_t packed) {
-  unsigned year = 1980 + (packed >> 25);
-  unsigned month = packed >> 21 & 0xF;
-  unsigned day = packed >> 16 & 0x1F;
-  unsigned hour = packed >> 11 & 0x1F;
-  unsigned minute = packed >> 5 & 0x3F;
-  unsigned second = (packed & 0x1F) * 2;
+  DateTimeFields f = unpack_date_time(packed);
   char text[32];
   if ((packed & 0xFFFF) == 0)
-    snprintf(text, sizeof text, "%04u-%02u-%02u", year, month, day);
+    snprintf(text, sizeof text, "%04u-%02u-%02u", f.year, f.month, f.day);
   else
-    snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", year, month, day, hour, minute,
-             second);
+    snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", f.year, f.month, f.day, f.hour,
+             f.minute, f.second);
   return text;
 }
 
