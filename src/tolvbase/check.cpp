@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "tolvbase/record_cursor.h"
+#include "tolvbase/record_doubts.h"
 
 namespace tolv {
 
@@ -53,7 +54,8 @@ std::string past_capacity(const char* field, int length, int capacity) {
 }  // namespace
 
 bool is_problem(FindingKind kind) {
-  return kind != FindingKind::TrailingFragment && kind != FindingKind::UnreferencedBytes;
+  return kind != FindingKind::TrailingFragment && kind != FindingKind::UnreferencedBytes &&
+         !is_doubt(kind);
 }
 
 void check_record(const FileRecord& record, int64_t number, const Description& description,
@@ -99,6 +101,7 @@ CheckResult check_base(Base& base) {
   RecordCursor cursor = record_cursor(base);
   DescriptionReader reader = description_reader(base);
   std::vector<Span> spans;
+  RecordDoubts doubts;
   while (const uint8_t* bytes = next_record(cursor)) {
     int64_t number = cursor.next - 1;
     FileRecord record = decode_record(bytes);
@@ -109,6 +112,7 @@ CheckResult check_base(Base& base) {
       return result;
     }
     check_record(record, number, description, result.description_bytes, result.findings);
+    doubt_record(doubts, record, number, result.findings);
     int64_t end =
         description.state == DescriptionState::PastEnd ? result.description_bytes : description.end;
     add_span(spans, {record.DescPtr, end});
@@ -125,8 +129,10 @@ CheckResult check_base(Base& base) {
              std::to_string(result.records) +
              " whole records (a record write cut short); the next conversion writes over it"});
   note_unreferenced(spans, result.description_bytes, result.findings);
-  for (const Finding& finding : result.findings)
+  for (const Finding& finding : result.findings) {
     ++(is_problem(finding.kind) ? result.problems : result.notes);
+    if (is_doubt(finding.kind)) ++result.doubts;
+  }
   return result;
 }
 

@@ -24,9 +24,15 @@ enum class FindingKind {
   // notes, of the base as a whole
   TrailingFragment,   // the record file ends in less than a record
   UnreferencedBytes,  // description bytes no record points at
+  // doubts, notes of one record (record_doubts.h); --strict counts them as problems
+  RuleName,          // empty, or only rule characters
+  ImpossibleDate,    // month outside 1-12 or day outside 1-31
+  RepeatedName,      // the FileName of an earlier record
+  OtherCaseName,     // an earlier record's FileName in other letter cases
 };
 
 bool is_problem(FindingKind kind);
+bool is_doubt(FindingKind kind);
 
 struct Finding {
   FindingKind kind;
@@ -43,7 +49,8 @@ struct CheckResult {
   int64_t description_bytes = 0;
   std::vector<Finding> findings;
   int problems = 0;
-  int notes = 0;
+  int notes = 0;   // doubts included
+  int doubts = 0;
   bool read_failed = false;  // the failing file's `error` says why
   std::string error;
 };

@@ -161,7 +161,9 @@ TEST(Tolvbase, ListShowsTheProblemsOfADamagedRecord) {
 TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
   const std::string usage =
       "Usage: tolvbase list BASE\n"
-      "       tolvbase check BASE\n"
+      "       tolvbase check [--strict] BASE\n"
+      "       tolvbase preview LISTING [BASE] [--entries] [--json] [--encoding "
+      "cp437|latin1|raw]\n"
       "Try 'tolvbase --help' for more information.\n";
   struct Case {
     std::vector<std::string> args;
@@ -185,7 +187,8 @@ TEST(Tolvbase, HelpAndVersionGoToStandardOutput) {
   Result help = tolvbase({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.err, "");
-  EXPECT_EQ(help.out.rfind("Usage: tolvbase list BASE\n       tolvbase check BASE\n\n", 0), 0u)
+  EXPECT_EQ(help.out.rfind("Usage: tolvbase list BASE\n       tolvbase check [--strict] BASE\n", 0),
+            0u)
       << help.out;
   EXPECT_NE(help.out.find("Exit status: 0"), std::string::npos);
 

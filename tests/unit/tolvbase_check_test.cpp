@@ -38,6 +38,7 @@ struct Stored {
     FileRecord record;
     record.FileName.assign(name);
     record.Size = 1000;
+    record.DateTime = 0x1E2F0000;  // 1995-01-15
     record.Origin.assign(kOrigin);
     record.DescPtr = static_cast<int32_t>(descriptions.size());
     record.DescLines = static_cast<uint8_t>(lines.size());
@@ -174,7 +175,7 @@ TEST(TolvbaseCheck, UnreferencedBytesAreFoundWhateverTheOrderOfTheRecords) {
       "two");  // 4-6 belong to none
   auto record_at = [&](int32_t ptr) {
     Stored one;
-    one.add("X", {"one"});
+    one.add("X" + std::to_string(s.records.size()), {"one"});
     one.set32(0, kDescPtrAt, ptr);
     s.records += one.records;
   };
