@@ -25,10 +25,10 @@ enum class FindingKind {
   TrailingFragment,   // the record file ends in less than a record
   UnreferencedBytes,  // description bytes no record points at
   // doubts, notes of one record (record_doubts.h); --strict counts them as problems
-  RuleName,          // empty, or only rule characters
-  ImpossibleDate,    // month outside 1-12 or day outside 1-31
-  RepeatedName,      // the FileName of an earlier record
-  OtherCaseName,     // an earlier record's FileName in other letter cases
+  RuleName,        // empty, or only rule characters
+  ImpossibleDate,  // month outside 1-12 or day outside 1-31
+  RepeatedName,    // the FileName of an earlier record
+  OtherCaseName,   // an earlier record's FileName in other letter cases
 };
 
 bool is_problem(FindingKind kind);
@@ -49,7 +49,7 @@ struct CheckResult {
   int64_t description_bytes = 0;
   std::vector<Finding> findings;
   int problems = 0;
-  int notes = 0;   // doubts included
+  int notes = 0;  // doubts included
   int doubts = 0;
   bool read_failed = false;  // the failing file's `error` says why
   std::string error;

@@ -38,7 +38,7 @@ std::string columns_text(size_t first, size_t last) {
 }
 
 std::string count_text(size_t n, const char* noun) {
-  static const char* const kWords[] = {"no",  "one", "two",   "three", "four", "five",
+  static const char* const kWords[] = {"no",  "one",   "two",   "three", "four", "five",
                                        "six", "seven", "eight", "nine",  "ten"};
   std::string number = n < 11 ? kWords[n] : std::to_string(n);
   return number + " " + noun + (n == 1 ? "" : "s");
@@ -189,30 +189,34 @@ bool doubt_entry_line(std::string_view line, std::vector<LineDoubt>& doubts) {
     std::string message;
     if (control < f.name.size())
       message = "the name holds " +
-                std::string(f.name[control] == '\t' ? "a TAB" : "the control byte " +
-                                                                    shown(f.name.substr(control, 1))) +
+                std::string(f.name[control] == '\t'
+                                ? "a TAB"
+                                : "the control byte " + shown(f.name.substr(control, 1))) +
                 " at column " + std::to_string(control + 1) + ", which does not end it";
     if (runs_on)
       message += std::string(message.empty() ? "the name" : ", and it") +
                  " runs past column 12 into the size columns; the size is read from " +
-                 columns_text(kSizeColumn, kSizeColumn + kSizeWidth - 1) + " (" +
-                 quoted(f.size) + ") as " + std::to_string(parse_integer(f.size));
+                 columns_text(kSizeColumn, kSizeColumn + kSizeWidth - 1) + " (" + quoted(f.size) +
+                 ") as " + std::to_string(parse_integer(f.size));
+    if (f.name.size() >= kDateColumn)
+      message += ", the date from " + columns_text(kDateColumn, kDateColumn + kDateWidth - 1) +
+                 " as " + date_time_text(convert_date(f.date));
     doubts.push_back({Doubt::NameRunsOn, message + ": the name is stored as " +
                                              quoted(f.name.substr(0, kFileNameCapacity))});
   }
 
   int32_t size = 0;
   if (!runs_on && !all_blank(f.size)) {
-    std::string field = columns_text(kSizeColumn, kSizeColumn + kSizeWidth - 1) + " hold " +
-                        quoted(f.size);
+    std::string field =
+        columns_text(kSizeColumn, kSizeColumn + kSizeWidth - 1) + " hold " + quoted(f.size);
     if (!read_integer(f.size, size))
       doubts.push_back({Doubt::SizeUnreadable,
                         field + ", which is not a number" +
                             (f.size.find(',') != std::string_view::npos ? " (a comma)" : "") +
                             ": the size is stored as 0"});
     else if (size < 0)
-      doubts.push_back({Doubt::SizeUnreadable, field + ", a negative size: it is stored as " +
-                                                   std::to_string(size)});
+      doubts.push_back({Doubt::SizeUnreadable,
+                        field + ", a negative size: it is stored as " + std::to_string(size)});
   }
 
   DateText date = date_text(f.date);
@@ -226,6 +230,7 @@ bool doubt_entry_line(std::string_view line, std::vector<LineDoubt>& doubts) {
                {date.year, "year", kDateColumn + 6, 0, 99}};
   std::string wrong;
   for (const Part& part : parts) {
+    if (f.name.size() >= kDateColumn) break;  // told with the name
     size_t digits = part.text.find_first_not_of(' ');
     bool numeric = digits != std::string_view::npos;
     for (size_t i = numeric ? digits : 0; numeric && i < part.text.size(); ++i)
@@ -236,8 +241,8 @@ bool doubt_entry_line(std::string_view line, std::vector<LineDoubt>& doubts) {
       problem = "non-digits where the " + std::string(part.name) + " goes (" + at + ": " +
                 quoted(part.text) + ")";
     else if (int value = parse_integer(part.text); value < part.low || value > part.high)
-      problem = std::string(part.name) + " " + std::to_string(value) + " (" + at +
-                ") is outside " + std::to_string(part.low) + " to " + std::to_string(part.high);
+      problem = std::string(part.name) + " " + std::to_string(value) + " (" + at + ") is outside " +
+                std::to_string(part.low) + " to " + std::to_string(part.high);
     if (!problem.empty()) wrong += (wrong.empty() ? "" : ", ") + problem;
   }
   if (!wrong.empty())

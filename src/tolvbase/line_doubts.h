@@ -45,12 +45,12 @@ bool has_comma_size(std::string_view line);
 
 // What a skipped line looks like.
 enum class Shape {
-  Blank,      // nothing but blanks
-  Include,    // '%' and a file name
-  NearMiss,   // a name, a number and a date, in other columns
-  Bar,        // first visible character '|' (bar_column says where)
-  Indented,   // text that starts past the name columns
-  FilesBbs,   // NAME.EXT and a description
+  Blank,     // nothing but blanks
+  Include,   // '%' and a file name
+  NearMiss,  // a name, a number and a date, in other columns
+  Bar,       // first visible character '|' (bar_column says where)
+  Indented,  // text that starts past the name columns
+  FilesBbs,  // NAME.EXT and a description
   Other,
 };
 

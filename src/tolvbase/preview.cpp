@@ -46,7 +46,7 @@ struct Preview {
   Context context = Context::None;
   int64_t context_entry_line = 0;
   std::string context_name;
-  int64_t cut_line = 0;    // the line that cut it off, or the missed entry
+  int64_t cut_line = 0;  // the line that cut it off, or the missed entry
   bool cut_by_blank = false;
 
   NameRepeats repeats;
@@ -78,8 +78,9 @@ void add_doubts(Preview& p, int64_t line, std::string_view text) {
 }
 
 void release_held(Preview& p) {
-  std::stable_sort(p.held.begin(), p.held.end(),
-                   [](const PreviewFinding& a, const PreviewFinding& b) { return a.line < b.line; });
+  std::stable_sort(
+      p.held.begin(), p.held.end(),
+      [](const PreviewFinding& a, const PreviewFinding& b) { return a.line < b.line; });
   for (PreviewFinding& finding : p.held) emit(p, std::move(finding));
   p.held.clear();
 }
@@ -143,7 +144,9 @@ std::string belongs_to(const Preview& p) {
 void on_skipped_line(Preview& p, int64_t number, std::string_view bytes) {
   SkippedLine s = judge_skipped_line(bytes);
   count_layout(p, s.layout, number, bytes);
-  auto lost = [&](std::string why) { add(p, number, Doubt::LostContinuation, std::move(why), bytes); };
+  auto lost = [&](std::string why) {
+    add(p, number, Doubt::LostContinuation, std::move(why), bytes);
+  };
   switch (s.shape) {
     case Shape::Blank:
       if (p.context == Context::Attached) {
@@ -171,8 +174,7 @@ void on_skipped_line(Preview& p, int64_t number, std::string_view bytes) {
       }
       return;
     case Shape::Indented:
-      if (p.context == Context::Attached ||
-          (p.context == Context::CutOff && !p.cut_by_blank)) {
+      if (p.context == Context::Attached || (p.context == Context::CutOff && !p.cut_by_blank)) {
         lost("indented text without '|' in column " + std::to_string(kBarColumn) +
              ": skipped, and " + belongs_to(p));
         if (p.context == Context::Attached) {
@@ -228,7 +230,8 @@ void on_entry(Preview& p, const Entry& entry, NameIndex& names) {
             std::to_string(kMaxDescLines) + ")",
         p.first_dropped_text);
   }
-  PreviewEntry shown_entry{p.entry_line, &entry, index_holds_entry_name(names, entry.file_name.view())};
+  PreviewEntry shown_entry{p.entry_line, &entry,
+                           index_holds_entry_name(names, entry.file_name.view())};
   if (!shown_entry.duplicate) {
     ++p.counts.appended_with_dupe;
     index_note_append(names, names.records, make_record(entry, 0));
@@ -268,9 +271,9 @@ std::string listing_name(const std::string& path) {
 
 const char* doubt_name(Doubt kind) {
   static const char* const kNames[kDoubtKinds] = {
-      "separator", "size-unreadable",   "date-impossible", "name-cut", "name-runs-on",
-      "text-cut",  "lines-dropped",     "near-miss",       "lost-continuation",
-      "include",   "ctrl-z",            "repeat",          "layout"};
+      "separator", "size-unreadable", "date-impossible", "name-cut",          "name-runs-on",
+      "text-cut",  "lines-dropped",   "near-miss",       "lost-continuation", "include",
+      "ctrl-z",    "repeat",          "layout"};
   return kNames[static_cast<int>(kind)];
 }
 

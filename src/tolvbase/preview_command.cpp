@@ -34,9 +34,12 @@ std::string parse_options(int argc, char** argv, Options& options) {
       options.entries = true;
     } else if (arg == "--encoding" || arg.starts_with("--encoding=")) {
       std::string_view value;
-      if (arg != "--encoding") value = arg.substr(11);
-      else if (i + 1 < argc) value = argv[++i];
-      else return "--encoding needs cp437, latin1 or raw";
+      if (arg != "--encoding")
+        value = arg.substr(11);
+      else if (i + 1 < argc)
+        value = argv[++i];
+      else
+        return "--encoding needs cp437, latin1 or raw";
       if (!parse_encoding(value, options.encoding))
         return "unknown encoding '" + std::string(value) + "' (cp437, latin1 or raw)";
       options.encoding_given = true;

@@ -45,13 +45,14 @@ void print_entry(const PreviewPrinter& printer, const PreviewEntry& entry) {
     json_number(out, "size", e.size);
     json_field(out, "date", date);
     json_number(out, "lines", e.desc_count);
-    if (printer.with_base) out += entry.duplicate ? ", \"duplicate\": true" : ", \"duplicate\": false";
+    if (printer.with_base)
+      out += entry.duplicate ? ", \"duplicate\": true" : ", \"duplicate\": false";
     put(*printer.out, out + "}\n");
     return;
   }
   if (!printer.entries) return;
-  std::string out = std::to_string(entry.line) + ": entry: " +
-                    decoded(*printer.decoder, shown(e.file_name.view())) + ", " +
+  std::string out = std::to_string(entry.line) +
+                    ": entry: " + decoded(*printer.decoder, shown(e.file_name.view())) + ", " +
                     std::to_string(e.size) + " bytes, " + date + ", " +
                     counted(e.desc_count, "line", "lines");
   if (printer.with_base && entry.duplicate) out += ", skipped by -DUPE";

@@ -21,10 +21,14 @@ std::string latin1_char(unsigned code) {
 }  // namespace
 
 bool parse_encoding(std::string_view name, Encoding& encoding) {
-  if (name == "cp437") encoding = Encoding::Cp437;
-  else if (name == "latin1") encoding = Encoding::Latin1;
-  else if (name == "raw") encoding = Encoding::Raw;
-  else return false;
+  if (name == "cp437")
+    encoding = Encoding::Cp437;
+  else if (name == "latin1")
+    encoding = Encoding::Latin1;
+  else if (name == "raw")
+    encoding = Encoding::Raw;
+  else
+    return false;
   return true;
 }
 

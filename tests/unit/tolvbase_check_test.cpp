@@ -175,7 +175,9 @@ TEST(TolvbaseCheck, UnreferencedBytesAreFoundWhateverTheOrderOfTheRecords) {
       "two");  // 4-6 belong to none
   auto record_at = [&](int32_t ptr) {
     Stored one;
-    one.add("X" + std::to_string(s.records.size()), {"one"});
+    std::string name = "X";
+    name += std::to_string(s.records.size());
+    one.add(name, {"one"});
     one.set32(0, kDescPtrAt, ptr);
     s.records += one.records;
   };
