@@ -12,6 +12,7 @@
 #include "runtime/syscall.h"
 #include "tolvbase/line_doubts.h"
 #include "tolvbase/name_doubts.h"
+#include "tolvbase/record_cursor.h"
 #include "tolvbase/record_text.h"
 
 namespace tolv {
@@ -275,6 +276,18 @@ const char* doubt_name(Doubt kind) {
       "text-cut",  "lines-dropped",   "near-miss",       "lost-continuation", "include",
       "ctrl-z",    "repeat",          "layout"};
   return kNames[static_cast<int>(kind)];
+}
+
+bool load_base_names(Base& base, NameIndex& names, std::string& error) {
+  RecordCursor cursor = record_cursor(base);
+  index_restart(names, {}, cursor.count);
+  while (const uint8_t* record = next_record(cursor)) index_add_stored(names, record);
+  if (!base.records.error.empty()) {
+    error = base.records.error;
+    return false;
+  }
+  index_complete(names);
+  return true;
 }
 
 PreviewResult preview_open_listing(Listing& listing, const std::string& path, NameIndex* base,

@@ -14,6 +14,7 @@
 
 #include "filebase/name_index.h"
 #include "listing/reader.h"
+#include "tolvbase/base.h"
 
 namespace tolv {
 
@@ -67,6 +68,10 @@ struct PreviewResult {
   bool failed = false;  // the listing could not be read to its end
   std::string error;    // why, when failed
 };
+
+// Fills `names` from the base's record file as the duplicate check reads it;
+// false, with `error` saying why, when a read fails.
+bool load_base_names(Base& base, NameIndex& names, std::string& error);
 
 // Previews an open listing to its end; `path` names it in messages (empty:
 // standard input). `base` holds the names of the base

@@ -7,7 +7,6 @@
 #include "tolvbase/command.h"
 #include "tolvbase/preview.h"
 #include "tolvbase/preview_output.h"
-#include "tolvbase/record_cursor.h"
 
 namespace tolv {
 
@@ -62,19 +61,6 @@ std::string parse_options(int argc, char** argv, Options& options) {
   return {};
 }
 
-// Fills `names` from the record file as the duplicate check would.
-bool load_names(Base& base, NameIndex& names, std::string& error) {
-  RecordCursor cursor = record_cursor(base);
-  index_restart(names, {}, cursor.count);
-  while (const uint8_t* record = next_record(cursor)) index_add_stored(names, record);
-  if (!base.records.error.empty()) {
-    error = base.records.error;
-    return false;
-  }
-  index_complete(names);
-  return true;
-}
-
 }  // namespace
 
 int run_preview(int argc, char** argv) {
@@ -91,7 +77,7 @@ int run_preview(int argc, char** argv) {
   if (options.has_base) {
     Base base;
     if (!open_base(base, options.base, error)) return complain(error);
-    bool loaded = load_names(base, names, error);
+    bool loaded = load_base_names(base, names, error);
     close_base(base);
     if (!loaded) return complain(error);
   }

@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "filebase/record.h"
 #include "runtime/io_error.h"
 #include "support/child.h"
 #include "support/listing_text.h"
+#include "support/random_listing.h"
 
 namespace tolv {
 namespace {
@@ -191,6 +193,63 @@ TEST(Preview, EntriesAndFindingsReachTheSinkInLineOrder) {
   EXPECT_EQ(counts.appended_with_dupe, 1);  // the repeat counts as already in the base
   EXPECT_EQ(counts.findings, 6);
   EXPECT_EQ(counts.by_kind[static_cast<int>(Doubt::Repeat)], 1);
+}
+
+// What a record keeps of an entry, to compare the two.
+struct Kept {
+  std::string name;
+  int32_t size;
+  uint32_t date;
+  int lines;
+  bool operator==(const Kept&) const = default;
+};
+
+std::vector<Kept> records_from(const std::string& bytes, size_t first = 0) {
+  std::vector<Kept> out;
+  for (size_t at = first * kRecordSize; at + kRecordSize <= bytes.size(); at += kRecordSize) {
+    FileRecord r = decode_record(reinterpret_cast<const uint8_t*>(bytes.data()) + at);
+    out.push_back({std::string(r.FileName.view()), r.Size, r.DateTime, r.DescLines});
+  }
+  return out;
+}
+
+// The preview's entries are the records tolvconv appends, in order; with a
+// base, the entries it marks as duplicates are those a -DUPE run skips.
+TEST(Preview, EntriesAreTheRecordsTolvconvAppends) {
+  for (uint32_t seed = 1; seed <= 30; ++seed) {
+    test::TempDir dir;
+    // Listings of seeds 97 apart share most names.
+    test::write_file(dir / "old.lst", test::random_listing(seed + 97));
+    test::write_file(dir / "new.lst", test::random_listing(seed));
+    ASSERT_EQ(test::run_program_in_child({dir / "old.lst", dir / "base"}).status, 0);
+    ASSERT_EQ(test::run_program_in_child({dir / "new.lst", dir / "plain"}).status, 0);
+
+    Base base;
+    NameIndex names;
+    std::string error;
+    ASSERT_TRUE(open_base(base, dir / "base", error)) << error;
+    ASSERT_TRUE(load_base_names(base, names, error)) << error;
+    size_t stored = static_cast<size_t>(record_count(base));
+    close_base(base);
+    std::vector<Kept> all, appended;
+    PreviewSink sink{[&](const PreviewEntry& e) {
+                       Kept kept{
+                           std::string(e.entry->file_name.view().substr(0, kFileNameCapacity)),
+                           e.entry->size, e.entry->date_time, e.entry->desc_count};
+                       all.push_back(kept);
+                       if (!e.duplicate) appended.push_back(kept);
+                     },
+                     {}};
+    PreviewResult result = preview_listing(dir / "new.lst", &names, sink);
+    ASSERT_FALSE(result.failed) << result.error;
+    EXPECT_EQ(all, records_from(test::read_file(dir / "plain.dir"))) << "seed " << seed;
+
+    ASSERT_EQ(test::run_program_in_child({dir / "new.lst", dir / "base", "-DUPE"}).status, 0);
+    EXPECT_EQ(appended, records_from(test::read_file(dir / "base.dir"), stored)) << "seed " << seed;
+    EXPECT_EQ(result.counts.appended_with_dupe, static_cast<int64_t>(appended.size()));
+    EXPECT_EQ(result.counts.entries, static_cast<int64_t>(all.size()));
+    EXPECT_LT(appended.size(), all.size()) << "seed " << seed << ": no duplicate was tried";
+  }
 }
 
 TEST(Preview, AListingThatCannotBeReadFails) {
