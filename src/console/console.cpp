@@ -50,7 +50,7 @@ void console_start() {
   ConsoleState& console = console_state;
   console = ConsoleState{};
   set_console_stop(console_stop);
-  ignore_broken_pipe();
+  ignore_failing_writes();
 
   termios modes;
   console.redirected = sys_tcgetattr(1, &modes) != 0;

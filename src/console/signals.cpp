@@ -10,7 +10,16 @@ namespace tolv {
 
 namespace {
 
-constexpr int kEndingSignals[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM};
+// Every signal that can be caught and whose default action ends the
+// process, but SIGFPE and SIGSEGV (the run-time library's) and the two that
+// are ignored (SIGPIPE, SIGXFSZ).
+constexpr int kEndingSignals[] = {
+    SIGHUP,    SIGINT,  SIGQUIT, SIGTERM, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF,
+    SIGXCPU,   SIGABRT, SIGTRAP, SIGSYS,  SIGIO,   SIGPWR,  SIGBUS,  SIGILL,
+#ifdef SIGSTKFLT
+    SIGSTKFLT,
+#endif
+};
 constexpr size_t kSignalCount = sizeof kEndingSignals / sizeof kEndingSignals[0];
 
 termios modes_to_restore;
@@ -34,11 +43,12 @@ void on_ending_signal(int signal) {
 
 }  // namespace
 
-void ignore_broken_pipe() {
+void ignore_failing_writes() {
   struct sigaction action {};
   action.sa_handler = SIG_IGN;
   sigemptyset(&action.sa_mask);
   sigaction(SIGPIPE, &action, nullptr);
+  sigaction(SIGXFSZ, &action, nullptr);
 }
 
 void restore_modes_on_signals(const termios& modes) {

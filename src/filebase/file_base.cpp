@@ -3,6 +3,7 @@
 #include <cstring>
 #include <limits>
 
+#include "filebase/description_lines.h"
 #include "runtime/exit.h"
 #include "runtime/io_error.h"
 
@@ -16,17 +17,6 @@ void open_or_create(File& file, const std::string& path) {
   if (error_code_query() != 0) file_open(file, path, OpenMode::Create);
 }
 
-size_t store_lines(const Entry& entry, uint8_t* out) {
-  size_t n = 0;
-  for (int i = 0; i < entry.desc_count; ++i) {
-    std::string_view line = entry.desc[i].view();
-    out[n++] = static_cast<uint8_t>(line.size());
-    if (!line.empty()) memcpy(out + n, line.data(), line.size());
-    n += line.size();
-  }
-  return n;
-}
-
 }  // namespace
 
 void open_file_base(FileBase& base, const std::string& record_path,
@@ -38,6 +28,11 @@ void open_file_base(FileBase& base, const std::string& record_path,
   statement_check();
   open_or_create(base.descriptions, description_path);
   statement_check();
+  // One conversion of a base at a time: a second one waits here until the
+  // first has ended. The lock is on the description file because the record
+  // file is closed and opened again by every duplicate check, which would
+  // drop a lock held on it.
+  file_lock_exclusive(base.descriptions);
 }
 
 FileRecord make_record(const Entry& entry, int32_t desc_ptr) {
@@ -61,7 +56,7 @@ void append_entry(FileBase& base, const Entry& entry) {
     pending_error = kDiskWriteError;
     return;
   }
-  size_t n = store_lines(entry, base.lines);
+  size_t n = encode_description(entry, base.lines);
   file_write_at(base.descriptions, base.lines, n, desc_ptr);
   FileRecord record = make_record(entry, static_cast<int32_t>(desc_ptr));
   encode_record(record, base.record);

@@ -11,15 +11,13 @@
 #include <cstdint>
 #include <string>
 
+#include "filebase/description_lines.h"
 #include "filebase/name_index.h"
 #include "filebase/record.h"
-#include "runtime/entry.h"
+#include "listing/entry.h"
 #include "runtime/file.h"
 
 namespace tolv {
-
-// Each description line is stored as a length byte and its characters.
-inline constexpr size_t kMaxDescBytes = kMaxDescLines * (1 + kDescLineCapacity);
 
 struct FileBase {
   File records;
@@ -33,7 +31,8 @@ struct FileBase {
 
 // Opens both files, record file first; a missing file is created (mode 0666
 // less the umask), an existing one is never truncated. A failure ends the
-// run before the next file is touched.
+// run before the next file is touched. Then takes the base's exclusive lock
+// (on the description file), waiting for a conversion that holds it.
 void open_file_base(FileBase& base, const std::string& record_path,
                     const std::string& description_path);
 

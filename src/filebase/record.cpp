@@ -6,15 +6,6 @@ namespace tolv {
 
 namespace {
 
-constexpr int kFileNameAt = 0;
-constexpr int kSizeAt = 72;
-constexpr int kDateTimeAt = 76;
-constexpr int kOriginAt = 80;
-constexpr int kFlagsAt = 111;
-constexpr int kDescPtrAt = 112;
-constexpr int kDescLinesAt = 116;
-constexpr int kAuxCountAt = 118;
-
 void put32(uint8_t* at, uint32_t value) {
   for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
 }

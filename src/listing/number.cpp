@@ -1,5 +1,7 @@
 #include "listing/number.h"
 
+#include "listing/packed_date.h"
+
 namespace tolv {
 
 namespace {
@@ -45,18 +47,6 @@ bool read_integer(std::string_view text, int32_t& result) {
   if (negative) bits = 0u - bits;
   result = static_cast<int32_t>(bits);
   return true;
-}
-
-uint32_t pack_date_time(uint16_t year, uint16_t month, uint16_t day, uint16_t hour, uint16_t minute,
-                        uint16_t second) {
-  uint32_t years = static_cast<uint32_t>(int32_t{year} - 1980);
-  return (years << 25) + (uint32_t{month} << 21) + (uint32_t{day} << 16) + (uint32_t{hour} << 11) +
-         (uint32_t{minute} << 5) + second / 2;
-}
-
-DateTimeFields unpack_date_time(uint32_t packed) {
-  return {1980 + (packed >> 25), packed >> 21 & 0xF, packed >> 16 & 0x1F,
-          packed >> 11 & 0x1F,   packed >> 5 & 0x3F, (packed & 0x1F) * 2};
 }
 
 DateText date_text(std::string_view text) {

@@ -15,18 +15,6 @@ int32_t parse_integer(std::string_view text);
 // that is not a well-formed integer (`value` is then 0).
 bool read_integer(std::string_view text, int32_t& value);
 
-// Packs a date and time into the MS-DOS layout: year-1980 in bits 31-25,
-// month 24-21, day 20-16, hour 15-11, minute 10-5, second/2 4-0. Nothing is
-// masked: a value too wide for its field carries into the fields above.
-uint32_t pack_date_time(uint16_t year, uint16_t month, uint16_t day, uint16_t hour, uint16_t minute,
-                        uint16_t second);
-
-// The fields of a packed date-time, as stored: nothing is range-checked.
-struct DateTimeFields {
-  unsigned year, month, day, hour, minute, second;
-};
-DateTimeFields unpack_date_time(uint32_t packed);
-
 // Where the numbers of MM-DD-YY sit in a date text: characters 1-2, 4-5 and
 // 7-8, shorter or empty when the text ends earlier.
 struct DateText {
@@ -34,8 +22,9 @@ struct DateText {
 };
 DateText date_text(std::string_view text);
 
-// Converts MM-DD-YY (characters 3 and 6 are not read); years 00-79 are
-// 2000-2079 and 80-99 are 1980-1999. No range is enforced.
+// Converts MM-DD-YY into a packed date-time (listing/packed_date.h),
+// 00:00:00; characters 3 and 6 are not read; years 00-79 are 2000-2079 and
+// 80-99 are 1980-1999. No range is enforced.
 uint32_t convert_date(std::string_view text);
 
 }  // namespace tolv

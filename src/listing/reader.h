@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/entry.h"
+#include "listing/entry.h"
 #include "runtime/file.h"
 #include "runtime/short_string.h"
 

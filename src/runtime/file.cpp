@@ -2,6 +2,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 
 #include "runtime/io_error.h"
@@ -129,6 +130,12 @@ FileIdentity file_identity(File& file, int64_t* size) {
   if (!file_status(file, st)) return {};
   if (size) *size = st.st_size;
   return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}
+
+void file_lock_exclusive(File& file) {
+  if (pending_error != 0 || !file.is_open || file.fd < 0) return;
+  while (sys_flock(file.fd, LOCK_EX) < 0 && system_error == EINTR) {
+  }
 }
 
 void file_close(File& file) {

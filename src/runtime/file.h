@@ -61,6 +61,14 @@ struct FileIdentity {
 // When `size` is given it receives the file's length from the same query.
 FileIdentity file_identity(File& file, int64_t* size = nullptr);
 
+// Takes an exclusive advisory lock (flock) on the open file, waiting while
+// another process holds a lock on it; an interrupted wait is made again. It
+// never sets a code: a file system that cannot lock (ENOLCK, EINVAL,
+// EOPNOTSUPP), or a file without a usable descriptor, leaves the file
+// unlocked and the caller goes on. The lock is released when the process
+// ends. Programs that do not ask for the lock are not kept out by it.
+void file_lock_exclusive(File& file);
+
 // Closes the file; a failure of the close itself is not reported.
 void file_close(File& file);
 

@@ -2,6 +2,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/select.h>
 #include <sys/stat.h>
@@ -14,6 +15,9 @@ namespace {
 
 int real_open(const char* path, int flags, mode_t mode) {
   return ::open(path, flags, mode);
+}
+int real_dup_at_least(int fd, int min_fd, bool close_on_exec) {
+  return ::fcntl(fd, close_on_exec ? F_DUPFD_CLOEXEC : F_DUPFD, min_fd);
 }
 int real_get_winsize(int fd, struct winsize* ws) {
   return ::ioctl(fd, TIOCGWINSZ, ws);
@@ -37,15 +41,26 @@ R record(R result) {
 }  // namespace
 
 const SysCalls real_syscalls = {
-    real_open, ::read,  ::write,     ::pread,     ::pwrite,         ::lseek,
-    ::fstat,   ::close, ::tcgetattr, ::tcsetattr, real_get_winsize, real_wait_readable,
+    real_open,         ::read,
+    ::write,           ::pread,
+    ::pwrite,          ::lseek,
+    ::fstat,           ::close,
+    real_dup_at_least, ::flock,
+    ::tcgetattr,       ::tcsetattr,
+    real_get_winsize,  real_wait_readable,
 };
 
 SysCalls sys = real_syscalls;
 int system_error = 0;
 
 int sys_open(const char* path, int flags, mode_t mode) {
-  return record(sys.open(path, flags, mode));
+  int fd = record(sys.open(path, flags, mode));
+  if (fd < 0 || fd > STDERR_FILENO) return fd;
+  int moved = record(sys.dup_at_least(fd, STDERR_FILENO + 1, (flags & O_CLOEXEC) != 0));
+  int error = system_error;
+  sys.close(fd);
+  system_error = error;
+  return moved;
 }
 ssize_t sys_read(int fd, void* buf, size_t count) {
   return record(sys.read(fd, buf, count));
@@ -67,6 +82,9 @@ int sys_fstat(int fd, struct stat* st) {
 }
 int sys_close(int fd) {
   return record(sys.close(fd));
+}
+int sys_flock(int fd, int operation) {
+  return record(sys.flock(fd, operation));
 }
 int sys_tcgetattr(int fd, struct termios* t) {
   return record(sys.tcgetattr(fd, t));

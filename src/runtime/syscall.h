@@ -27,6 +27,10 @@ struct SysCalls {
   off_t (*lseek)(int fd, off_t offset, int whence);
   int (*fstat)(int fd, struct stat* st);
   int (*close)(int fd);
+  // fcntl F_DUPFD or F_DUPFD_CLOEXEC: a copy of fd on the lowest free
+  // descriptor at or above min_fd.
+  int (*dup_at_least)(int fd, int min_fd, bool close_on_exec);
+  int (*flock)(int fd, int operation);
   int (*tcgetattr)(int fd, struct termios* t);
   int (*tcsetattr)(int fd, int action, const struct termios* t);
   int (*get_winsize)(int fd, struct winsize* ws);
@@ -41,6 +45,11 @@ extern const SysCalls real_syscalls;
 // errno of the last system call made through the wrappers, 0 after success.
 extern int system_error;
 
+// An open whose descriptor would be 0, 1 or 2 (a standard stream that was
+// closed when the program started) moves it to 3 or above, so a file never
+// takes the place of standard input, output or error: a closed standard
+// stream stays closed and writes meant for it fail instead of landing in the
+// file. When the move fails the open fails with the move's errno.
 int sys_open(const char* path, int flags, mode_t mode);
 ssize_t sys_read(int fd, void* buf, size_t count);
 ssize_t sys_write(int fd, const void* buf, size_t count);
@@ -49,6 +58,7 @@ ssize_t sys_pwrite(int fd, const void* buf, size_t count, off_t offset);
 off_t sys_lseek(int fd, off_t offset, int whence);
 int sys_fstat(int fd, struct stat* st);
 int sys_close(int fd);
+int sys_flock(int fd, int operation);
 int sys_tcgetattr(int fd, struct termios* t);
 int sys_tcsetattr(int fd, int action, const struct termios* t);
 int sys_get_winsize(int fd, struct winsize* ws);

@@ -16,6 +16,9 @@ bool open_base(Base& base, std::string_view argument, std::string& error) {
     close_read_only(base.records);
     return false;
   }
+  // tolvconv holds an exclusive lock on the description file while it
+  // converts; a shared one here only tells whether that is so.
+  base.being_converted = !lock_shared_if_free(base.descriptions);
   return true;
 }
 

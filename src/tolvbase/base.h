@@ -13,10 +13,12 @@ namespace tolv {
 struct Base {
   ReadOnlyFile records;
   ReadOnlyFile descriptions;
+  bool being_converted = false;  // a conversion held the base's lock at the open
 };
 
-// Opens both files, the record file first. On failure `error` says which
-// file and why; nothing stays open.
+// Opens both files, the record file first, and takes a shared lock on the
+// base without waiting. On failure `error` says which file and why; nothing
+// stays open.
 bool open_base(Base& base, std::string_view argument, std::string& error);
 void close_base(Base& base);
 

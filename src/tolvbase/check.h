@@ -1,9 +1,18 @@
 // Verifying a file base. Problems are what a reader of the base cannot make
-// sense of; notes are leftovers of an interrupted conversion that the next
-// conversion overwrites or skips, so they are harmless.
+// sense of, or what shows that records point at each other's text; notes
+// are what the base holds beside its records: leftovers of a conversion that
+// was cut short (which the next conversion overwrites or leaves alone), or
+// of records that were lost, and text tolvconv would never have written.
+//
+// Findings are handed to a sink as they are found, so a damaged base of
+// millions of records is checked without holding its findings: memory grows
+// by 12 bytes a record (the span of its description, for the overlap and
+// gap checks), never by the number of findings. After the first few notes
+// of one kind the rest are only counted, and one note sums them up.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,7 +30,9 @@ enum class FindingKind {
   DescPtrOutside,      // past the end of the description file
   DescriptionPastEnd,  // a description line runs past the end of the file
   NoDescLines,         // DescLines of 0
-  // notes, of the base as a whole
+  SharedDescription,   // its description bytes overlap another record's
+  // notes
+  LongDescLine,       // a description line of more than 50 characters (of one record)
   TrailingFragment,   // the record file ends in less than a record
   UnreferencedBytes,  // description bytes no record points at
   // doubts, notes of one record (record_doubts.h); --strict counts them as problems
@@ -36,25 +47,29 @@ bool is_doubt(FindingKind kind);
 
 struct Finding {
   FindingKind kind;
-  int64_t record = -1;  // -1 for a note
+  int64_t record = -1;  // -1 for a note of the base as a whole
   std::string text;     // what is wrong, without the record number
 };
 
-// The problems of one record whose description was read as `description`.
+using FindingSink = std::function<void(const Finding&)>;
+
+// The findings of one record whose description was read as `description`.
 void check_record(const FileRecord& record, int64_t number, const Description& description,
                   int64_t description_size, std::vector<Finding>& findings);
 
 struct CheckResult {
   int64_t records = 0;
   int64_t description_bytes = 0;
-  std::vector<Finding> findings;
-  int problems = 0;
-  int notes = 0;  // doubts included
-  int doubts = 0;
+  int64_t problems = 0;
+  int64_t notes = 0;         // every note, those only summed up included
+  int64_t doubts = 0;        // notes that are doubts
   bool read_failed = false;  // the failing file's `error` says why
   std::string error;
 };
 
-CheckResult check_base(Base& base);
+// Checks every record, then the base as a whole; each finding goes to
+// `sink` (per-record findings in record order, then the overlaps, then the
+// notes of the base).
+CheckResult check_base(Base& base, const FindingSink& sink);
 
 }  // namespace tolv

@@ -29,7 +29,8 @@ constexpr std::string_view kHelp =
     "  list BASE    one block per record: number, name, size, date, origin,\n"
     "               flags and description lines\n"
     "  check BASE   reports each problem with its record number, and notes\n"
-    "               leftovers of an interrupted conversion (harmless) and\n"
+    "               what the base holds beside its records: leftovers of an\n"
+    "               interrupted conversion, or of records that were lost, and\n"
     "               doubtful records (a rule row as a name, an impossible\n"
     "               date, a name twice); --strict counts the doubts as problems\n"
     "  preview LISTING [BASE]\n"
@@ -60,13 +61,17 @@ std::string counted(int64_t n, const char* noun) {
 
 }  // namespace
 
-int complain(std::string_view message) {
+void note(std::string_view message) {
   Output err;
   err.fd = 2;
   put(err, "tolvbase: ");
   put(err, message);
   put(err, "\n");
   flush(err);
+}
+
+int complain(std::string_view message) {
+  note(message);
   return kExitTrouble;
 }
 
@@ -100,18 +105,20 @@ int run_list(Base& base) {
 }
 
 int run_check(Base& base, bool strict) {
-  CheckResult result = check_base(base);
-  if (result.read_failed) return complain(result.error);
-  if (strict) {
-    result.problems += result.doubts;
-    result.notes -= result.doubts;
-  }
   Output out;
-  for (const Finding& finding : result.findings) {
+  CheckResult result = check_base(base, [&](const Finding& finding) {
     bool problem = is_problem(finding.kind) || (strict && is_doubt(finding.kind));
     put(out, problem ? "problem: " : "note: ");
     if (finding.record >= 0) put(out, "record " + std::to_string(finding.record) + ": ");
     put(out, finding.text + "\n");
+  });
+  if (strict) {
+    result.problems += result.doubts;
+    result.notes -= result.doubts;
+  }
+  if (result.read_failed) {
+    flush(out);
+    return complain(result.error);
   }
   put(out, counted(result.records, "record") + ", " +
                counted(result.description_bytes, "description byte") + ": ");
@@ -153,6 +160,9 @@ int tolvbase_main(int argc, char** argv) {
   Base base;
   std::string error;
   if (!open_base(base, argv[2 + strict], error)) return complain(error);
+  if (base.being_converted)
+    note("'" + base.descriptions.path +
+         "' is locked by a conversion in progress; reading it as it stands now");
   int status = command == "list" ? run_list(base) : run_check(base, strict);
   close_base(base);
   return status;

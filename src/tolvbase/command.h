@@ -29,8 +29,10 @@ inline constexpr int kExitTrouble = 2;
 // Runs the command and gives the exit status.
 int tolvbase_main(int argc, char** argv);
 
-// For every command: "tolvbase: MESSAGE" on standard error, status 2; the
-// usage error adds the usage and a pointer to --help.
+// For every command: "tolvbase: MESSAGE" on standard error. note() lets the
+// command go on; complain() gives status 2, and usage_error() adds the usage
+// and a pointer to --help.
+void note(std::string_view message);
 int complain(std::string_view message);
 int usage_error(std::string_view message);
 

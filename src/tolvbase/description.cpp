@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "filebase/description_lines.h"
+
 namespace tolv {
 
 namespace {
@@ -42,7 +44,8 @@ Description read_description(DescriptionReader& reader, int32_t desc_ptr, int de
     d.state = DescriptionState::PointerOutside;
     return d;
   }
-  int64_t span = std::min<int64_t>(size - desc_ptr, int64_t{desc_lines} * 256);
+  int64_t span =
+      std::min<int64_t>(size - desc_ptr, int64_t{desc_lines} * int64_t{1 + kMaxStoredLine});
   if (span == 0) {
     if (desc_lines > 0) d.state = DescriptionState::PastEnd;
     return d;
@@ -51,17 +54,12 @@ Description read_description(DescriptionReader& reader, int32_t desc_ptr, int de
     d.state = DescriptionState::ReadFailed;
     return d;
   }
-  const uint8_t* bytes = reader.window.data() + (desc_ptr - reader.window_start);
-  int64_t at = 0;
-  for (int i = 0; i < desc_lines; ++i) {
-    if (at >= span || at + 1 + bytes[at] > span) {
-      d.state = DescriptionState::PastEnd;
-      return d;
-    }
-    d.lines.emplace_back(reinterpret_cast<const char*>(bytes + at + 1), bytes[at]);
-    at += 1 + bytes[at];
-    d.end = desc_ptr + at;
-  }
+  std::string_view bytes(
+      reinterpret_cast<const char*>(reader.window.data() + (desc_ptr - reader.window_start)),
+      static_cast<size_t>(span));
+  DecodedDescription decoded = decode_description(bytes, desc_lines, &d.lines);
+  d.end = desc_ptr + static_cast<int64_t>(decoded.end);
+  if (decoded.whole_lines < desc_lines) d.state = DescriptionState::PastEnd;
   return d;
 }
 

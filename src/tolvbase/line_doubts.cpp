@@ -1,8 +1,8 @@
 #include "tolvbase/line_doubts.h"
 
 #include "filebase/record.h"
+#include "listing/entry.h"
 #include "listing/number.h"
-#include "runtime/entry.h"
 #include "tolvbase/name_doubts.h"
 #include "tolvbase/record_text.h"
 

@@ -38,7 +38,8 @@ void put_record(Output& out, int64_t number, const FileRecord& record,
   put_field(out, "lines",
             std::to_string(record.DescLines) + " at byte " + std::to_string(record.DescPtr));
   for (const std::string& line : description.lines) put(out, "  | " + shown(line) + "\n");
-  for (const Finding& problem : problems) put(out, "  ! " + problem.text + "\n");
+  for (const Finding& finding : problems)
+    if (is_problem(finding.kind)) put(out, "  ! " + finding.text + "\n");
 }
 
 }  // namespace

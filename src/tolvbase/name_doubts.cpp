@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "listing/number.h"
+#include "listing/packed_date.h"
 
 namespace tolv {
 

@@ -77,6 +77,9 @@ int run_preview(int argc, char** argv) {
   if (options.has_base) {
     Base base;
     if (!open_base(base, options.base, error)) return complain(error);
+    if (base.being_converted)
+      note("'" + base.descriptions.path +
+           "' is locked by a conversion in progress; reading its names as they stand now");
     bool loaded = load_base_names(base, names, error);
     close_base(base);
     if (!loaded) return complain(error);

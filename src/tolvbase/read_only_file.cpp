@@ -2,6 +2,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 
 #include <cstring>
@@ -17,12 +18,22 @@ bool fail(ReadOnlyFile& file, const char* what, int number) {
   return false;
 }
 
+// What a file that is not a regular one is, for the message that refuses it.
+const char* kind_of(mode_t mode) {
+  if (S_ISFIFO(mode)) return "a FIFO";
+  if (S_ISCHR(mode)) return "a character device";
+  if (S_ISBLK(mode)) return "a block device";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "a special file";
+}
+
 }  // namespace
 
 bool open_read_only(ReadOnlyFile& file, const std::string& path) {
   file = ReadOnlyFile{};
   file.path = path;
-  file.fd = sys_open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
+  // Without blocking: the open of a FIFO would otherwise wait for a writer.
+  file.fd = sys_open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC, 0);
   if (file.fd < 0) return fail(file, "open", system_error);
   struct stat st;
   if (sys_fstat(file.fd, &st) < 0) {
@@ -34,8 +45,21 @@ bool open_read_only(ReadOnlyFile& file, const std::string& path) {
     close_read_only(file);
     return fail(file, "open", EISDIR);
   }
+  if (!S_ISREG(st.st_mode)) {
+    close_read_only(file);
+    file.error =
+        "cannot open '" + path + "': it is " + kind_of(st.st_mode) + ", not a regular file";
+    return false;
+  }
   file.size = st.st_size;
   return true;
+}
+
+bool lock_shared_if_free(ReadOnlyFile& file) {
+  int r;
+  do r = sys_flock(file.fd, LOCK_SH | LOCK_NB);
+  while (r < 0 && system_error == EINTR);
+  return r == 0 || system_error != EWOULDBLOCK;
 }
 
 bool read_exactly(ReadOnlyFile& file, void* buf, size_t count, int64_t offset) {

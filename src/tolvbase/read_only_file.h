@@ -17,8 +17,14 @@ struct ReadOnlyFile {
   std::string error;
 };
 
-// Opens `path` read-only and takes its size. A directory is refused.
+// Opens `path` read-only, without blocking, and takes its size. Anything
+// but a regular file (a directory, a FIFO, a device) is refused.
 bool open_read_only(ReadOnlyFile& file, const std::string& path);
+
+// Takes a shared advisory lock (flock) on the file without waiting. False
+// only when another process holds an exclusive lock on it: a conversion is
+// writing the base. A file system that cannot lock counts as free.
+bool lock_shared_if_free(ReadOnlyFile& file);
 
 // Reads `count` bytes at `offset`, retrying interrupted and partial reads.
 // False when a read fails or the file ends before `count` bytes.

@@ -2,14 +2,14 @@
 
 #include <cstdio>
 
-#include "listing/number.h"
+#include "listing/packed_date.h"
 
 namespace tolv {
 
 std::string date_time_text(uint32_t packed) {
   DateTimeFields f = unpack_date_time(packed);
   char text[32];
-  if ((packed & 0xFFFF) == 0)
+  if (is_midnight(packed))
     snprintf(text, sizeof text, "%04u-%02u-%02u", f.year, f.month, f.day);
   else
     snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", f.year, f.month, f.day, f.hour,

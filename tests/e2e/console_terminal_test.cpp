@@ -156,30 +156,52 @@ TEST_F(Terminal, EscapeInAPathIsShownNotObeyed) {
   EXPECT_EQ(run.output, kBanner + "\aERROR: PCBoard file listing (a^[[2Jb) not found." + kNext);
 }
 
-TEST_F(Terminal, TerminationMidRunRestoresTheModes) {
-  // The listing comes through a FIFO that is held open: the run waits for
-  // more entries until the signal comes.
-  std::string fifo = dir / "area.lst";
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  int writer = open(fifo.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
-  ASSERT_GE(writer, 0);
-  std::string entries = listing(3);
-  ASSERT_EQ(write(writer, entries.data(), entries.size()), ssize_t(entries.size()));
+TEST_F(Terminal, EndingSignalsMidRunRestoreTheModes) {
+  // Those of the hang-up and termination family, and one that ends the
+  // process by default without being meant to.
+  for (int signal : {SIGTERM, SIGUSR1}) {
+    // The listing comes through a FIFO that is held open: the run waits for
+    // more entries until the signal comes.
+    std::string fifo = dir / ("area" + std::to_string(signal) + ".lst");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    int writer = open(fifo.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    std::string entries = listing(3);
+    ASSERT_EQ(write(writer, entries.data(), entries.size()), ssize_t(entries.size()));
 
+    PtyOptions options;
+    bool sent = false;
+    options.on_output = [&](pid_t child, const std::string& output) {
+      if (!sent && output.find("2 files ... ") != std::string::npos) {
+        kill(child, signal);
+        sent = true;
+      }
+    };
+    PtyRun run = convert(fifo, options);
+    close(writer);
+    EXPECT_TRUE(sent);
+    EXPECT_EQ(run.signal, signal);
+    // Nothing after the signal: no message, no exit sequence.
+    EXPECT_EQ(run.output, kBanner + "Processing: 1 files ... \x1b[12D2 files ... ");
+  }
+}
+
+TEST_F(Terminal, AWritePastTheFileSizeLimitEndsWith101AndRestoresTheModes) {
+  write_file(dir / "area.lst", listing(70));
   PtyOptions options;
-  bool sent = false;
-  options.on_output = [&](pid_t child, const std::string& output) {
-    if (!sent && output.find("2 files ... ") != std::string::npos) {
-      kill(child, SIGTERM);
-      sent = true;
-    }
-  };
-  PtyRun run = convert(fifo, options);
-  close(writer);
-  EXPECT_TRUE(sent);
-  EXPECT_EQ(run.signal, SIGTERM);
-  // Nothing after the signal: no message, no exit sequence.
-  EXPECT_EQ(run.output, kBanner + "Processing: 1 files ... \x1b[12D2 files ... ");
+  // 15 blocks of 512 bytes are 64 records: the 65th record's write starts at
+  // the limit, and writes nothing.
+  options.argv = {
+      "/bin/sh",        "-c",        "ulimit -f 15 && exec \"$0\" \"$@\"", TOLVCONV_BINARY,
+      dir / "area.lst", dir / "base"};
+  PtyRun run = run_in_pty(options);
+  EXPECT_FALSE(run.timed_out);
+  EXPECT_EQ(run.signal, 0);
+  EXPECT_EQ(run.status, 101);
+  EXPECT_TRUE(same_modes(run.modes_before, run.modes_after));
+  EXPECT_NE(run.output.find("65 files ... Runtime error 101 at 0x"), std::string::npos)
+      << run.output;
+  EXPECT_EQ(read_file(dir / "base.dir").size(), 64u * 120);
 }
 
 }  // namespace

@@ -1,8 +1,14 @@
 // The built binary, run the way a sysop runs it: files, standard output and
 // exit status compared byte for byte.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <set>
+
+#include "filebase/record.h"
 #include "support/banner.h"
 #include "support/child.h"
 #include "support/listing_text.h"
@@ -153,6 +159,91 @@ TEST(Convert, OverlongPathsAreRefusedNotCut) {
   std::erase(unwrapped, '\n');
   EXPECT_NE(unwrapped.find("/" + long_name + ") not found."), std::string::npos) << run.output;
   EXPECT_FALSE(file_exists(dir / "base.dir"));
+}
+
+// A standard stream that is closed when the run starts stays closed: no file
+// of the base may take its descriptor, so nothing meant for it lands there.
+TEST(Convert, ClosedStandardStreamsNeverReceiveTheBase) {
+  TempDir dir;
+  const std::string sample = TOLV_SOURCE_DIR "/examples/sample.lst";
+  ASSERT_EQ(convert({sample, dir / "base"}).status, 0);
+  const std::string records = read_file(dir / "base.dir");
+  const std::string descriptions = read_file(dir / "base.des");
+  auto closed_run = [&](const std::string& listing, const std::string& third) {
+    return run_in_child([&] {
+      close(0);
+      close(1);
+      exec_argv({TOLVCONV_BINARY, listing, dir / "base", third});
+    });
+  };
+  // Every entry is a duplicate: the console's writes fail and are ignored.
+  EXPECT_EQ(closed_run(sample, "-DUPE").status, 0);
+  EXPECT_EQ(read_file(dir / "base.dir"), records);
+  EXPECT_EQ(read_file(dir / "base.des"), descriptions);
+  // A listing read from the closed standard input fails as an invalid handle.
+  EXPECT_EQ(closed_run("", "").status, 6);
+  EXPECT_EQ(read_file(dir / "base.dir"), records);
+  EXPECT_EQ(read_file(dir / "base.des"), descriptions);
+}
+
+// Conversions into one base wait for each other: every record keeps its own
+// text, whatever the order the runs took.
+TEST(Convert, ConversionsStartedTogetherKeepEveryRecordWithItsOwnText) {
+  constexpr int kWriters = 4;
+  constexpr int kEntries = 2000;
+  TempDir dir;
+  auto listing_of = [&](int w) { return dir / (std::to_string(w) + ".lst"); };
+  for (int w = 0; w < kWriters; ++w) {
+    std::string text;
+    for (int i = 0; i < kEntries; ++i) {
+      char name[16];
+      snprintf(name, sizeof name, "W%d_%d", w, i);
+      text += entry_line(name, "1", "01-15-95", std::string("text of ") + name) + "\r\n";
+    }
+    write_file(listing_of(w), text);
+  }
+  for (int round = 0; round < 3; ++round) {
+    unlink((dir / "base.dir").c_str());
+    unlink((dir / "base.des").c_str());
+    // The writers wait on a pipe and start when it is closed.
+    int start[2];
+    ASSERT_EQ(pipe(start), 0);
+    std::vector<pid_t> writers;
+    for (int w = 0; w < kWriters; ++w) {
+      pid_t pid = fork();
+      if (pid == 0) {
+        close(start[1]);
+        char byte;
+        if (read(start[0], &byte, 1) != 0) _exit(253);
+        int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        exec_argv({TOLVCONV_BINARY, listing_of(w), dir / "base"});
+      }
+      writers.push_back(pid);
+    }
+    close(start[0]);
+    close(start[1]);
+    for (pid_t pid : writers) {
+      int status = 0;
+      waitpid(pid, &status, 0);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "round " << round;
+    }
+    std::string records = read_file(dir / "base.dir");
+    std::string descriptions = read_file(dir / "base.des");
+    ASSERT_EQ(records.size(), size_t{kWriters * kEntries * kRecordSize}) << "round " << round;
+    std::set<std::string> names;
+    for (size_t at = 0; at < records.size(); at += kRecordSize) {
+      FileRecord record = decode_record(reinterpret_cast<const uint8_t*>(records.data() + at));
+      std::string name(record.FileName.view());
+      names.insert(name);
+      ASSERT_EQ(record.DescLines, 1);
+      ASSERT_LT(size_t(record.DescPtr), descriptions.size());
+      size_t length = static_cast<uint8_t>(descriptions[record.DescPtr]);
+      ASSERT_EQ(descriptions.substr(record.DescPtr + 1, length), "text of " + name)
+          << "round " << round << ", record " << at / kRecordSize;
+    }
+    EXPECT_EQ(names.size(), size_t{kWriters * kEntries});
+  }
 }
 
 }  // namespace

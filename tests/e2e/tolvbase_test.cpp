@@ -2,6 +2,8 @@
 // standard output, standard error and exit status.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "support/child.h"
@@ -29,11 +31,7 @@ Result tolvbase(const std::vector<std::string>& args, const std::string& input =
           int null = ::open("/dev/null", O_WRONLY);
           if (capture_err) dup2(1, 2);
           dup2(null, capture_err ? 1 : 2);
-          std::vector<char*> raw;
-          for (const std::string& s : argv) raw.push_back(const_cast<char*>(s.c_str()));
-          raw.push_back(nullptr);
-          execv(raw[0], raw.data());
-          _exit(252);
+          exec_argv(argv);
         },
         input);
   };
@@ -200,6 +198,31 @@ TEST(Tolvbase, HelpAndVersionGoToStandardOutput) {
   Result version = tolvbase({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "tolvbase (TOLVCONV) 1.1\nCopyright (C) 2026 The TOLVCONV Authors\n");
+}
+
+TEST(Tolvbase, NeverWaitsForAFifoAndSaysWhenAConversionHoldsTheBase) {
+  TempDir dir;
+  std::string base = convert_sample(dir);
+  // The lock a conversion holds while it runs.
+  int des = ::open((base + ".des").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(flock(des, LOCK_EX), 0);
+  Result run = tolvbase({"check", base});
+  ::close(des);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "6 records, 491 description bytes: sound\n");
+  EXPECT_EQ(run.err, "tolvbase: '" + base +
+                         ".des' is locked by a conversion in progress; reading it as it stands "
+                         "now\n");
+
+  for (const char* fifo : {"f.dir", "g.des"}) {
+    ASSERT_EQ(mkfifo((dir / fifo).c_str(), 0600), 0);
+    std::string other = std::string(fifo) == "f.dir" ? "f.des" : "g.dir";
+    write_file(dir / other, "");
+    run = tolvbase({"list", dir / std::string(fifo, 1)});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err,
+              "tolvbase: cannot open '" + dir / fifo + "': it is a FIFO, not a regular file\n");
+  }
 }
 
 TEST(Tolvbase, AFileThatCannotBeOpenedIsNamedOnStandardError) {

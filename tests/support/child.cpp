@@ -77,16 +77,20 @@ Outcome run_program_in_child(const std::vector<std::string>& args, const std::st
       input);
 }
 
+void exec_argv(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const std::string& s : args) argv.push_back(const_cast<char*>(s.c_str()));
+  argv.push_back(nullptr);
+  execv(argv[0], argv.data());
+  _exit(252);
+}
+
 Outcome run_binary(const std::vector<std::string>& args, const std::string& input,
                    const std::string& cwd) {
   return run_in_child(
       [&] {
         if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(251);
-        std::vector<char*> argv;
-        for (const std::string& s : args) argv.push_back(const_cast<char*>(s.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(252);
+        exec_argv(args);
       },
       input);
 }

@@ -22,6 +22,10 @@ Outcome run_in_child(const std::function<void()>& body, const std::string& input
 // program name is added in front).
 Outcome run_program_in_child(const std::vector<std::string>& args, const std::string& input = "");
 
+// Replaces the process with the executable argv[0]; ends it with status 252
+// when that fails.
+[[noreturn]] void exec_argv(const std::vector<std::string>& argv);
+
 // Runs an executable with these arguments (argv[0] included) the same way.
 Outcome run_binary(const std::vector<std::string>& argv, const std::string& input = "",
                    const std::string& cwd = "");

@@ -119,6 +119,12 @@ int fake_close(int fd) {
   return real_syscalls.close(fd);
 }
 
+int fake_flock(int fd, int operation) {
+  Fault* f = match(Call::Flock, fd);
+  if (f && f->error) return fail<int>(f->error);
+  return real_syscalls.flock(fd, operation);
+}
+
 }  // namespace
 
 std::function<bool(const CallInfo&)> nth_call(Call kind, int nth) {
@@ -146,6 +152,7 @@ void install_faults(std::vector<Fault> faults) {
   sys.lseek = fake_lseek;
   sys.fstat = fake_fstat;
   sys.close = fake_close;
+  sys.flock = fake_flock;
 }
 
 void remove_faults() {

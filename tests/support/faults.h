@@ -10,7 +10,7 @@
 
 namespace tolv::test {
 
-enum class Call { Open, Read, Write, Pread, Pwrite, Lseek, Fstat, Close, Other };
+enum class Call { Open, Read, Write, Pread, Pwrite, Lseek, Fstat, Close, Flock, Other };
 
 struct CallInfo {
   Call kind;

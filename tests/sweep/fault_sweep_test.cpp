@@ -141,7 +141,7 @@ struct Way {
 
 const char* call_name(Call kind) {
   static const char* names[] = {"open",  "read",  "write", "pread", "pwrite",
-                                "lseek", "fstat", "close", "other"};
+                                "lseek", "fstat", "close", "flock", "other"};
   return names[static_cast<int>(kind)];
 }
 
@@ -175,8 +175,8 @@ std::string check(const Result& r, const Scenario& s, const Result& clean, Call 
   }
   // What each kind of failure must lead to, where it is certain.
   bool unchanged = (way.error == EINTR && kind != Call::Open) || kind == Call::Write ||
-                   kind == Call::Close ||                   // console, close
-                   (kind == Call::Read && way.error == 0);  // short listing read
+                   kind == Call::Close || kind == Call::Flock ||  // console, close, lock
+                   (kind == Call::Read && way.error == 0);        // short listing read
   int status = -1;
   if (kind == Call::Read && way.error == EIO) status = 101;
   if (kind == Call::Pwrite && way.error != EINTR) status = 101;

@@ -6,6 +6,8 @@
 #include <limits>
 #include <string>
 
+#include "listing/packed_date.h"
+
 namespace tolv {
 namespace {
 

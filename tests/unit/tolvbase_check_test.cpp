@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "filebase/description_lines.h"
 #include "filebase/record.h"
 #include "support/child.h"
 #include "support/faults.h"
@@ -23,12 +24,6 @@ namespace {
 using test::TempDir;
 using test::write_file;
 
-// Field offsets in a stored record, for damaging one.
-constexpr int kFileNameAt = 0;
-constexpr int kOriginAt = 80;
-constexpr int kDescPtrAt = 112;
-constexpr int kDescLinesAt = 116;
-
 // The two files of a base, built the way the converter appends.
 struct Stored {
   std::string records;
@@ -42,7 +37,7 @@ struct Stored {
     record.Origin.assign(kOrigin);
     record.DescPtr = static_cast<int32_t>(descriptions.size());
     record.DescLines = static_cast<uint8_t>(lines.size());
-    for (const std::string& line : lines) descriptions += static_cast<char>(line.size()) + line;
+    for (const std::string& line : lines) append_description_line(descriptions, line);
     uint8_t bytes[kRecordSize];
     encode_record(record, bytes);
     records.append(reinterpret_cast<char*>(bytes), kRecordSize);
@@ -66,6 +61,7 @@ Stored three_records() {
 
 struct Findings {
   std::vector<std::pair<FindingKind, int64_t>> found;
+  std::vector<Finding> findings;
   CheckResult result;
 };
 
@@ -77,10 +73,11 @@ Findings check(const Stored& stored) {
   std::string error;
   EXPECT_TRUE(open_base(base, dir / "b.xyz", error)) << error;
   Findings f;
-  f.result = check_base(base);
-  close_base(base);
-  for (const Finding& finding : f.result.findings)
+  f.result = check_base(base, [&](const Finding& finding) {
+    f.findings.push_back(finding);
     f.found.emplace_back(finding.kind, finding.record);
+  });
+  close_base(base);
   return f;
 }
 
@@ -129,6 +126,14 @@ TEST(TolvbaseCheck, EachDamageIsNamedWithItsRecord) {
       {"DescLines 0",
        [](Stored& s) { s.set8(0, kDescLinesAt, 0); },
        {{K::NoDescLines, 0}, {K::UnreferencedBytes, -1}}},
+      // Two writers at once: record 1 points into record 0's text, and its
+      // own lines belong to no record.
+      {"two records share their text",
+       [](Stored& s) {
+         s.set32(1, kDescPtrAt, 0);
+         s.set8(1, kDescLinesAt, 1);
+       },
+       {{K::SharedDescription, 1}, {K::UnreferencedBytes, -1}}},
   };
   for (const Case& c : cases) {
     Stored stored = three_records();
@@ -182,9 +187,9 @@ TEST(TolvbaseCheck, LeftoversOfAnInterruptedRunAreNotesOnly) {
   EXPECT_EQ(f.found, (Found{{K::TrailingFragment, -1}}));
   EXPECT_EQ(f.result.records, 3);
   EXPECT_EQ(f.result.problems, 0);
-  EXPECT_NE(f.result.findings[0].text.find("fragment of 50 bytes after its 3 whole records"),
+  EXPECT_NE(f.findings[0].text.find("fragment of 50 bytes after its 3 whole records"),
             std::string::npos)
-      << f.result.findings[0].text;
+      << f.findings[0].text;
 
   // Lines written for an entry whose record never was, at the end.
   Stored orphans = three_records();
@@ -196,7 +201,32 @@ TEST(TolvbaseCheck, LeftoversOfAnInterruptedRunAreNotesOnly) {
   EXPECT_EQ(f.found, (Found{{K::UnreferencedBytes, -1}}));
   EXPECT_EQ(f.result.problems, 0);
   std::string range = std::to_string(end) + "-" + std::to_string(end + 5) + " (6 bytes)";
-  EXPECT_NE(f.result.findings[0].text.find(range), std::string::npos) << f.result.findings[0].text;
+  EXPECT_NE(f.findings[0].text.find(range), std::string::npos) << f.findings[0].text;
+}
+
+TEST(TolvbaseCheck, ManyNotesOfAKindAreSummedUpAfterTheFirstFew) {
+  // Ten runs of lost lines, one after each record; and a record holding a
+  // line no conversion writes.
+  Stored s;
+  for (int i = 0; i < 10; ++i) {
+    s.add(std::to_string(i) + ".ZIP", {"text"});
+    s.descriptions += "\x01z";
+  }
+  s.add("LONG.ZIP", {"short", std::string(60, 'y')});
+  Findings f = check(s);
+  EXPECT_EQ(f.found, (Found{{K::LongDescLine, 10},
+                            {K::UnreferencedBytes, -1},
+                            {K::UnreferencedBytes, -1},
+                            {K::UnreferencedBytes, -1},
+                            {K::UnreferencedBytes, -1}}));
+  EXPECT_EQ(f.result.problems, 0);
+  EXPECT_EQ(f.result.notes, 11);
+  EXPECT_EQ(f.findings[0].text,
+            "description line 2 has 60 characters; tolvconv never writes more than 50");
+  EXPECT_EQ(f.findings[4].text,
+            "7 more runs of description bytes (14 bytes) belong to no record; 10 such runs mean "
+            "that records were lost (for instance by two conversions writing the base at once), "
+            "not that one conversion was cut short");
 }
 
 TEST(TolvbaseCheck, UnreferencedBytesAreFoundWhateverTheOrderOfTheRecords) {
@@ -221,9 +251,13 @@ TEST(TolvbaseCheck, UnreferencedBytesAreFoundWhateverTheOrderOfTheRecords) {
   record_at(0);
   record_at(0);
   Findings f = check(s);
-  ASSERT_EQ(f.found, (Found{{K::UnreferencedBytes, -1}}));
-  EXPECT_NE(f.result.findings[0].text.find("bytes 4-6 (3 bytes)"), std::string::npos)
-      << f.result.findings[0].text;
+  // The two records sharing their lines are a problem of their own.
+  ASSERT_EQ(f.found, (Found{{K::SharedDescription, 2}, {K::UnreferencedBytes, -1}}));
+  EXPECT_EQ(f.findings[0].text,
+            "its description (bytes 0-3) overlaps that of record 1 (bytes 0-3): one of them "
+            "shows text that is not its own");
+  EXPECT_NE(f.findings[1].text.find("bytes 4-6 (3 bytes)"), std::string::npos)
+      << f.findings[1].text;
 }
 
 TEST(TolvbaseCheck, LargeBaseIsReadAcrossBlocksAndWindows) {
@@ -268,7 +302,7 @@ TEST(TolvbaseRead, OpensTheBaseReadOnlyAndNeverWritesIt) {
   Base base;
   std::string error;
   bool opened = open_base(base, path, error);
-  CheckResult result = check_base(base);
+  CheckResult result = check_base(base, [](const Finding&) {});
   Output out;
   out.fd = sink;
   bool listed = list_base(base, out) && flush(out);
@@ -353,7 +387,7 @@ TEST(TolvbaseRead, FailuresNameTheFileAndTheCause) {
     std::string error;
     bool opened = open_base(base, path, error);
     CheckResult result;
-    if (opened) result = check_base(base);
+    if (opened) result = check_base(base, [](const Finding&) {});
     close_base(base);
     int closes = test::calls_made(test::Call::Close);
     test::remove_faults();

@@ -1,6 +1,6 @@
 // The entry: one file of a listing as the reader yields it and the file base
-// stores it. Shared by the listing reader, the file base and the run
-// sequence, so it lives here at the bottom of the dependency graph.
+// stores it, with the capacities of its texts. The file base and the run
+// sequence take entries from the listing reader.
 #pragma once
 
 #include <cstdint>
