@@ -6,6 +6,7 @@
 #include "filebase/description_lines.h"
 #include "listing/entry.h"
 #include "tolvbase/record_cursor.h"
+#include "tolvbase/record_doubts.h"
 
 namespace tolv {
 
@@ -47,6 +48,7 @@ struct Reporter {
 
   void report(const Finding& finding) {
     ++(is_problem(finding.kind) ? result.problems : result.notes);
+    if (is_doubt(finding.kind)) ++result.doubts;
     if (finding.kind == FindingKind::LongDescLine && shown_long_lines++ >= kNotesShownPerKind) {
       ++hidden_long_lines;
       return;
@@ -121,7 +123,7 @@ void report_gaps(const std::vector<Span>& spans, int64_t size, Reporter& reporte
 
 bool is_problem(FindingKind kind) {
   return kind != FindingKind::TrailingFragment && kind != FindingKind::UnreferencedBytes &&
-         kind != FindingKind::LongDescLine;
+         kind != FindingKind::LongDescLine && !is_doubt(kind);
 }
 
 void check_record(const FileRecord& record, int64_t number, const Description& description,
@@ -175,6 +177,7 @@ CheckResult check_base(ReadOnlyBase& base, const FindingSink& sink) {
   DescriptionReader reader = description_reader(base);
   std::vector<Span> spans;
   std::vector<Finding> findings;
+  RecordDoubts doubts;
   while (const uint8_t* bytes = next_record(cursor)) {
     int64_t number = cursor.next - 1;
     FileRecord record = decode_record(bytes);
@@ -186,6 +189,7 @@ CheckResult check_base(ReadOnlyBase& base, const FindingSink& sink) {
     }
     findings.clear();
     check_record(record, number, description, result.description_bytes, findings);
+    doubt_record(doubts, record, number, findings);
     for (const Finding& finding : findings) reporter.report(finding);
     bool points_inside = description.state == DescriptionState::Whole ||
                          description.state == DescriptionState::PastEnd;

@@ -33,6 +33,7 @@ struct Stored {
     FileRecord record;
     record.FileName.assign(name);
     record.Size = 1000;
+    record.DateTime = 0x1E2F0000;  // 1995-01-15
     record.Origin.assign(kOrigin);
     record.DescPtr = static_cast<int32_t>(descriptions.size());
     record.DescLines = static_cast<uint8_t>(lines.size());
@@ -143,6 +144,42 @@ TEST(TolvbaseCheck, EachDamageIsNamedWithItsRecord) {
   }
 }
 
+// Records a sysop would not want are notes (doubts), never problems.
+TEST(TolvbaseCheck, DoubtfulRecordsAreNotes) {
+  constexpr int kDateAt = 76;
+  struct Case {
+    const char* what;
+    std::vector<std::string> names;  // added after three_records()
+    Found expected;
+    int dated_record = -1;  // gets `date`
+    uint32_t date = 0;
+  } cases[] = {
+      {"empty name", {""}, {{K::RuleName, 3}}},
+      {"dash row", {"------------"}, {{K::RuleName, 3}}},
+      {"rule with a header glued on", {"=====Name"}, {{K::RuleName, 3}}},
+      {"a rule is not a repeat either", {"----", "----"}, {{K::RuleName, 3}, {K::RuleName, 4}}},
+      {"same name twice", {"TWO.ZIP"}, {{K::RepeatedName, 3}}},
+      {"names equal but for case",
+       {"two.zip", "Two.Zip"},
+       {{K::OtherCaseName, 3}, {K::OtherCaseName, 4}}},
+      {"names that only look alike", {"TWO.ZIP.", "TWO-ZIP", "A-B.ZIP"}, {}},
+      {"month 0", {}, {{K::ImpossibleDate, 1}}, 1, 0x1E0F0000},
+      {"month 13 (a day of 40 carried)", {}, {{K::ImpossibleDate, 2}}, 2, 0x27C80000 + (1 << 21)},
+      {"day 0", {}, {{K::ImpossibleDate, 0}}, 0, 0x1E200000},
+      {"2079-12-31 is a date", {}, {}, 0, 0xC79F0000},
+  };
+  for (const Case& c : cases) {
+    Stored stored = three_records();
+    for (const std::string& name : c.names) stored.add(name, {"x"});
+    if (c.dated_record >= 0) stored.set32(c.dated_record, kDateAt, static_cast<int32_t>(c.date));
+    Findings f = check(stored);
+    EXPECT_EQ(f.found, c.expected) << c.what;
+    EXPECT_EQ(f.result.problems, 0) << c.what;
+    EXPECT_EQ(f.result.doubts, static_cast<int>(c.expected.size())) << c.what;
+    EXPECT_EQ(f.result.notes, f.result.doubts) << c.what;
+  }
+}
+
 TEST(TolvbaseCheck, LeftoversOfAnInterruptedRunAreNotesOnly) {
   Stored fragment = three_records();
   fragment.records += std::string(50, 'f');
@@ -204,7 +241,9 @@ TEST(TolvbaseCheck, UnreferencedBytesAreFoundWhateverTheOrderOfTheRecords) {
       "two");  // 4-6 belong to none
   auto record_at = [&](int32_t ptr) {
     Stored one;
-    one.add("X", {"one"});
+    std::string name = "X";
+    name += std::to_string(s.records.size());
+    one.add(name, {"one"});
     one.set32(0, kDescPtrAt, ptr);
     s.records += one.records;
   };
