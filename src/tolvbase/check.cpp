@@ -35,13 +35,27 @@ std::string past_capacity(const char* field, int length, int capacity) {
          " is past its capacity of " + std::to_string(capacity);
 }
 
+// The notes of single records that are summed up after the first few, with
+// what the summing note says of the records it counts.
+struct SummedNote {
+  FindingKind kind;
+  const char* records_that;
+};
+constexpr SummedNote kSummedNotes[] = {
+    {FindingKind::LongDescLine, "hold description lines longer than 50 characters"},
+    {FindingKind::RuleName, "have an empty name or one of rule characters only"},
+    {FindingKind::ImpossibleDate, "hold an impossible date"},
+    {FindingKind::RepeatedName, "repeat the name of an earlier record"},
+    {FindingKind::OtherCaseName, "repeat an earlier name in other letter cases"},
+};
+constexpr size_t kSummedKinds = sizeof kSummedNotes / sizeof kSummedNotes[0];
+
 // Hands findings on to the sink and keeps the counts; after
-// kNotesShownPerKind notes of a kind it counts the rest and their bytes.
+// kNotesShownPerKind notes of a kind it counts the rest (and their bytes).
 struct Reporter {
   const FindingSink& sink;
   CheckResult& result;
-  int64_t hidden_long_lines = 0;
-  int64_t shown_long_lines = 0;
+  int64_t shown[kSummedKinds] = {};
   int64_t shown_gaps = 0;
   int64_t hidden_gaps = 0;
   int64_t hidden_gap_bytes = 0;
@@ -49,10 +63,8 @@ struct Reporter {
   void report(const Finding& finding) {
     ++(is_problem(finding.kind) ? result.problems : result.notes);
     if (is_doubt(finding.kind)) ++result.doubts;
-    if (finding.kind == FindingKind::LongDescLine && shown_long_lines++ >= kNotesShownPerKind) {
-      ++hidden_long_lines;
-      return;
-    }
+    for (size_t i = 0; i < kSummedKinds; ++i)
+      if (finding.kind == kSummedNotes[i].kind && shown[i]++ >= kNotesShownPerKind) return;
     sink(finding);
   }
 
@@ -71,10 +83,11 @@ struct Reporter {
   }
 
   void sum_up() {
-    if (hidden_long_lines > 0)
-      sink({FindingKind::LongDescLine, -1,
-            std::to_string(hidden_long_lines) +
-                " more records hold description lines longer than 50 characters"});
+    for (size_t i = 0; i < kSummedKinds; ++i)
+      if (int64_t hidden = shown[i] - kNotesShownPerKind; hidden > 0)
+        sink({kSummedNotes[i].kind, -1,
+              "notes of this kind not shown: " + std::to_string(hidden) + " (records that " +
+                  kSummedNotes[i].records_that + ")"});
     if (hidden_gaps > 0)
       sink({FindingKind::UnreferencedBytes, -1,
             std::to_string(hidden_gaps) + " more runs of description bytes (" +

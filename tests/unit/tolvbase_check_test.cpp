@@ -213,17 +213,25 @@ TEST(TolvbaseCheck, ManyNotesOfAKindAreSummedUpAfterTheFirstFew) {
     s.descriptions += "\x01z";
   }
   s.add("LONG.ZIP", {"short", std::string(60, 'y')});
+  // Four more records of one name: the doubts are summed up too.
+  for (int i = 0; i < 4; ++i) s.add("LONG.ZIP", {"x"});
   Findings f = check(s);
   EXPECT_EQ(f.found, (Found{{K::LongDescLine, 10},
+                            {K::RepeatedName, 11},
+                            {K::RepeatedName, 12},
+                            {K::RepeatedName, 13},
                             {K::UnreferencedBytes, -1},
                             {K::UnreferencedBytes, -1},
                             {K::UnreferencedBytes, -1},
+                            {K::RepeatedName, -1},
                             {K::UnreferencedBytes, -1}}));
   EXPECT_EQ(f.result.problems, 0);
-  EXPECT_EQ(f.result.notes, 11);
+  EXPECT_EQ(f.result.notes, 15);
+  EXPECT_EQ(f.findings[7].text,
+            "notes of this kind not shown: 1 (records that repeat the name of an earlier record)");
   EXPECT_EQ(f.findings[0].text,
             "description line 2 has 60 characters; tolvconv never writes more than 50");
-  EXPECT_EQ(f.findings[4].text,
+  EXPECT_EQ(f.findings[8].text,
             "7 more runs of description bytes (14 bytes) belong to no record; 10 such runs mean "
             "that records were lost (for instance by two conversions writing the base at once), "
             "not that one conversion was cut short");
