@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "support/child.h"
+#include "support/listing_text.h"
 
 namespace tolv::test {
 namespace {
@@ -18,17 +19,21 @@ struct Result {
 };
 
 // Runs tolvbase twice, once to capture each stream, and checks that both
-// runs ended alike.
-Result tolvbase(const std::vector<std::string>& args) {
+// runs ended alike. `input` is its standard input, `locale` its LC_ALL.
+Result tolvbase(const std::vector<std::string>& args, const std::string& input = "",
+                const char* locale = "C") {
   std::vector<std::string> argv{TOLVBASE_BINARY};
   argv.insert(argv.end(), args.begin(), args.end());
   auto exec = [&](bool capture_err) {
-    return run_in_child([&] {
-      int null = ::open("/dev/null", O_WRONLY);
-      if (capture_err) dup2(1, 2);
-      dup2(null, capture_err ? 1 : 2);
-      exec_argv(argv);
-    });
+    return run_in_child(
+        [&] {
+          setenv("LC_ALL", locale, 1);
+          int null = ::open("/dev/null", O_WRONLY);
+          if (capture_err) dup2(1, 2);
+          dup2(null, capture_err ? 1 : 2);
+          exec_argv(argv);
+        },
+        input);
   };
   Outcome out = exec(false);
   Outcome err = exec(true);
@@ -159,7 +164,9 @@ TEST(Tolvbase, ListShowsTheProblemsOfADamagedRecord) {
 TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
   const std::string usage =
       "Usage: tolvbase list BASE\n"
-      "       tolvbase check BASE\n"
+      "       tolvbase check [--strict] BASE\n"
+      "       tolvbase preview LISTING [BASE] [--entries] [--json] [--encoding "
+      "cp437|latin1|raw]\n"
       "Try 'tolvbase --help' for more information.\n";
   struct Case {
     std::vector<std::string> args;
@@ -183,7 +190,8 @@ TEST(Tolvbase, HelpAndVersionGoToStandardOutput) {
   Result help = tolvbase({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.err, "");
-  EXPECT_EQ(help.out.rfind("Usage: tolvbase list BASE\n       tolvbase check BASE\n\n", 0), 0u)
+  EXPECT_EQ(help.out.rfind("Usage: tolvbase list BASE\n       tolvbase check [--strict] BASE\n", 0),
+            0u)
       << help.out;
   EXPECT_NE(help.out.find("Exit status: 0"), std::string::npos);
 
@@ -231,6 +239,128 @@ TEST(Tolvbase, AFileThatCannotBeOpenedIsNamedOnStandardError) {
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.err,
             "tolvbase: cannot open '" + dir / "half.des" + "': No such file or directory\n");
+}
+
+// ---------------------------------------------------------------- preview
+
+// A rule row, an entry with a CP437 name, a comma size, a quote and a TAB in
+// its text, and an entry the sample base already holds.
+std::string doubtful_listing() {
+  return "Files\r\n------------     ----    ----    -----\r\n" +
+         entry_line("CAF\x82.ZIP", "1,024", "01-15-95", "Caf\x82 \"menu\"\tlist") + "\r\n" +
+         continuation_line("more") + "\r\n" + entry_line("SQZ204.ZIP", "1", "02-01-93", "x") +
+         "\r\n";
+}
+
+TEST(TolvbasePreview, TheSampleHasNoFindingAndAllIsAlreadyInItsBase) {
+  TempDir dir;
+  std::string base = convert_sample(dir);
+  std::string sample = TOLV_SOURCE_DIR "/examples/sample.lst";
+  Result run = tolvbase({"preview", sample});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "6 entries, no finding\n");
+  EXPECT_EQ(run.err, "");
+  run = tolvbase({"preview", sample, base});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "6 entries: 6 appended without -DUPE, 0 with it; no finding\n");
+}
+
+TEST(TolvbasePreview, TextShowsEachFindingWithItsLineDecodedForTheLocale) {
+  std::string finding =
+      "3: size-unreadable: columns 13-21 hold '    1,024', which is not a number (a comma): "
+      "the size is stored as 0\n"
+      "  CAF\x82.ZIP        1,024  01-15-95  Caf\x82 \"menu\"\\x09list\n";
+  Result raw = tolvbase({"preview", "-", "--entries"}, doubtful_listing(), "C");
+  EXPECT_EQ(raw.status, 1);
+  EXPECT_NE(raw.out.find(finding), std::string::npos) << raw.out;
+  EXPECT_NE(raw.out.find("3: entry: CAF\x82.ZIP, 0 bytes, 1995-01-15, 2 lines\n"),
+            std::string::npos)
+      << raw.out;
+  EXPECT_EQ(raw.out.substr(raw.out.rfind('\n', raw.out.size() - 2) + 1),
+            "3 entries, 2 findings: 1 separator, 1 size-unreadable\n");
+
+  Result utf8 = tolvbase({"preview", "-"}, doubtful_listing(), "C.UTF-8");
+  std::string decoded = finding;
+  for (size_t at; (at = decoded.find('\x82')) != std::string::npos;)
+    decoded.replace(at, 1, "\xc3\xa9");
+  EXPECT_NE(utf8.out.find(decoded), std::string::npos) << utf8.out;
+  Result latin1 = tolvbase({"preview", "-", "--encoding", "raw"}, doubtful_listing(), "C.UTF-8");
+  EXPECT_EQ(latin1.out, tolvbase({"preview", "-"}, doubtful_listing(), "C").out);
+}
+
+TEST(TolvbasePreview, JsonLinesParseWithTheFieldsScriptsRead) {
+  if (system("python3 -c 'import json' >/dev/null 2>&1") != 0) GTEST_SKIP() << "no python3";
+  TempDir dir;
+  std::string base = convert_sample(dir);
+  write_file(dir / "in.lst", doubtful_listing());
+  Result run = tolvbase({"preview", "--json", dir / "in.lst", base});
+  EXPECT_EQ(run.status, 1);
+  write_file(dir / "out.jsonl", run.out);
+  write_file(dir / "canon.py",
+             "import json, sys\n"
+             "for line in open(sys.argv[1], encoding='utf-8'):\n"
+             "    o = json.loads(line)\n"
+             "    if 'message' in o:\n"
+             "        assert isinstance(o['message'], str) and o['message']\n"
+             "        o['message'] = '...'\n"
+             "    print(json.dumps(o, sort_keys=True))\n");
+  Outcome canon = run_binary({"/bin/sh", "-c", "python3 canon.py out.jsonl"}, "", dir.path);
+  ASSERT_EQ(canon.status, 0) << run.out;
+  EXPECT_EQ(
+      canon.output,
+      R"({"date": "2000-00-00", "duplicate": false, "kind": "entry", "line": 2, "lines": 1, "name": "------------", "size": 0}
+{"kind": "separator", "line": 2, "message": "...", "text": "------------     ----    ----    -----"}
+{"date": "1995-01-15", "duplicate": false, "kind": "entry", "line": 3, "lines": 2, "name": "CAF\u00e9.ZIP", "size": 0}
+{"kind": "size-unreadable", "line": 3, "message": "...", "text": "CAF\u00e9.ZIP        1,024  01-15-95  Caf\u00e9 \"menu\"\tlist"}
+{"date": "1993-02-01", "duplicate": true, "kind": "entry", "line": 5, "lines": 1, "name": "SQZ204.ZIP", "size": 1}
+{"appended_with_dupe": 2, "entries": 3, "findings": 2, "kind": "summary"}
+)");
+}
+
+TEST(TolvbasePreview, ExitStatusTwoForUsageErrorsAndListingsThatCannotBeRead) {
+  TempDir dir;
+  write_file(dir / "in.lst", doubtful_listing());
+  struct Case {
+    std::vector<std::string> args;
+    std::string error;  // the start of standard error
+  } cases[] = {
+      {{"preview"}, "tolvbase: preview needs a LISTING\nUsage:"},
+      {{"preview", "a", "b", "c"}, "tolvbase: preview takes a LISTING and at most one BASE\n"},
+      {{"preview", "a", "--encoding"}, "tolvbase: --encoding needs cp437, latin1 or raw\n"},
+      {{"preview", "a", "--encoding=utf8"}, "tolvbase: unknown encoding 'utf8'"},
+      {{"preview", "a", "--encoding", "raw", "--json"}, "tolvbase: --encoding raw cannot be used"},
+      {{"preview", "a", "--all"}, "tolvbase: unknown option '--all'\n"},
+      {{"preview", dir / "none.lst"},
+       "tolvbase: cannot open '" + dir / "none.lst" + "': No such file or directory\n"},
+      {{"preview", dir.path}, "tolvbase: cannot read '" + dir.path + "': Is a directory\n"},
+      {{"preview", dir / "in.lst", dir / "nobase"},
+       "tolvbase: cannot open '" + dir / "nobase.dir" + "': No such file or directory\n"},
+  };
+  for (const Case& c : cases) {
+    Result run = tolvbase(c.args);
+    EXPECT_EQ(run.status, 2) << c.error;
+    EXPECT_EQ(run.out, "") << c.error;
+    EXPECT_EQ(run.err.rfind(c.error, 0), 0u) << run.err;
+  }
+}
+
+TEST(TolvbasePreview, CheckStrictCountsDoubtfulRecordsAsProblems) {
+  TempDir dir;
+  write_file(dir / "in.lst", doubtful_listing());
+  ASSERT_EQ(run_binary({TOLVCONV_BINARY, dir / "in.lst", dir / "b"}).status, 0);
+  Result notes = tolvbase({"check", dir / "b"});
+  EXPECT_EQ(notes.status, 0);
+  EXPECT_EQ(notes.out,
+            "note: record 0: the date 2000-00-00 has a month outside 1 to 12 or a day outside 1 "
+            "to 31\n"
+            "note: record 0: the name '------------' is only rule characters (a rule or header "
+            "row)\n"
+            "3 records, 30 description bytes: sound, 2 notes\n");
+  Result strict = tolvbase({"check", "--strict", dir / "b"});
+  EXPECT_EQ(strict.status, 1);
+  EXPECT_EQ(strict.out.substr(0, 25), "problem: record 0: the da");
+  EXPECT_NE(strict.out.find("3 records, 30 description bytes: 2 problems\n"), std::string::npos)
+      << strict.out;
 }
 
 }  // namespace
