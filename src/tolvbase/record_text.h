@@ -12,6 +12,10 @@ namespace tolv {
 // (a month of 0 shows as 00).
 std::string date_time_text(uint32_t packed);
 
+// Its two parts: YYYY-MM-DD and HH:MM:SS.
+std::string date_text(uint32_t packed);
+std::string time_text(uint32_t packed);
+
 // The bytes of a stored text with control characters (0-31, 127) written
 // as \xHH, so a record cannot move the cursor or end a line early. Other
 // bytes, those of 128 to 255 included, pass unchanged.
