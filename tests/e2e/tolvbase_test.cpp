@@ -163,8 +163,9 @@ TEST(Tolvbase, ListShowsTheProblemsOfADamagedRecord) {
 
 TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
   const std::string usage =
-      "Usage: tolvbase list BASE\n"
+      "Usage: tolvbase list [--encoding cp437|latin1|raw] BASE\n"
       "       tolvbase check [--strict] BASE\n"
+      "       tolvbase export BASE [--format pcboard|json|csv] [--encoding cp437|latin1|raw]\n"
       "       tolvbase preview LISTING [BASE] [--entries] [--json] [--encoding "
       "cp437|latin1|raw]\n"
       "Try 'tolvbase --help' for more information.\n";
@@ -177,6 +178,14 @@ TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
       {{"-l", "x"}, "unknown option '-l'"},
       {{"list"}, "list takes one BASE argument"},
       {{"check", "a", "b"}, "check takes one BASE argument"},
+      {{"list", "--encoding", "utf8", "x"}, "unknown encoding 'utf8' (cp437, latin1 or raw)"},
+      {{"export", "x", "--format", "xml"}, "unknown format 'xml' (pcboard, json or csv)"},
+      {{"export", "x", "--format"}, "--format needs pcboard, json or csv"},
+      {{"export", "x", "--encoding", "cp437"},
+       "--encoding applies to json and csv: a pcboard listing keeps the bytes as stored"},
+      {{"export", "x", "--format=json", "--encoding=raw"},
+       "--encoding raw cannot be used with --format json (JSON text is UTF-8)"},
+      {{"export", "x", "y"}, "export takes one BASE argument"},
   };
   for (const Case& c : cases) {
     Result run = tolvbase(c.args);
@@ -190,8 +199,7 @@ TEST(Tolvbase, HelpAndVersionGoToStandardOutput) {
   Result help = tolvbase({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.err, "");
-  EXPECT_EQ(help.out.rfind("Usage: tolvbase list BASE\n       tolvbase check [--strict] BASE\n", 0),
-            0u)
+  EXPECT_EQ(help.out.rfind("Usage: tolvbase list [--encoding cp437|latin1|raw] BASE\n", 0), 0u)
       << help.out;
   EXPECT_NE(help.out.find("Exit status: 0"), std::string::npos);
 
