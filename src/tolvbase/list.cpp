@@ -5,9 +5,8 @@
 #include <vector>
 
 #include "filebase/record.h"
+#include "tolvbase/base_walk.h"
 #include "tolvbase/check.h"
-#include "tolvbase/description.h"
-#include "tolvbase/record_cursor.h"
 #include "tolvbase/record_text.h"
 
 namespace tolv {
@@ -46,21 +45,18 @@ void put_record(Output& out, const Decoder& decoder, int64_t number, const FileR
 }  // namespace
 
 bool list_base(ReadOnlyBase& base, const Decoder& decoder, Output& out) {
-  RecordCursor cursor = record_cursor(base);
-  DescriptionReader reader = description_reader(base);
+  BaseWalk walk = walk_base(base);
+  StoredRecord stored;
   std::vector<Finding> problems;
-  while (const uint8_t* bytes = next_record(cursor)) {
-    int64_t number = cursor.next - 1;
-    FileRecord record = decode_record(bytes);
-    Description description = read_description(reader, record.DescPtr, record.DescLines);
-    if (description.state == DescriptionState::ReadFailed) return false;
+  while (next_stored_record(walk, stored)) {
     problems.clear();
-    check_record(record, number, description, base.descriptions.size, problems);
-    if (number > 0) put(out, "\n");
-    put_record(out, decoder, number, record, description, problems);
+    check_record(stored.record, stored.number, stored.description, base.descriptions.size,
+                 problems);
+    if (stored.number > 0) put(out, "\n");
+    put_record(out, decoder, stored.number, stored.record, stored.description, problems);
     if (out.failed) return true;  // the caller reports the failed write
   }
-  return base.records.error.empty();
+  return walk.error.empty();
 }
 
 }  // namespace tolv

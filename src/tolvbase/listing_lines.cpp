@@ -30,13 +30,6 @@ std::string on_one_line(std::string_view text) {
   return out;
 }
 
-std::string quoted(std::string_view text) {
-  std::string out(1, '\'');
-  out += escape_controls(text);
-  out += '\'';
-  return out;
-}
-
 std::string columns_text(Field field) {
   return std::to_string(field.column) + "-" + std::to_string(field.column + field.width - 1);
 }

@@ -42,4 +42,11 @@ std::string escape_controls(std::string_view text) {
   return out;
 }
 
+std::string quoted(std::string_view text) {
+  std::string out(1, '\'');
+  out += escape_controls(text);
+  out += '\'';
+  return out;
+}
+
 }  // namespace tolv

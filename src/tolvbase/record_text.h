@@ -21,4 +21,7 @@ std::string time_text(uint32_t packed);
 // bytes, those of 128 to 255 included, pass unchanged.
 std::string escape_controls(std::string_view text);
 
+// The text between single quotes, its control characters escaped.
+std::string quoted(std::string_view text);
+
 }  // namespace tolv
