@@ -89,7 +89,7 @@ void add_field_reasons(const FileRecord& record, std::vector<std::string>& reaso
     snprintf(flags, sizeof flags, "0x%02X", record.Flags);
     reasons.push_back(std::string("Flags is ") + flags + "; a conversion writes 0x00");
   }
-  if (record.Origin.view() != kOrigin || record.Origin.length > kOriginCapacity)
+  if (record.Origin.view() != kOrigin)
     reasons.push_back("Origin is " + quoted(record.Origin.view()) + "; a conversion writes '" +
                       kOrigin + "'");
   if (record.AuxCount != 0)
