@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "filebase/record.h"
 #include "support/child.h"
 #include "support/listing_text.h"
 
@@ -163,8 +164,9 @@ TEST(Tolvbase, ListShowsTheProblemsOfADamagedRecord) {
 
 TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
   const std::string usage =
-      "Usage: tolvbase list BASE\n"
+      "Usage: tolvbase list [--encoding cp437|latin1|raw] BASE\n"
       "       tolvbase check [--strict] BASE\n"
+      "       tolvbase export BASE [--format pcboard|json|csv] [--encoding cp437|latin1|raw]\n"
       "       tolvbase preview LISTING [BASE] [--entries] [--json] [--encoding "
       "cp437|latin1|raw]\n"
       "Try 'tolvbase --help' for more information.\n";
@@ -177,6 +179,14 @@ TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
       {{"-l", "x"}, "unknown option '-l'"},
       {{"list"}, "list takes one BASE argument"},
       {{"check", "a", "b"}, "check takes one BASE argument"},
+      {{"list", "--encoding", "utf8", "x"}, "unknown encoding 'utf8' (cp437, latin1 or raw)"},
+      {{"export", "x", "--format", "xml"}, "unknown format 'xml' (pcboard, json or csv)"},
+      {{"export", "x", "--format"}, "--format needs pcboard, json or csv"},
+      {{"export", "x", "--encoding", "cp437"},
+       "--encoding applies to json and csv: a pcboard listing keeps the bytes as stored"},
+      {{"export", "x", "--format=json", "--encoding=raw"},
+       "--encoding raw cannot be used with --format json (JSON text is UTF-8)"},
+      {{"export", "x", "y"}, "export takes one BASE argument"},
   };
   for (const Case& c : cases) {
     Result run = tolvbase(c.args);
@@ -190,8 +200,7 @@ TEST(Tolvbase, HelpAndVersionGoToStandardOutput) {
   Result help = tolvbase({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.err, "");
-  EXPECT_EQ(help.out.rfind("Usage: tolvbase list BASE\n       tolvbase check [--strict] BASE\n", 0),
-            0u)
+  EXPECT_EQ(help.out.rfind("Usage: tolvbase list [--encoding cp437|latin1|raw] BASE\n", 0), 0u)
       << help.out;
   EXPECT_NE(help.out.find("Exit status: 0"), std::string::npos);
 
@@ -361,6 +370,104 @@ TEST(TolvbasePreview, CheckStrictCountsDoubtfulRecordsAsProblems) {
   EXPECT_EQ(strict.out.substr(0, 25), "problem: record 0: the da");
   EXPECT_NE(strict.out.find("3 records, 30 description bytes: 2 problems\n"), std::string::npos)
       << strict.out;
+}
+
+// ---------------------------------------------------------------- export
+
+// CP437 box drawing and an accented letter, quotes, a comma and a TAB, a
+// control byte, an empty first line, converted into dir/art.
+std::string convert_art(const TempDir& dir) {
+  write_file(dir / "art.lst", entry_line("BOX.ZIP", "1024", "01-15-95",
+                                         "\xc9\xcd\xcd\xbb \xb0\xb1\xb2\xdb \x9a"
+                                         "ber") +
+                                  "\r\n" + continuation_line("say \"hi\", then\tgo") + "\r\n" +
+                                  entry_line("CAF\x82,1.ZIP", "7", "12-24-99", "") + "\r\n" +
+                                  continuation_line("ctl\x01") + "\r\n");
+  EXPECT_EQ(run_binary({TOLVCONV_BINARY, dir / "art.lst", dir / "art"}).status, 0);
+  return dir / "art";
+}
+
+TEST(TolvbaseExport, JsonLinesAndCsvReadBackWithPythonsParsers) {
+  if (system("python3 -c 'import json, csv' >/dev/null 2>&1") != 0) GTEST_SKIP() << "no python3";
+  TempDir dir;
+  std::string base = convert_art(dir);
+  patch(base + ".dir", 120 + kDateTimeAt, le32(0x27980000 | 11 << 11 | 17 << 5 | 15));
+  Result json = tolvbase({"export", base, "--format", "json"});
+  Result csv = tolvbase({"export", base, "--format=csv"});
+  EXPECT_EQ(json.status, 0);
+  EXPECT_EQ(csv.status, 0);
+  EXPECT_EQ(json.err + csv.err, "");
+  EXPECT_EQ(csv.out.substr(0, 53), "record,name,size,date,time,origin,flags,description\r\n");
+  write_file(dir / "out.jsonl", json.out);
+  write_file(dir / "out.csv", csv.out);
+  write_file(dir / "canon.py",
+             "import csv, json\n"
+             "for line in open('out.jsonl', encoding='utf-8'):\n"
+             "    print(json.dumps(json.loads(line), sort_keys=True))\n"
+             "for row in csv.DictReader(open('out.csv', encoding='utf-8', newline='')):\n"
+             "    print(json.dumps(row, sort_keys=True))\n");
+  Outcome canon = run_binary({"/bin/sh", "-c", "python3 canon.py"}, "", dir.path);
+  ASSERT_EQ(canon.status, 0) << json.out << csv.out;
+  const std::string box = R"(\u2554\u2550\u2550\u2557 \u2591\u2592\u2593\u2588 \u00dcber)";
+  EXPECT_EQ(
+      canon.output,
+      R"({"date": "1995-01-15", "description": [")" + box +
+          R"(", "say \"hi\", then\tgo"], "flags": 0, "name": "BOX.ZIP", "origin": "TOLVCONV", "record": 0, "size": 1024}
+{"date": "1999-12-24", "description": ["", "ctl\u0001"], "flags": 0, "name": "CAF\u00e9,1.ZIP", "origin": "TOLVCONV", "record": 1, "size": 7, "time": "11:17:30"}
+{"date": "1995-01-15", "description": ")" +
+          box +
+          R"(\nsay \"hi\", then\tgo", "flags": "0", "name": "BOX.ZIP", "origin": "TOLVCONV", "record": "0", "size": "1024", "time": ""}
+{"date": "1999-12-24", "description": "\nctl\u0001", "flags": "0", "name": "CAF\u00e9,1.ZIP", "origin": "TOLVCONV", "record": "1", "size": "7", "time": "11:17:30"}
+)");
+}
+
+TEST(TolvbaseExport, Cp437ShowsAsUtf8InAUtf8LocaleAndControlBytesStayEscaped) {
+  TempDir dir;
+  std::string base = convert_art(dir);
+  const std::string box =
+      "\xc9\xcd\xcd\xbb \xb0\xb1\xb2\xdb \x9a"
+      "ber";
+  const std::string utf8 = "╔══╗ ░▒▓█ Über";
+  Result raw = tolvbase({"list", base}, "", "C");
+  Result shown = tolvbase({"list", base}, "", "C.UTF-8");
+  EXPECT_NE(raw.out.find("  | " + box + "\n"), std::string::npos) << raw.out;
+  EXPECT_NE(shown.out.find("  | " + utf8 + "\n"), std::string::npos) << shown.out;
+  EXPECT_NE(shown.out.find("  name    CAF\xc3\xa9,1.ZIP\n"), std::string::npos) << shown.out;
+  // Byte 1 is a glyph in CP437, but a control byte stays escaped.
+  EXPECT_NE(raw.out.find("  | ctl\\x01\n"), std::string::npos) << raw.out;
+  EXPECT_NE(shown.out.find("  | ctl\\x01\n"), std::string::npos) << shown.out;
+  EXPECT_EQ(tolvbase({"list", "--encoding", "raw", base}, "", "C.UTF-8").out, raw.out);
+
+  // JSON is UTF-8 in any locale; a listing keeps the bytes as stored.
+  Result json = tolvbase({"export", "--format", "json", base}, "", "C");
+  EXPECT_NE(json.out.find("[\"" + utf8 + "\", "), std::string::npos) << json.out;
+  Result listing = tolvbase({"export", base}, "", "C.UTF-8");
+  EXPECT_EQ(listing.out, read_file(dir / "art.lst"));
+}
+
+TEST(TolvbaseExport, NamesEachRecordNotWrittenAsStoredAndExportsTheRest) {
+  TempDir dir;
+  std::string base = convert_sample(dir);
+  patch(base + ".dir", 1 * 120 + kFlagsAt, "\x04");
+  patch(base + ".dir", 3 * 120 + kDescPtrAt, le32(5000));
+  Result listing = tolvbase({"export", base});
+  EXPECT_EQ(listing.status, 1);
+  EXPECT_EQ(listing.err,
+            "tolvbase: record 1: Flags is 0x04; a conversion writes 0x00\n"
+            "tolvbase: record 3: DescPtr 5000 lies outside the description file (491 bytes)\n"
+            "tolvbase: 2 records of 6 not written as stored\n");
+  // Every record is there; the one whose description is lost has none.
+  EXPECT_NE(listing.out.find("FONETERM.ZIP   436915  12-24-99  \r\nMODEMPRO.ZIP"),
+            std::string::npos)
+      << listing.out;
+
+  // JSON carries Flags, so only the damage is reported there.
+  Result json = tolvbase({"export", base, "--format", "json"});
+  EXPECT_EQ(json.status, 1);
+  EXPECT_EQ(json.err,
+            "tolvbase: record 3: DescPtr 5000 lies outside the description file (491 bytes)\n"
+            "tolvbase: 1 record of 6 not written as stored\n");
+  EXPECT_NE(json.out.find("\"flags\": 4, "), std::string::npos);
 }
 
 }  // namespace
