@@ -58,6 +58,10 @@ std::string right(const std::string& text, size_t width) {
   return std::string(width - std::min(width, text.size()), ' ') + text;
 }
 
+std::string counted(int64_t n, const char* noun) {
+  return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
+}
+
 std::string number_text(int64_t n) {
   return n < 0 ? "-" : std::to_string(n);
 }
@@ -176,14 +180,13 @@ void print_totals(Summary& summary, const std::vector<AreaResult>& areas) {
     put_number(line, "findings", findings);
     line += std::string(",\"dry_run\":") + (summary.dry_run ? "true" : "false") + "}\n";
   } else {
-    line = std::to_string(areas.size()) + (areas.size() == 1 ? " area: " : " areas: ");
-    line += std::to_string(by_outcome[0]) +
-            (summary.dry_run ? " would be converted, " : " converted, ");
+    const char* would = summary.dry_run ? " would be" : "";
+    line = counted(static_cast<int64_t>(areas.size()), "area") + ": ";
+    line += std::to_string(by_outcome[0]) + would + " converted, ";
     line +=
         std::to_string(by_outcome[1]) + " missing, " + std::to_string(by_outcome[2]) + " failed; ";
-    line += std::to_string(appended) +
-            (summary.dry_run ? " records would be appended, " : " records appended, ");
-    line += std::to_string(skipped) + " skipped, " + std::to_string(findings) + " findings";
+    line += counted(appended, "record") + would + " appended, " + std::to_string(skipped) +
+            " skipped, " + counted(findings, "finding");
     line += summary.dry_run ? " (dry run: nothing written)\n" : "\n";
   }
   put(*summary.out, line);
