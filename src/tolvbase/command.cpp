@@ -59,17 +59,10 @@ std::string counted(int64_t n, const char* noun) {
   return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
 }
 
-void to_standard_error(std::string_view text) {
-  Output err;
-  err.fd = 2;
-  put(err, text);
-  flush(err);
-}
-
 }  // namespace
 
 void note(std::string_view message) {
-  to_standard_error("tolvbase: " + std::string(message) + "\n");
+  write_standard_error("tolvbase: " + std::string(message) + "\n");
 }
 
 int complain(std::string_view message) {
@@ -78,8 +71,8 @@ int complain(std::string_view message) {
 }
 
 int usage_error(std::string_view message) {
-  to_standard_error("tolvbase: " + std::string(message) + "\n" + std::string(kUsage) +
-                    "Try 'tolvbase --help' for more information.\n");
+  write_standard_error("tolvbase: " + std::string(message) + "\n" + std::string(kUsage) +
+                       "Try 'tolvbase --help' for more information.\n");
   return kExitTrouble;
 }
 

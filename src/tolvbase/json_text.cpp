@@ -42,4 +42,24 @@ void append_json_string(std::string& out, std::string_view text) {
   out += '"';
 }
 
+namespace {
+
+void append_name(std::string& out, const char* name) {
+  out += ", \"";
+  out += name;
+  out += "\": ";
+}
+
+}  // namespace
+
+void append_json_field(std::string& out, const char* name, std::string_view text) {
+  append_name(out, name);
+  append_json_string(out, text);
+}
+
+void append_json_number(std::string& out, const char* name, int64_t value, bool negative_is_null) {
+  append_name(out, name);
+  out += negative_is_null && value < 0 ? "null" : std::to_string(value);
+}
+
 }  // namespace tolv

@@ -69,15 +69,8 @@ struct Options {
   std::string list;  // the DIR.LST or the area file
 };
 
-void to_standard_error(std::string_view text) {
-  Output err;
-  err.fd = 2;
-  put(err, text);
-  flush(err);
-}
-
 void note(std::string_view message) {
-  to_standard_error("tolvboard: " + std::string(message) + "\n");
+  write_standard_error("tolvboard: " + std::string(message) + "\n");
 }
 
 int complain(std::string_view message) {
@@ -86,8 +79,8 @@ int complain(std::string_view message) {
 }
 
 int usage_error(std::string_view message) {
-  to_standard_error("tolvboard: " + std::string(message) + "\n" + std::string(kUsage) +
-                    "Try 'tolvboard --help' for more information.\n");
+  write_standard_error("tolvboard: " + std::string(message) + "\n" + std::string(kUsage) +
+                       "Try 'tolvboard --help' for more information.\n");
   return kExitTrouble;
 }
 
@@ -127,13 +120,13 @@ std::string parse_options(int argc, char** argv, Options& options) {
       options.board.dry_run = true;
     } else if (arg == "--json") {
       options.json = true;
-    } else if (arg.starts_with("--map")) {
+    } else if (arg == "--map" || arg.starts_with("--map=")) {
       DriveMap map;
       if (!option_value("--map", argc, argv, i, value)) return "--map needs DRIVE:=DIRECTORY";
       if (!parse_drive_map(value, map))
         return "--map '" + value + "' is not DRIVE:=DIRECTORY (as C:=/srv/pcb)";
       options.board.maps.push_back(map);
-    } else if (arg.starts_with("--areas")) {
+    } else if (arg == "--areas" || arg.starts_with("--areas=")) {
       if (!option_value("--areas", argc, argv, i, value)) return "--areas needs a FILE";
       options.list = value;
       options.area_file = true;

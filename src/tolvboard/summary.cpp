@@ -84,18 +84,9 @@ std::string outcome_text(const AreaResult& area) {
   return escape_controls(text);
 }
 
-void put_field(std::string& line, const char* name, std::string_view text) {
-  line += ",\"";
-  line += name;
-  line += "\":";
-  append_json_string(line, text);
-}
-
-void put_number(std::string& line, const char* name, int64_t n) {
-  line += ",\"";
-  line += name;
-  line += "\":";
-  line += n < 0 ? "null" : std::to_string(n);
+// A count that may be unknown: negative ones are null.
+void put_count(std::string& line, const char* name, int64_t n) {
+  append_json_number(line, name, n, true);
 }
 
 }  // namespace
@@ -132,19 +123,19 @@ void start_summary(Summary& summary, const std::vector<AreaResult>& areas, int c
 void print_area(Summary& summary, const AreaResult& area) {
   std::string line;
   if (summary.json) {
-    line = "{\"area\":" + std::to_string(area.area->number);
-    put_field(line, "description", shown_description(summary, area));
-    put_field(line, "listing", shown_listing(summary, area));
-    put_field(line, "base", area.base);
-    put_field(line, "status", outcome_name(area.outcome));
-    put_number(line, "appended", area.appended);
-    put_number(line, "skipped", area.skipped);
-    put_number(line, "findings", area.findings);
-    put_number(line, "exit", area.exit);
+    line = "{\"area\": " + std::to_string(area.area->number);
+    append_json_field(line, "description", shown_description(summary, area));
+    append_json_field(line, "listing", shown_listing(summary, area));
+    append_json_field(line, "base", area.base);
+    append_json_field(line, "status", outcome_name(area.outcome));
+    put_count(line, "appended", area.appended);
+    put_count(line, "skipped", area.skipped);
+    put_count(line, "findings", area.findings);
+    put_count(line, "exit", area.exit);
     if (area.message.empty())
-      line += ",\"message\":null";
+      line += ", \"message\": null";
     else
-      put_field(line, "message", area.message);
+      append_json_field(line, "message", area.message);
     line += "}\n";
   } else {
     bool utf8 = summary.decode;
@@ -172,13 +163,13 @@ void print_totals(Summary& summary, const std::vector<AreaResult>& areas) {
   }
   std::string line;
   if (summary.json) {
-    line = "{\"areas\":" + std::to_string(areas.size());
+    line = "{\"areas\": " + std::to_string(areas.size());
     for (Outcome outcome : {Outcome::Converted, Outcome::Missing, Outcome::Failed})
-      put_number(line, outcome_name(outcome), by_outcome[static_cast<int>(outcome)]);
-    put_number(line, "appended", appended);
-    put_number(line, "skipped", skipped);
-    put_number(line, "findings", findings);
-    line += std::string(",\"dry_run\":") + (summary.dry_run ? "true" : "false") + "}\n";
+      put_count(line, outcome_name(outcome), by_outcome[static_cast<int>(outcome)]);
+    put_count(line, "appended", appended);
+    put_count(line, "skipped", skipped);
+    put_count(line, "findings", findings);
+    line += std::string(", \"dry_run\": ") + (summary.dry_run ? "true" : "false") + "}\n";
   } else {
     const char* would = summary.dry_run ? " would be" : "";
     line = counted(static_cast<int64_t>(areas.size()), "area") + ": ";

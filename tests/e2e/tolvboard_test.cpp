@@ -87,20 +87,21 @@ TEST(Tolvboard, ConvertsEveryAreaAndSaysWhatBecameOfEach) {
       << run.err;
   std::string c = board.dir.path + "/c/pcb/Dir/";
   std::string lines[] = {
-      "{\"area\":1,\"description\":\"Utilities \xC3\x86\",\"listing\":\"" + c +
-          "dir1\",\"base\":\"out/1-DIR1\",\"status\":\"converted\",\"appended\":6,"
-          "\"skipped\":0,\"findings\":0,\"exit\":0,\"message\":null}",
-      "{\"area\":2,\"description\":\"Games\",\"listing\":\"" + c +
-          "Games\",\"base\":\"out/2-GAMES\",\"status\":\"failed\",\"appended\":0,"
-          "\"skipped\":0,\"findings\":0,\"exit\":6,\"message\":\"Runtime error 6 at 0x",
-      "{\"area\":3,\"description\":\"Gone\",\"listing\":\"" + c +
-          "DIR3\",\"base\":\"out/3-DIR3\",\"status\":\"missing\",\"appended\":0,"
-          "\"skipped\":0,\"findings\":null,\"exit\":1,",
-      "{\"area\":4,\"description\":\"Elsewhere\",\"listing\":\"D:\\\\DIR4\",\"base\":"
-      "\"out/4-DIR4\",\"status\":\"failed\",\"appended\":0,\"skipped\":0,\"findings\":null,"
-      "\"exit\":null,\"message\":\"drive D: has no --map (add --map D:=DIRECTORY)\"}",
-      "{\"areas\":4,\"converted\":1,\"missing\":1,\"failed\":2,\"appended\":6,\"skipped\":0,"
-      "\"findings\":0,\"dry_run\":false}\n",
+      "{\"area\": 1, \"description\": \"Utilities \xC3\x86\", \"listing\": \"" + c +
+          "dir1\", \"base\": \"out/1-DIR1\", \"status\": \"converted\", \"appended\": 6,"
+          " \"skipped\": 0, \"findings\": 0, \"exit\": 0, \"message\": null}",
+      "{\"area\": 2, \"description\": \"Games\", \"listing\": \"" + c +
+          "Games\", \"base\": \"out/2-GAMES\", \"status\": \"failed\", \"appended\": 0,"
+          " \"skipped\": 0, \"findings\": 0, \"exit\": 6, \"message\": \"Runtime error 6 at 0x",
+      "{\"area\": 3, \"description\": \"Gone\", \"listing\": \"" + c +
+          "DIR3\", \"base\": \"out/3-DIR3\", \"status\": \"missing\", \"appended\": 0,"
+          " \"skipped\": 0, \"findings\": null, \"exit\": 1,",
+      "{\"area\": 4, \"description\": \"Elsewhere\", \"listing\": \"D:\\\\DIR4\", \"base\": "
+      "\"out/4-DIR4\", \"status\": \"failed\", \"appended\": 0, \"skipped\": 0, \"findings\": null,"
+      " \"exit\": null, \"message\": \"drive D: has no --map (add --map D:=DIRECTORY)\"}",
+      "{\"areas\": 4, \"converted\": 1, \"missing\": 1, \"failed\": 2, \"appended\": 6, "
+      "\"skipped\": 0,"
+      " \"findings\": 0, \"dry_run\": false}\n",
   };
   size_t at = 0;
   for (const std::string& line : lines) {
@@ -125,8 +126,9 @@ TEST(Tolvboard, ADupeRunAgainAppendsNothingAndADryRunWritesNothing) {
   for (const char* mode : {"--dry-run", "--json"}) {
     BoardRun run = tolvboard(board.dir, {board.map(), "--dupe", "--json", mode, "DIR.LST", "out"});
     EXPECT_EQ(run.status, 1) << mode;
-    EXPECT_NE(run.out.find("\"area\":1,"), std::string::npos) << run.out;
-    for (const char* counts : {"\"appended\":0,\"skipped\":6,", "\"appended\":0,\"skipped\":2,"})
+    EXPECT_NE(run.out.find("\"area\": 1,"), std::string::npos) << run.out;
+    for (const char* counts :
+         {"\"appended\": 0, \"skipped\": 6,", "\"appended\": 0, \"skipped\": 2,"})
       EXPECT_NE(run.out.find(counts), std::string::npos) << mode << ": " << run.out;
     EXPECT_EQ(base_bytes(board, "1-DIR1"), first[0]);
     EXPECT_EQ(base_bytes(board, "2-GAMES"), first[1]);

@@ -1,7 +1,9 @@
 // tolvboard's pieces that need no converter: the DIR.LST and area file
 // readings, the case-insensitive listing paths and the names of the bases.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -9,6 +11,7 @@
 #include "tolvboard/area_list.h"
 #include "tolvboard/base_name.h"
 #include "tolvboard/listing_path.h"
+#include "tolvboard/summary.h"
 
 namespace tolv {
 namespace {
@@ -106,6 +109,42 @@ TEST(BaseName, StaysInsideTheOutputDirectory) {
     EXPECT_EQ(got.path, c.base) << c.spelled;
     EXPECT_EQ(got.refusal.empty(), !c.base.empty()) << c.spelled;
   }
+}
+
+// The table as written for a terminal `columns` wide (0: not a terminal),
+// one converted area with a long listing path and a CP437 description.
+std::vector<std::string> table_rows(int columns) {
+  test::TempDir dir;
+  Area area{12, "C:\\PCB", "", "Utilit\x8As", true};
+  AreaResult result;
+  result.area = &area;
+  result.planned = true;
+  result.listing = "/srv/pcb/" + std::string(60, 'd') + "/dir12";
+  result.base = "out/12-DIR12";
+  result.outcome = Outcome::Converted;
+  Output out;
+  out.fd = ::open((dir / "table").c_str(), O_WRONLY | O_CREAT, 0644);
+  Summary summary;
+  summary.out = &out;
+  start_summary(summary, {result}, columns);
+  print_area(summary, result);
+  ::close(out.fd);
+  std::vector<std::string> rows;
+  std::string text = test::read_file(dir / "table");
+  for (size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1)
+    rows.push_back(text.substr(at, end - at));
+  return rows;
+}
+
+TEST(Summary, OnATerminalRowsFitItsWidthAndPathsKeepTheirEnd) {
+  std::vector<std::string> rows = table_rows(80);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_LE(rows[0].size(), 80u) << rows[0];
+  EXPECT_EQ(rows[1].size(), 80u) << rows[1];  // raw bytes: one column each
+  // The widest columns give way first; paths keep their end.
+  EXPECT_NE(rows[1].find("  Utilit\x8As    ...d/dir12  ...2-DIR12  "), std::string::npos) << rows[1];
+  rows = table_rows(0);
+  EXPECT_NE(rows[1].find("/srv/pcb/" + std::string(60, 'd') + "/dir12  "), std::string::npos);
 }
 
 }  // namespace
