@@ -142,7 +142,8 @@ TEST(Summary, OnATerminalRowsFitItsWidthAndPathsKeepTheirEnd) {
   EXPECT_LE(rows[0].size(), 80u) << rows[0];
   EXPECT_EQ(rows[1].size(), 80u) << rows[1];  // raw bytes: one column each
   // The widest columns give way first; paths keep their end.
-  EXPECT_NE(rows[1].find("  Utilit\x8As    ...d/dir12  ...2-DIR12  "), std::string::npos) << rows[1];
+  EXPECT_NE(rows[1].find("  Utilit\x8As    ...d/dir12  ...2-DIR12  "), std::string::npos)
+      << rows[1];
   rows = table_rows(0);
   EXPECT_NE(rows[1].find("/srv/pcb/" + std::string(60, 'd') + "/dir12  "), std::string::npos);
 }
