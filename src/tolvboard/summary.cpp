@@ -136,6 +136,12 @@ void print_area(Summary& summary, const AreaResult& area) {
       line += ", \"message\": null";
     else
       append_json_text_member(line, "message", area.message);
+    // DskPath: where the board kept the area's files. Not needed to convert,
+    // but what a sysop moves next.
+    if (area.area->disk_path.empty())
+      line += ", \"files\": null";
+    else
+      append_json_text_member(line, "files", decoded(summary.cp437, area.area->disk_path));
     line += "}\n";
   } else {
     bool utf8 = summary.decode;

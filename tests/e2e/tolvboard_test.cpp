@@ -89,7 +89,8 @@ TEST(Tolvboard, ConvertsEveryAreaAndSaysWhatBecameOfEach) {
   std::string lines[] = {
       "{\"area\": 1, \"description\": \"Utilities \xC3\x86\", \"listing\": \"" + c +
           "dir1\", \"base\": \"out/1-DIR1\", \"status\": \"converted\", \"appended\": 6,"
-          " \"skipped\": 0, \"findings\": 0, \"exit\": 0, \"message\": null}",
+          " \"skipped\": 0, \"findings\": 0, \"exit\": 0, \"message\": null,"
+          " \"files\": \"C:\\\\FILES\"}",
       "{\"area\": 2, \"description\": \"Games\", \"listing\": \"" + c +
           "Games\", \"base\": \"out/2-GAMES\", \"status\": \"failed\", \"appended\": 0,"
           " \"skipped\": 0, \"findings\": 0, \"exit\": 6, \"message\": \"Runtime error 6 at 0x",
@@ -98,7 +99,8 @@ TEST(Tolvboard, ConvertsEveryAreaAndSaysWhatBecameOfEach) {
           " \"skipped\": 0, \"findings\": null, \"exit\": 1,",
       "{\"area\": 4, \"description\": \"Elsewhere\", \"listing\": \"D:\\\\DIR4\", \"base\": "
       "\"out/4-DIR4\", \"status\": \"failed\", \"appended\": 0, \"skipped\": 0, \"findings\": null,"
-      " \"exit\": null, \"message\": \"drive D: has no --map (add --map D:=DIRECTORY)\"}",
+      " \"exit\": null, \"message\": \"drive D: has no --map (add --map D:=DIRECTORY)\","
+      " \"files\": \"C:\\\\FILES\"}",
       "{\"areas\": 4, \"converted\": 1, \"missing\": 1, \"failed\": 2, \"appended\": 6, "
       "\"skipped\": 0,"
       " \"findings\": 0, \"dry_run\": false}\n",
