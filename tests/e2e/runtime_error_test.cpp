@@ -14,6 +14,7 @@
 #include <fstream>
 #include <string>
 
+#include "e2e/programs.h"
 #include "support/banner.h"
 #include "support/child.h"
 #include "support/error_message.h"
@@ -46,11 +47,7 @@ Running start(const std::vector<std::string>& args) {
     dup2(fds[1], 1);
     close(fds[0]);
     close(fds[1]);
-    std::vector<char*> argv{const_cast<char*>(TOLVCONV_BINARY)};
-    for (const std::string& s : args) argv.push_back(const_cast<char*>(s.c_str()));
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(127);
+    exec_argv(program_argv(TOLVCONV_BINARY, args));
   }
   close(fds[1]);
   running.out = fds[0];
@@ -196,7 +193,7 @@ TEST(RuntimeError, OnATerminalTheModesAreRestoredBeforeTheMessage) {
 TEST(RuntimeError, ABaseInAMissingDirectoryEndsWithCode2) {
   TempDir dir;
   write_file(dir / "in.lst", entry(1));
-  Outcome run = run_binary({TOLVCONV_BINARY, dir / "in.lst", dir / "no/such/base"});
+  Outcome run = run_tolvconv({dir / "in.lst", dir / "no/such/base"});
   EXPECT_EQ(run.status, 2);
   ErrorMessage message = parse_error_message(run.output);
   ASSERT_TRUE(message.found) << run.output;

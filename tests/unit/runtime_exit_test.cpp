@@ -1,7 +1,6 @@
 // The exit sequence, the run-time error message and the statement check,
 // each run in a child since every way out ends the process.
 #include <gtest/gtest.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -9,9 +8,9 @@
 
 #include "runtime/exit.h"
 #include "runtime/io_error.h"
-#include "runtime/syscall.h"
 #include "support/child.h"
 #include "support/error_message.h"
+#include "support/fake_os.h"
 
 namespace tolv {
 namespace {
@@ -168,7 +167,9 @@ TEST(Trace, StopsAfter257LinesOrAfter9OnATerminal) {
   EXPECT_EQ(run.status, 101);
 
   run = run_in_child([] {
-    sys.tcgetattr = [](int fd, struct termios*) { return fd == 1 ? 0 : -1; };
+    static test::FakeTerminal terminal;  // descriptor 1 stays the pipe
+    terminal.keeps_output = false;
+    test::install_terminal(terminal);
     nest(300, fail_here);
   });
   message = test::parse_error_message(run.output);

@@ -12,7 +12,7 @@
 #include "support/banner.h"
 #include "support/child.h"
 #include "support/error_message.h"
-#include "support/faults.h"
+#include "support/fake_os.h"
 #include "support/listing_text.h"
 
 namespace tolv::test {
@@ -50,10 +50,8 @@ struct Result {
 Result convert(const TempDir& dir, const std::string& listing_text,
                std::vector<Fault> faults = {}) {
   write_file(dir / "in.lst", listing_text);
-  install_faults(std::move(faults));
   Result result;
-  result.run = run_program_in_child({dir / "in.lst", dir / "base"});
-  remove_faults();
+  result.run = run_program_in_child({dir / "in.lst", dir / "base"}, std::move(faults));
   result.message = parse_error_message(result.run.output);
   result.records = read_file(dir / "base.dir");
   result.descriptions = read_file(dir / "base.des");

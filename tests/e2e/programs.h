@@ -1,0 +1,30 @@
+// The built tolvconv and tolvbase, each run in a child by the end-to-end
+// tests (the paths come from the build).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "support/child.h"
+
+namespace tolv::test {
+
+inline std::vector<std::string> program_argv(const char* binary,
+                                             const std::vector<std::string>& args) {
+  std::vector<std::string> argv{binary};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return argv;
+}
+
+// tolvconv with these arguments, reading `input`, in `cwd` when given.
+inline Outcome run_tolvconv(const std::vector<std::string>& args, const std::string& input = "",
+                            const std::string& cwd = "") {
+  return run_binary(program_argv(TOLVCONV_BINARY, args), input, cwd);
+}
+
+// tolvbase with these arguments: standard output, standard error and status.
+inline Outcome run_tolvbase(const std::vector<std::string>& args) {
+  return run_binary(program_argv(TOLVBASE_BINARY, args), "", "", true);
+}
+
+}  // namespace tolv::test
