@@ -28,7 +28,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -64,9 +64,7 @@ void write_listing(const std::string& path, char prefix, int count) {
 
 std::string read_all(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void copy_base(const std::string& from, const std::string& to) {

@@ -17,14 +17,14 @@ namespace {
 
 constexpr int kCountColumn = 13;  // where the count starts, after "Processing: "
 
-// The state of one run. Static: it exists once and lives until exit.
+// The state of one run. It lives in the run sequence, which never returns:
+// every way out ends the process.
 struct RunState {
   bool dupe = false;
   Listing listing;
   FileBase base;
   int64_t converted = 0;
 };
-RunState state;
 
 void write_line(std::string_view text) {
   console_write_text(text);
@@ -58,6 +58,7 @@ void show_count(int64_t count) {
 // trace back to the return into run_program.
 [[gnu::noinline]] [[noreturn]] void run_sequence(int argc, char** argv) {
   TOLV_CALL_LEVEL();
+  RunState state;
   write_banner();
   if (argc < 3) {
     write_line("Usage: [PCBoard File]  [Tolvane BBS File]  -DUPE");

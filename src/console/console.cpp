@@ -20,9 +20,10 @@
 
 namespace tolv {
 
-ConsoleState console_state;
-
 namespace {
+
+// The one console of the process; its parts get it as a parameter.
+ConsoleState console_state;
 
 // The window size of the terminal; a size the terminal does not report (a
 // failed query, a dimension of 0) keeps its default.

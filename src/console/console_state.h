@@ -1,5 +1,6 @@
 // The console's state, shared by its parts (operations, text processing,
-// moves, the send buffer). One instance lives in console.cpp.
+// moves, the send buffer), which take it as a parameter. The one instance is
+// private to console.cpp.
 #pragma once
 
 #include <termios.h>
@@ -43,7 +44,5 @@ struct ConsoleState {
   size_t send_fill = 0;
   bool send_at_once = true;  // false while a flush is processed
 };
-
-extern ConsoleState console_state;
 
 }  // namespace tolv

@@ -9,28 +9,22 @@ namespace tolv {
 
 namespace {
 
-constexpr char kBackspace = 8;
-constexpr char kTab = 9;
-constexpr char kLineFeed = 10;
-constexpr char kCarriageReturn = 13;
-constexpr char kEsc = 27;
-
 // A run of plain bytes being sent. Its room (the columns left on the row) is
 // fixed when the run starts and only renewed by the line ends the run itself
 // makes, so a run that exactly fills a row stops at the last column without
 // wrapping; the next run starts from the width.
-struct Run {
+struct PlainRun {
   bool active = false;
   int room = 0;
 };
 
-void start_run(const ConsoleState& console, Run& run) {
+void start_run(const ConsoleState& console, PlainRun& run) {
   if (run.active) return;
   run.active = true;
   run.room = console.width - console.cursor.column + 1;
 }
 
-void send_plain(ConsoleState& console, Run& run, char c) {
+void send_plain(ConsoleState& console, PlainRun& run, char c) {
   start_run(console, run);
   if (run.room <= 0) {
     line_end(console);
@@ -43,7 +37,7 @@ void send_plain(ConsoleState& console, Run& run, char c) {
 
 // Spaces up to the next tab stop, counted from where the run's next byte
 // lands: at column 1 of the next row when the run has just filled its row.
-void send_tab(ConsoleState& console, Run& run) {
+void send_tab(ConsoleState& console, PlainRun& run) {
   start_run(console, run);
   int column = run.room <= 0 ? 1 : console.width - run.room + 1;
   int spaces = kTabWidth - (column - 1) % kTabWidth;
@@ -63,26 +57,26 @@ void line_end(ConsoleState& console) {
 
 void process_text(ConsoleState& console, std::string_view text) {
   console.send_at_once = false;
-  Run run;
+  PlainRun run;
   for (char c : text) {
     switch (c) {
-      case kLineFeed:
-        run = Run{};
+      case '\n':
+        run = PlainRun{};
         line_end(console);
         break;
-      case kCarriageReturn:
-        run = Run{};
+      case '\r':
+        run = PlainRun{};
         move_to(console, Cursor{1, console.cursor.row});
         break;
-      case kBackspace:
-        run = Run{};
+      case '\b':
+        run = PlainRun{};
         send(console, std::string_view(&c, 1));
         if (console.cursor.column > 1) --console.cursor.column;
         break;
-      case kTab:
+      case '\t':
         send_tab(console, run);
         break;
-      case kEsc:
+      case '\x1b':  // ESC
         // On a terminal an ESC in the text (a listing path, say) would start
         // a control sequence; it is shown as ^[ instead.
         if (console.redirected) {

@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "console/raw_mode.h"
+#include "runtime/syscall.h"
 
 namespace tolv {
 
@@ -33,12 +34,12 @@ void on_ending_signal(int signal) {
   struct sigaction action {};
   action.sa_handler = SIG_DFL;
   sigemptyset(&action.sa_mask);
-  sigaction(signal, &action, nullptr);
+  sys_sigaction(signal, &action, nullptr);
   sigset_t unblock;
   sigemptyset(&unblock);
   sigaddset(&unblock, signal);
-  sigprocmask(SIG_UNBLOCK, &unblock, nullptr);
-  raise(signal);
+  sys_sigprocmask(SIG_UNBLOCK, &unblock, nullptr);
+  sys_raise(signal);
 }
 
 }  // namespace
@@ -47,8 +48,8 @@ void ignore_failing_writes() {
   struct sigaction action {};
   action.sa_handler = SIG_IGN;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGPIPE, &action, nullptr);
-  sigaction(SIGXFSZ, &action, nullptr);
+  sys_sigaction(SIGPIPE, &action, nullptr);
+  sys_sigaction(SIGXFSZ, &action, nullptr);
 }
 
 void restore_modes_on_signals(const termios& modes) {
@@ -62,16 +63,16 @@ void restore_modes_on_signals(const termios& modes) {
   for (int signal : kEndingSignals) sigaddset(&action.sa_mask, signal);
   for (size_t i = 0; i < kSignalCount; ++i) {
     caught[i] = false;
-    if (sigaction(kEndingSignals[i], nullptr, &previous[i]) != 0) continue;
+    if (sys_sigaction(kEndingSignals[i], nullptr, &previous[i]) != 0) continue;
     // An ignored signal (a run under nohup, a background job) stays ignored.
     if (previous[i].sa_handler == SIG_IGN) continue;
-    caught[i] = sigaction(kEndingSignals[i], &action, nullptr) == 0;
+    caught[i] = sys_sigaction(kEndingSignals[i], &action, nullptr) == 0;
   }
 }
 
 void release_signals() {
   for (size_t i = 0; i < kSignalCount; ++i) {
-    if (caught[i]) sigaction(kEndingSignals[i], &previous[i], nullptr);
+    if (caught[i]) sys_sigaction(kEndingSignals[i], &previous[i], nullptr);
     caught[i] = false;
   }
   restore_pending = 0;

@@ -1,6 +1,7 @@
 #include "filebase/duplicate.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "filebase/name_index.h"
 #include "runtime/exit.h"
@@ -13,7 +14,6 @@ namespace {
 // Records per read while the index is filled: whole records only, so a
 // trailing fragment is never read.
 constexpr int64_t kChunkRecords = 1024;
-uint8_t chunk[kChunkRecords * kRecordSize];
 
 }  // namespace
 
@@ -38,16 +38,19 @@ bool is_duplicate(FileBase& base, std::string_view name) {
 
   if (!index_covers(base.names, identity, records)) {
     index_restart(base.names, identity, records);
+    // Only a refill needs it, at most once or twice a run.
+    std::vector<uint8_t> chunk(static_cast<size_t>(std::min(kChunkRecords, records) * kRecordSize));
     for (int64_t at = 0; at < records;) {
       int64_t count = std::min(kChunkRecords, records - at);
       size_t want = static_cast<size_t>(count * kRecordSize);
       // A read that delivers less than asked, or fails, is a record read
       // past the end: code 100 whatever the system reported.
-      if (file_read_at(base.records, chunk, want, at * kRecordSize) < want) {
+      if (file_read_at(base.records, chunk.data(), want, at * kRecordSize) < want) {
         pending_error = kReadPastEnd;
       }
       statement_check();
-      for (int64_t i = 0; i < count; ++i) index_add_stored(base.names, chunk + i * kRecordSize);
+      for (int64_t i = 0; i < count; ++i)
+        index_add_stored(base.names, chunk.data() + i * kRecordSize);
       at += count;
     }
     index_complete(base.names);

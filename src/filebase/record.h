@@ -26,14 +26,16 @@ namespace tolv {
 inline constexpr int kRecordSize = 120;
 
 // Where each field starts in the 120 bytes.
-inline constexpr int kFileNameAt = 0;
-inline constexpr int kSizeAt = 72;
-inline constexpr int kDateTimeAt = 76;
-inline constexpr int kOriginAt = 80;
-inline constexpr int kFlagsAt = 111;
-inline constexpr int kDescPtrAt = 112;
-inline constexpr int kDescLinesAt = 116;
-inline constexpr int kAuxCountAt = 118;
+enum RecordOffset : int {
+  kFileNameAt = 0,
+  kSizeAt = 72,
+  kDateTimeAt = 76,
+  kOriginAt = 80,
+  kFlagsAt = 111,
+  kDescPtrAt = 112,
+  kDescLinesAt = 116,
+  kAuxCountAt = 118
+};
 
 inline constexpr int kFileNameCapacity = 70;
 inline constexpr int kOriginCapacity = 30;

@@ -2,38 +2,19 @@
 
 #include <cstring>
 
+#include "listing/columns.h"
 #include "listing/number.h"
 
 namespace tolv {
 
 namespace {
 
-// Columns of a listing line, counted from 1.
-constexpr size_t kSizeColumn = 13;
-constexpr size_t kSizeWidth = 9;
-constexpr size_t kDateColumn = 24;
-constexpr size_t kDateWidth = 8;
-constexpr size_t kFirstDash = 26;
-constexpr size_t kSecondDash = 29;
-constexpr size_t kBarColumn = 32;
-constexpr size_t kTextColumn = 34;
-
 std::string_view line_of(const Listing& listing) {
   return listing.line.view();
 }
 
-bool holds(std::string_view line, size_t column, char c) {
-  return line.size() >= column && line[column - 1] == c;
-}
-
-// Up to `width` characters from `column` on; empty past the end of the line.
-std::string_view columns(std::string_view line, size_t column, size_t width) {
-  if (line.size() < column) return {};
-  return line.substr(column - 1, width);
-}
-
 bool is_entry_line(std::string_view line) {
-  return holds(line, kFirstDash, '-') && holds(line, kSecondDash, '-');
+  return holds(line, kDashColumns[0], '-') && holds(line, kDashColumns[1], '-');
 }
 
 bool is_continuation_line(std::string_view line) {
@@ -54,9 +35,9 @@ void build_entry(Listing& listing) {
   size_t space = line.find(' ');
   entry.file_name.assign(space == std::string_view::npos ? std::string_view{}
                                                          : line.substr(0, space));
-  entry.size = parse_integer(columns(line, kSizeColumn, kSizeWidth));
-  entry.date_time = convert_date(columns(line, kDateColumn, kDateWidth));
-  entry.desc[0].assign(columns(line, kTextColumn, kDescLineCapacity));
+  entry.size = parse_integer(field_text(line, kSizeField));
+  entry.date_time = convert_date(field_text(line, kDateField));
+  entry.desc[0].assign(field_text(line, {kTextColumn, kDescLineCapacity}));
   entry.desc_count = 1;
 }
 
@@ -73,7 +54,7 @@ void collect_continuation_lines(Listing& listing) {
       return;
     }
     if (entry.desc_count < kMaxDescLines)
-      entry.desc[entry.desc_count++].assign(columns(line, kTextColumn, kDescLineCapacity));
+      entry.desc[entry.desc_count++].assign(field_text(line, {kTextColumn, kDescLineCapacity}));
   } while (!end_of_input(listing));
 }
 

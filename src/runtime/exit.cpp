@@ -9,18 +9,12 @@
 #include "runtime/message.h"
 #include "runtime/syscall.h"
 
-extern "C" char __executable_start;  // first byte of the program's image (linker-defined)
-
 namespace tolv {
 
 namespace {
 
-constexpr int kMaxLevels = 512;
 constexpr int kTraceLinesTerminal = 9;
 constexpr int kTraceLinesOther = 257;
-
-uint32_t level_returns[kMaxLevels];
-int depth = 0;
 
 void (*console_stop)() = nullptr;
 
@@ -41,8 +35,7 @@ void write_message() {
   int cap = sys_tcgetattr(1, &t) == 0 ? kTraceLinesTerminal : kTraceLinesOther;
   int lines = 0;
   for (int level = error_frame; level > 0 && lines < cap; --level, ++lines) {
-    uint32_t place = level <= kMaxLevels ? level_returns[level - 1] : 0;
-    snprintf(line, sizeof line, "  0x%08X\n", unsigned{place});
+    snprintf(line, sizeof line, "  0x%08X\n", unsigned{level_return(level)});
     message_write(line);
   }
   message_write("\n");
@@ -55,39 +48,20 @@ bool ending = false;
 uint8_t ending_status = 0;
 
 [[noreturn]] void exit_sequence() {
-  if (ending) _exit(ending_status);
+  if (ending) sys_exit(ending_status);
   ending = true;
   ending_status = exit_status;
   if (console_stop) console_stop();
   if (error_position_set) write_message();
-  _exit(ending_status);
+  sys_exit(ending_status);
 }
 
 }  // namespace
 
-CallLevel::CallLevel(void* return_address) {
-  if (depth < kMaxLevels) level_returns[depth] = code_position(return_address);
-  ++depth;
-}
-
-CallLevel::~CallLevel() {
-  --depth;
-}
-
-int call_depth() {
-  return depth;
-}
-
-uint32_t code_position(const void* address) {
-  auto at = reinterpret_cast<uintptr_t>(address);
-  auto base = reinterpret_cast<uintptr_t>(&__executable_start);
-  return static_cast<uint32_t>(at - base);
-}
-
 void check_pending_error() {
   if (pending_error == 0) return;
   uint16_t code = error_code_query();
-  raise_runtime_error(code, code_position(__builtin_return_address(0)), depth);
+  raise_runtime_error(code, code_position(__builtin_return_address(0)), call_depth());
 }
 
 void raise_runtime_error(uint16_t code, uint32_t position, int frame) {

@@ -8,36 +8,16 @@
 //      on a stream of its own on descriptor 1;
 //   3. _exit with the status.
 //
-// Code positions. A position is an address in the program's code less the
-// address the program was loaded at (__executable_start), so it is the same
-// on every run of a build whatever address-space randomisation does. The
-// position of a statement check is the return address of its call: the
-// instruction after the call, which differs for every checked statement.
-// Call levels are kept explicitly: a function that forms a level of its own
-// (the run sequence, the duplicate check) opens a CallLevel on entry, which
-// records where it returns to in its caller. The trace lists those return
-// places, innermost first.
+// The position of a statement check (runtime/call_level.h) is the return
+// address of its call: the instruction after the call, which differs for
+// every checked statement.
 #pragma once
 
 #include <cstdint>
 
+#include "runtime/call_level.h"
+
 namespace tolv {
-
-// Opens a call level for the enclosing function; use TOLV_CALL_LEVEL() as the
-// first statement of a [[gnu::noinline]] function.
-struct CallLevel {
-  explicit CallLevel(void* return_address);
-  ~CallLevel();
-  CallLevel(const CallLevel&) = delete;
-  CallLevel& operator=(const CallLevel&) = delete;
-};
-#define TOLV_CALL_LEVEL() ::tolv::CallLevel tolv_call_level_(__builtin_return_address(0))
-
-// Number of call levels open now.
-int call_depth();
-
-// The position of a code address, as printed in the message.
-uint32_t code_position(const void* address);
 
 // The check itself: a pending code ends the run with a run-time error at the
 // return address of this call. Call it through statement_check only.

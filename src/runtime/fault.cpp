@@ -5,13 +5,37 @@
 #include <ucontext.h>
 
 #include "runtime/exit.h"
+#include "runtime/syscall.h"
 
 namespace tolv {
 
 namespace {
 
-constexpr uint16_t kSegmentationFault = 216;
-constexpr uint16_t kDivisionByZero = 200;
+// Run-time error codes of the faults. 216 is also the code of a denormal
+// operand and of an invalid floating-point operation.
+enum FaultCode : uint16_t {
+  kDivisionByZero = 200,
+  kFloatOverflow = 205,
+  kFloatUnderflow = 206,
+  kInvalidFloatOperation = 207,
+  kAccessViolation = 216
+};
+
+// The x87 status word's exception flags, in the order they are looked at,
+// with the code each gives.
+struct FlagCode {
+  uint16_t flags;
+  uint16_t code;
+};
+constexpr FlagCode kFlagCodes[] = {
+    {0x04, kDivisionByZero},         // division by zero
+    {0x08, kFloatOverflow},          // overflow
+    {0x10, kFloatUnderflow},         // underflow
+    {0x02, kAccessViolation},        // denormal operand
+    {0x60, kInvalidFloatOperation},  // precision, stack fault
+    {0x01, kAccessViolation},        // invalid operation
+};
+constexpr uint16_t kExceptionFlags = 0x7F;
 
 uint16_t fpu_status(const ucontext_t* uc) {
 #if defined(__x86_64__)
@@ -37,7 +61,7 @@ const void* fault_address(const ucontext_t* uc) {
 
 void on_fault(int signal, siginfo_t*, void* context) {
   const auto* uc = static_cast<const ucontext_t*>(context);
-  uint16_t code = kSegmentationFault;
+  uint16_t code = kAccessViolation;
   if (signal == SIGFPE) {
     code = fpe_code(fpu_status(uc));
     init_fpu();
@@ -65,13 +89,11 @@ uint32_t fault_position(const void* address) {
 }
 
 uint16_t fpe_code(uint16_t status_word) {
-  if ((status_word & 0x7F) == 0) return kDivisionByZero;
-  if (status_word & 0x04) return 200;  // division by zero
-  if (status_word & 0x08) return 205;  // overflow
-  if (status_word & 0x10) return 206;  // underflow
-  if (status_word & 0x02) return 216;  // denormal operand
-  if (status_word & 0x60) return 207;  // precision or stack fault
-  return 216;                          // invalid operation
+  // An integer division sets no flag of its own.
+  if ((status_word & kExceptionFlags) == 0) return kDivisionByZero;
+  for (FlagCode f : kFlagCodes)
+    if (status_word & f.flags) return f.code;
+  return kAccessViolation;
 }
 
 void install_fault_handler() {
@@ -83,8 +105,8 @@ void install_fault_handler() {
   action.sa_sigaction = on_fault;
   action.sa_flags = SA_SIGINFO;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGFPE, &action, nullptr);
-  sigaction(SIGSEGV, &action, nullptr);
+  sys_sigaction(SIGFPE, &action, nullptr);
+  sys_sigaction(SIGSEGV, &action, nullptr);
 }
 
 }  // namespace tolv

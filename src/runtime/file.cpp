@@ -14,8 +14,9 @@ namespace {
 
 constexpr mode_t kCreateMode = 0666;  // less the process's umask
 
-// True when the operation may go ahead: no code pending and the file open.
-bool usable(const File& file) {
+// Begins an operation on `file`: false when it must do nothing, because a
+// code is pending or because the file is not open, which sets 103.
+bool start_operation(const File& file) {
   if (pending_error != 0) return false;
   if (!file.is_open) {
     pending_error = kFileNotOpen;
@@ -66,34 +67,28 @@ void file_open(File& file, const std::string& path, OpenMode mode) {
 }
 
 size_t file_read(File& file, void* buf, size_t count) {
-  if (!usable(file)) return 0;
-  ssize_t n;
-  do n = sys_read(file.fd, buf, count);
-  while (n < 0 && system_error == EINTR);
+  if (!start_operation(file)) return 0;
+  ssize_t n = retry_interrupted([&] { return sys_read(file.fd, buf, count); });
   if (n < 0) {
-    record_failure(system_error);
+    set_pending_from_errno(system_error);
     return 0;
   }
   return static_cast<size_t>(n);
 }
 
 size_t file_read_at(File& file, void* buf, size_t count, int64_t offset) {
-  if (!usable(file)) return 0;
-  ssize_t n;
-  do n = sys_pread(file.fd, buf, count, offset);
-  while (n < 0 && system_error == EINTR);
+  if (!start_operation(file)) return 0;
+  ssize_t n = retry_interrupted([&] { return sys_pread(file.fd, buf, count, offset); });
   if (n < 0) {
-    record_failure(system_error);
+    set_pending_from_errno(system_error);
     return 0;
   }
   return static_cast<size_t>(n);
 }
 
 void file_write_at(File& file, const void* buf, size_t count, int64_t offset) {
-  if (!usable(file)) return;
-  ssize_t n;
-  do n = sys_pwrite(file.fd, buf, count, offset);
-  while (n < 0 && system_error == EINTR);
+  if (!start_operation(file)) return;
+  ssize_t n = retry_interrupted([&] { return sys_pwrite(file.fd, buf, count, offset); });
   if (n < 0) {
     uint16_t code = translate_errno(system_error);
     pending_error = code != 0 ? code : kDiskWriteError;
@@ -107,11 +102,8 @@ void file_write_at(File& file, const void* buf, size_t count, int64_t offset) {
 // hand the caller a size of 0, and a writer that appends at "the end" would
 // then write over the start of the file.
 bool file_status(File& file, struct stat& st) {
-  if (!usable(file)) return false;
-  int r;
-  do r = sys_fstat(file.fd, &st);
-  while (r < 0 && system_error == EINTR);
-  if (r < 0) {
+  if (!start_operation(file)) return false;
+  if (retry_interrupted([&] { return sys_fstat(file.fd, &st); }) < 0) {
     uint16_t code = translate_errno(system_error);
     pending_error = code != 0 ? code : kDiskWriteError;
     return false;
@@ -134,12 +126,11 @@ FileIdentity file_identity(File& file, int64_t* size) {
 
 void file_lock_exclusive(File& file) {
   if (pending_error != 0 || !file.is_open || file.fd < 0) return;
-  while (sys_flock(file.fd, LOCK_EX) < 0 && system_error == EINTR) {
-  }
+  retry_interrupted([&] { return sys_flock(file.fd, LOCK_EX); });
 }
 
 void file_close(File& file) {
-  if (!usable(file)) return;
+  if (!start_operation(file)) return;
   if (!file.is_stdin && file.fd >= 0) sys_close(file.fd);
   file = File{};
 }

@@ -47,7 +47,7 @@ uint16_t translate_errno(int number) {
   }
 }
 
-void record_failure(int number) {
+void set_pending_from_errno(int number) {
   if (uint16_t code = translate_errno(number)) pending_error = code;
 }
 

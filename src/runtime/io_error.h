@@ -28,6 +28,6 @@ uint16_t translate_errno(int number);
 
 // Sets the pending error code from `number` when it has a code; a number
 // without a code (and 0) leaves the pending code as it is.
-void record_failure(int number);
+void set_pending_from_errno(int number);
 
 }  // namespace tolv

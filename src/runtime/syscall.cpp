@@ -31,9 +31,10 @@ int real_wait_readable(int fd, int timeout_ms) {
   return ::select(fd + 1, &set, nullptr, nullptr, &tv);
 }
 
-// Runs one call and records its errno: the number when it failed, else 0.
+// Records the errno of the call that gave `result`: the number when it
+// failed, else 0.
 template <typename R>
-R record(R result) {
+R keep_errno(R result) {
   system_error = result < 0 ? errno : 0;
   return result;
 }
@@ -41,62 +42,87 @@ R record(R result) {
 }  // namespace
 
 const SysCalls real_syscalls = {
-    real_open,         ::read,
-    ::write,           ::pread,
-    ::pwrite,          ::lseek,
-    ::fstat,           ::close,
-    real_dup_at_least, ::flock,
-    ::tcgetattr,       ::tcsetattr,
-    real_get_winsize,  real_wait_readable,
+    .open = real_open,
+    .read = ::read,
+    .write = ::write,
+    .pread = ::pread,
+    .pwrite = ::pwrite,
+    .lseek = ::lseek,
+    .fstat = ::fstat,
+    .close = ::close,
+    .dup_at_least = real_dup_at_least,
+    .flock = ::flock,
+    .sigaction = ::sigaction,
+    .sigprocmask = ::sigprocmask,
+    .raise = ::raise,
+    .exit = ::_exit,
+    .tcgetattr = ::tcgetattr,
+    .tcsetattr = ::tcsetattr,
+    .get_winsize = real_get_winsize,
+    .wait_readable = real_wait_readable,
 };
 
 SysCalls sys = real_syscalls;
 int system_error = 0;
 
 int sys_open(const char* path, int flags, mode_t mode) {
-  int fd = record(sys.open(path, flags, mode));
+  int fd = keep_errno(sys.open(path, flags, mode));
   if (fd < 0 || fd > STDERR_FILENO) return fd;
-  int moved = record(sys.dup_at_least(fd, STDERR_FILENO + 1, (flags & O_CLOEXEC) != 0));
+  int moved = keep_errno(sys.dup_at_least(fd, STDERR_FILENO + 1, (flags & O_CLOEXEC) != 0));
   int error = system_error;
   sys.close(fd);
   system_error = error;
   return moved;
 }
 ssize_t sys_read(int fd, void* buf, size_t count) {
-  return record(sys.read(fd, buf, count));
+  return keep_errno(sys.read(fd, buf, count));
 }
 ssize_t sys_write(int fd, const void* buf, size_t count) {
-  return record(sys.write(fd, buf, count));
+  return keep_errno(sys.write(fd, buf, count));
 }
 ssize_t sys_pread(int fd, void* buf, size_t count, off_t offset) {
-  return record(sys.pread(fd, buf, count, offset));
+  return keep_errno(sys.pread(fd, buf, count, offset));
 }
 ssize_t sys_pwrite(int fd, const void* buf, size_t count, off_t offset) {
-  return record(sys.pwrite(fd, buf, count, offset));
+  return keep_errno(sys.pwrite(fd, buf, count, offset));
 }
 off_t sys_lseek(int fd, off_t offset, int whence) {
-  return record(sys.lseek(fd, offset, whence));
+  return keep_errno(sys.lseek(fd, offset, whence));
 }
 int sys_fstat(int fd, struct stat* st) {
-  return record(sys.fstat(fd, st));
+  return keep_errno(sys.fstat(fd, st));
 }
 int sys_close(int fd) {
-  return record(sys.close(fd));
+  return keep_errno(sys.close(fd));
 }
 int sys_flock(int fd, int operation) {
-  return record(sys.flock(fd, operation));
+  return keep_errno(sys.flock(fd, operation));
 }
 int sys_tcgetattr(int fd, struct termios* t) {
-  return record(sys.tcgetattr(fd, t));
+  return keep_errno(sys.tcgetattr(fd, t));
 }
 int sys_tcsetattr(int fd, int action, const struct termios* t) {
-  return record(sys.tcsetattr(fd, action, t));
+  return keep_errno(sys.tcsetattr(fd, action, t));
 }
 int sys_get_winsize(int fd, struct winsize* ws) {
-  return record(sys.get_winsize(fd, ws));
+  return keep_errno(sys.get_winsize(fd, ws));
 }
 int sys_wait_readable(int fd, int timeout_ms) {
-  return record(sys.wait_readable(fd, timeout_ms));
+  return keep_errno(sys.wait_readable(fd, timeout_ms));
+}
+
+int sys_sigaction(int signal, const struct sigaction* action, struct sigaction* old) {
+  return keep_errno(sys.sigaction(signal, action, old));
+}
+int sys_sigprocmask(int how, const sigset_t* set, sigset_t* old) {
+  return keep_errno(sys.sigprocmask(how, set, old));
+}
+int sys_raise(int signal) {
+  return keep_errno(sys.raise(signal));
+}
+void sys_exit(int status) {
+  sys.exit(status);
+  ::_exit(status);
 }
 
 }  // namespace tolv

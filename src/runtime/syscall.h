@@ -1,15 +1,23 @@
 // The one door to the operating system.
 //
-// Every system call that the program makes goes through the table `sys`, and
+// Every system call that the programs make goes through the table `sys`, and
 // each wrapper below records the call's errno in `system_error` (0 when the
 // call succeeds). Nothing else in the tree reads errno. Tests replace entries
 // of the table to inject any errno, short reads and short writes.
+//
+// The calls the C library makes on its own behalf are not in the table: the
+// dynamic loader's at start-up, dladdr's (which reads no file: the loader
+// keeps the program's modules in memory), and those of setlocale and iconv
+// in tolvbase (locale and conversion files, read once). Neither touches a
+// file of the base or the listing.
 //
 // The wrappers only record; the file operations (file.h) translate the
 // recorded number into the pending error code. The console calls the same
 // wrappers and never looks at the code.
 #pragma once
 
+#include <errno.h>
+#include <signal.h>
 #include <sys/types.h>
 
 struct stat;
@@ -31,6 +39,10 @@ struct SysCalls {
   // descriptor at or above min_fd.
   int (*dup_at_least)(int fd, int min_fd, bool close_on_exec);
   int (*flock)(int fd, int operation);
+  int (*sigaction)(int signal, const struct sigaction* action, struct sigaction* old);
+  int (*sigprocmask)(int how, const sigset_t* set, sigset_t* old);
+  int (*raise)(int signal);
+  void (*exit)(int status);  // _exit: no atexit handlers, no stdio flush
   int (*tcgetattr)(int fd, struct termios* t);
   int (*tcsetattr)(int fd, int action, const struct termios* t);
   int (*get_winsize)(int fd, struct winsize* ws);
@@ -63,5 +75,18 @@ int sys_tcgetattr(int fd, struct termios* t);
 int sys_tcsetattr(int fd, int action, const struct termios* t);
 int sys_get_winsize(int fd, struct winsize* ws);
 int sys_wait_readable(int fd, int timeout_ms);
+int sys_sigaction(int signal, const struct sigaction* action, struct sigaction* old);
+int sys_sigprocmask(int how, const sigset_t* set, sigset_t* old);
+int sys_raise(int signal);
+// Ends the process; a replacement of the table entry that returns still ends it.
+[[noreturn]] void sys_exit(int status);
+
+// Makes `call` again while it fails with EINTR; gives its last result.
+template <typename Call>
+auto retry_interrupted(Call call) {
+  auto result = call();
+  while (result < 0 && system_error == EINTR) result = call();
+  return result;
+}
 
 }  // namespace tolv

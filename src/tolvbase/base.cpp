@@ -5,7 +5,7 @@
 
 namespace tolv {
 
-bool open_base(Base& base, std::string_view argument, std::string& error) {
+bool open_base(ReadOnlyBase& base, std::string_view argument, std::string& error) {
   BasePaths paths = derive_base_paths(argument);
   if (!open_read_only(base.records, paths.record_file)) {
     error = base.records.error;
@@ -22,16 +22,16 @@ bool open_base(Base& base, std::string_view argument, std::string& error) {
   return true;
 }
 
-void close_base(Base& base) {
+void close_base(ReadOnlyBase& base) {
   close_read_only(base.records);
   close_read_only(base.descriptions);
 }
 
-int64_t record_count(const Base& base) {
+int64_t record_count(const ReadOnlyBase& base) {
   return base.records.size / kRecordSize;
 }
 
-int64_t fragment_size(const Base& base) {
+int64_t fragment_size(const ReadOnlyBase& base) {
   return base.records.size % kRecordSize;
 }
 

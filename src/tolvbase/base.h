@@ -10,7 +10,7 @@
 
 namespace tolv {
 
-struct Base {
+struct ReadOnlyBase {
   ReadOnlyFile records;
   ReadOnlyFile descriptions;
   bool being_converted = false;  // a conversion held the base's lock at the open
@@ -19,11 +19,11 @@ struct Base {
 // Opens both files, the record file first, and takes a shared lock on the
 // base without waiting. On failure `error` says which file and why; nothing
 // stays open.
-bool open_base(Base& base, std::string_view argument, std::string& error);
-void close_base(Base& base);
+bool open_base(ReadOnlyBase& base, std::string_view argument, std::string& error);
+void close_base(ReadOnlyBase& base);
 
 // Whole records in the record file, and the bytes of a trailing fragment.
-int64_t record_count(const Base& base);
-int64_t fragment_size(const Base& base);
+int64_t record_count(const ReadOnlyBase& base);
+int64_t fragment_size(const ReadOnlyBase& base);
 
 }  // namespace tolv

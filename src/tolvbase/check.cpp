@@ -166,7 +166,7 @@ void check_record(const FileRecord& record, int64_t number, const Description& d
   }
 }
 
-CheckResult check_base(Base& base, const FindingSink& sink) {
+CheckResult check_base(ReadOnlyBase& base, const FindingSink& sink) {
   CheckResult result;
   Reporter reporter{sink, result};
   result.records = record_count(base);

@@ -63,6 +63,6 @@ struct CheckResult {
 // Checks every record, then the base as a whole; each finding goes to
 // `sink` (per-record findings in record order, then the overlaps, then the
 // notes of the base).
-CheckResult check_base(Base& base, const FindingSink& sink);
+CheckResult check_base(ReadOnlyBase& base, const FindingSink& sink);
 
 }  // namespace tolv

@@ -47,14 +47,16 @@ std::string counted(int64_t n, const char* noun) {
   return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
 }
 
-// One line on standard error that does not stop the command.
-void note(std::string_view message) {
+void to_standard_error(std::string_view text) {
   Output err;
   err.fd = 2;
-  put(err, "tolvbase: ");
-  put(err, message);
-  put(err, "\n");
+  put(err, text);
   flush(err);
+}
+
+// One line on standard error that does not stop the command.
+void note(std::string_view message) {
+  to_standard_error("tolvbase: " + std::string(message) + "\n");
 }
 
 int complain(std::string_view message) {
@@ -63,14 +65,8 @@ int complain(std::string_view message) {
 }
 
 int usage_error(std::string_view message) {
-  Output err;
-  err.fd = 2;
-  put(err, "tolvbase: ");
-  put(err, message);
-  put(err, "\n");
-  put(err, kUsage);
-  put(err, "Try 'tolvbase --help' for more information.\n");
-  flush(err);
+  to_standard_error("tolvbase: " + std::string(message) + "\n" + std::string(kUsage) +
+                    "Try 'tolvbase --help' for more information.\n");
   return kExitTrouble;
 }
 
@@ -80,7 +76,7 @@ int finish(Output& out, int status) {
   return complain(std::string("cannot write standard output: ") + strerror(out.error));
 }
 
-int run_list(Base& base) {
+int run_list(ReadOnlyBase& base) {
   Output out;
   if (!list_base(base, out)) {
     flush(out);
@@ -89,7 +85,7 @@ int run_list(Base& base) {
   return finish(out, kExitSound);
 }
 
-int run_check(Base& base) {
+int run_check(ReadOnlyBase& base) {
   Output out;
   CheckResult result = check_base(base, [&](const Finding& finding) {
     if (finding.record >= 0)
@@ -138,7 +134,7 @@ int tolvbase_main(int argc, char** argv) {
   }
   if (argc != 3) return usage_error(std::string(command) + " takes one BASE argument");
 
-  Base base;
+  ReadOnlyBase base;
   std::string error;
   if (!open_base(base, argv[2], error)) return complain(error);
   if (base.being_converted)

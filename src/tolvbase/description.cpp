@@ -26,7 +26,7 @@ bool ensure(DescriptionReader& reader, int64_t offset, int64_t count) {
 
 }  // namespace
 
-DescriptionReader description_reader(Base& base) {
+DescriptionReader description_reader(ReadOnlyBase& base) {
   DescriptionReader reader;
   reader.file = &base.descriptions;
   return reader;

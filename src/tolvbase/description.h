@@ -32,7 +32,7 @@ struct DescriptionReader {
   int64_t window_start = 0;
 };
 
-DescriptionReader description_reader(Base& base);
+DescriptionReader description_reader(ReadOnlyBase& base);
 
 Description read_description(DescriptionReader& reader, int32_t desc_ptr, int desc_lines);
 

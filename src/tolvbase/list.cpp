@@ -30,21 +30,21 @@ void put_record(Output& out, int64_t number, const FileRecord& record,
   if (record.Flags & kFlagNoDupeCheck) flags_text += " (not counted by the duplicate check)";
 
   put(out, "record " + std::to_string(number) + "\n");
-  put_field(out, "name", shown(record.FileName.view()));
+  put_field(out, "name", escape_controls(record.FileName.view()));
   put_field(out, "size", std::to_string(record.Size));
   put_field(out, "date", date_time_text(record.DateTime));
-  put_field(out, "origin", shown(record.Origin.view()));
+  put_field(out, "origin", escape_controls(record.Origin.view()));
   put_field(out, "flags", flags_text);
   put_field(out, "lines",
             std::to_string(record.DescLines) + " at byte " + std::to_string(record.DescPtr));
-  for (const std::string& line : description.lines) put(out, "  | " + shown(line) + "\n");
+  for (const std::string& line : description.lines) put(out, "  | " + escape_controls(line) + "\n");
   for (const Finding& finding : problems)
     if (is_problem(finding.kind)) put(out, "  ! " + finding.text + "\n");
 }
 
 }  // namespace
 
-bool list_base(Base& base, Output& out) {
+bool list_base(ReadOnlyBase& base, Output& out) {
   RecordCursor cursor = record_cursor(base);
   DescriptionReader reader = description_reader(base);
   std::vector<Finding> problems;

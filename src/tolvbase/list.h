@@ -21,6 +21,6 @@ namespace tolv {
 
 // Lists every whole record. False when a read of the base failed (the failing
 // file's `error` says why); what was listed before stays written.
-bool list_base(Base& base, Output& out);
+bool list_base(ReadOnlyBase& base, Output& out);
 
 }  // namespace tolv

@@ -21,8 +21,8 @@ void put(Output& out, std::string_view text) {
 bool flush(Output& out) {
   size_t done = 0;
   while (!out.failed && done < out.pending.size()) {
-    ssize_t n = sys_write(out.fd, out.pending.data() + done, out.pending.size() - done);
-    if (n < 0 && system_error == EINTR) continue;
+    ssize_t n = retry_interrupted(
+        [&] { return sys_write(out.fd, out.pending.data() + done, out.pending.size() - done); });
     if (n <= 0) {
       out.failed = true;
       out.error = n < 0 ? system_error : EIO;

@@ -56,17 +56,14 @@ bool open_read_only(ReadOnlyFile& file, const std::string& path) {
 }
 
 bool lock_shared_if_free(ReadOnlyFile& file) {
-  int r;
-  do r = sys_flock(file.fd, LOCK_SH | LOCK_NB);
-  while (r < 0 && system_error == EINTR);
-  return r == 0 || system_error != EWOULDBLOCK;
+  return retry_interrupted([&] { return sys_flock(file.fd, LOCK_SH | LOCK_NB); }) == 0 ||
+         system_error != EWOULDBLOCK;
 }
 
 bool read_exactly(ReadOnlyFile& file, void* buf, size_t count, int64_t offset) {
   auto* at = static_cast<uint8_t*>(buf);
   while (count > 0) {
-    ssize_t n = sys_pread(file.fd, at, count, offset);
-    if (n < 0 && system_error == EINTR) continue;
+    ssize_t n = retry_interrupted([&] { return sys_pread(file.fd, at, count, offset); });
     if (n < 0) return fail(file, "read", system_error);
     if (n == 0) {
       file.error = "'" + file.path + "' ended at byte " + std::to_string(offset) +

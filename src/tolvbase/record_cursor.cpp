@@ -12,7 +12,7 @@ constexpr int64_t kBlockRecords = 512;
 
 }  // namespace
 
-RecordCursor record_cursor(Base& base) {
+RecordCursor record_cursor(ReadOnlyBase& base) {
   RecordCursor cursor;
   cursor.file = &base.records;
   cursor.count = record_count(base);

@@ -18,7 +18,7 @@ struct RecordCursor {
   int64_t block_records = 0;
 };
 
-RecordCursor record_cursor(Base& base);
+RecordCursor record_cursor(ReadOnlyBase& base);
 
 // The 120 bytes of record `cursor.next` (which then advances), or nullptr at
 // the end or when a read failed (the file's `error` is then set).

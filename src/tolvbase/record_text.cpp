@@ -17,7 +17,7 @@ std::string date_time_text(uint32_t packed) {
   return text;
 }
 
-std::string shown(std::string_view text) {
+std::string escape_controls(std::string_view text) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string out;
   out.reserve(text.size());

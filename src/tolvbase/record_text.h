@@ -15,6 +15,6 @@ std::string date_time_text(uint32_t packed);
 // The bytes of a stored text with control characters (0-31, 127) written
 // as \xHH, so a record cannot move the cursor or end a line early. Other
 // bytes, those of 128 to 255 included, pass unchanged.
-std::string shown(std::string_view text);
+std::string escape_controls(std::string_view text);
 
 }  // namespace tolv

@@ -119,7 +119,7 @@ void check_file_base(const test::MemoryFiles& memory, const std::vector<RefEntry
   }
   require(desc_at == descriptions.size());
 
-  Base base;
+  ReadOnlyBase base;
   std::string error;
   require(open_base(base, "base", error));
   CheckResult result = check_base(base, [](const Finding&) {});

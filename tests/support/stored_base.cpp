@@ -66,7 +66,7 @@ std::string BaseCheck::text() const {
 
 BaseCheck check_stored_base(const std::string& path) {
   BaseCheck check;
-  Base base;
+  ReadOnlyBase base;
   check.opened = open_base(base, path, check.error);
   if (!check.opened) return check;
   check.result = check_base(base, [&](const Finding& f) { check.findings.push_back(f); });

@@ -42,16 +42,16 @@ TEST(Translation, EveryOtherNumberHasNoCode) {
 
 TEST(PendingCode, RecordFailureSetsOnlyCodedNumbersAndQueryTakesTheCode) {
   pending_error = 0;
-  record_failure(0);
-  record_failure(EPERM);
-  record_failure(EOVERFLOW);
+  set_pending_from_errno(0);
+  set_pending_from_errno(EPERM);
+  set_pending_from_errno(EOVERFLOW);
   EXPECT_EQ(pending_error, 0);
 
-  record_failure(ENOSPC);
+  set_pending_from_errno(ENOSPC);
   EXPECT_EQ(pending_error, 101);
-  record_failure(EISDIR);  // a number without a code leaves the code there
+  set_pending_from_errno(EISDIR);  // a number without a code leaves the code there
   EXPECT_EQ(pending_error, 101);
-  record_failure(ENOENT);  // a coded one replaces it
+  set_pending_from_errno(ENOENT);  // a coded one replaces it
   EXPECT_EQ(error_code_query(), 2);
   EXPECT_EQ(pending_error, 0);
   EXPECT_EQ(error_code_query(), 0);

@@ -232,7 +232,7 @@ TEST(TolvbaseRead, OpensTheBaseReadOnlyAndNeverWritesIt) {
                                       return false;
                                     },
                                     0, -1, false}});
-  Base base;
+  ReadOnlyBase base;
   std::string error;
   bool opened = open_base(base, path, error);
   CheckResult result = check_base(base, [](const Finding&) {});
@@ -316,7 +316,7 @@ TEST(TolvbaseRead, FailuresNameTheFileAndTheCause) {
   };
   for (const Case& c : cases) {
     test::install_faults({c.fault});
-    Base base;
+    ReadOnlyBase base;
     std::string error;
     bool opened = open_base(base, path, error);
     CheckResult result;
@@ -337,7 +337,7 @@ TEST(TolvbaseRead, DirectoryIsNotABase) {
   TempDir dir;
   ASSERT_EQ(mkdir((dir / "b.dir").c_str(), 0755), 0);
   write_file(dir / "b.des", "");
-  Base base;
+  ReadOnlyBase base;
   std::string error;
   EXPECT_FALSE(open_base(base, dir / "b", error));
   EXPECT_EQ(error, "cannot open '" + dir / "b.dir" + "': Is a directory");

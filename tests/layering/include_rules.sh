@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The layering of src/: each folder may include headers of its own and of the
+# folders listed for it, nothing else. Prints every include that breaks a
+# rule as FILE:LINE and fails when there is one.
+#
+#   app       uses listing, filebase, console, runtime
+#   filebase  uses listing (listing/entry.h only) and runtime
+#   listing   uses runtime
+#   console   uses runtime
+#   runtime   uses none of them
+#   tolvbase  uses filebase, listing, runtime (never app or console)
+set -u
+src=$(cd "${1:-$(dirname "$0")/../../src}" && pwd)
+
+declare -A may_use=(
+  [app]="listing filebase console runtime"
+  [filebase]="listing/entry.h runtime"
+  [listing]="runtime"
+  [console]="runtime"
+  [runtime]=""
+  [tolvbase]="filebase listing runtime"
+)
+
+broken=0
+for dir in "$src"/*/; do
+  folder=$(basename "$dir")
+  if [[ ! -v may_use[$folder] ]]; then
+    echo "$dir: a folder without a rule; add one to $0"
+    broken=1
+    continue
+  fi
+  while IFS=: read -r file line text; do
+    header=$(sed -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"([^"]+)".*/\1/' <<<"$text")
+    target=${header%%/*}
+    [[ $header == */* ]] || continue  # a header beside the file
+    [[ $target == "$folder" ]] && continue
+    allowed=0
+    for use in ${may_use[$folder]}; do
+      if [[ $use == */* ]]; then
+        [[ $header == "$use" ]] && allowed=1
+      elif [[ $target == "$use" ]]; then
+        allowed=1
+      fi
+    done
+    if ((!allowed)); then
+      echo "$file:$line: includes \"$header\"; $folder may use only: ${may_use[$folder]:-nothing}"
+      broken=1
+    fi
+  done < <(grep -nH -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$dir"*.h "$dir"*.cpp 2>/dev/null)
+done
+exit $broken
