@@ -211,6 +211,13 @@ FailedRun failed_run(test::Outcome outcome) {
   return run;
 }
 
+// The run ended with `code`, and its message names it.
+void expect_code(const FailedRun& run, int code) {
+  ASSERT_TRUE(run.matched) << run.outcome.output;
+  EXPECT_EQ(run.outcome.status, code);
+  EXPECT_EQ(run.message.code, code);
+}
+
 // Matches the nth open of the record file: the first is the run's own open,
 // each later one the reopen of a check.
 std::function<bool(const CallInfo&)> nth_record_open(int nth) {
@@ -248,9 +255,7 @@ class DuplicateFailure : public ::testing::Test {
 
 TEST_F(DuplicateFailure, ReopenRefusedEndsWithItsCodeTracedThroughTheRunSequence) {
   FailedRun run = failed({Fault{nth_record_open(3), EACCES}});
-  ASSERT_TRUE(run.matched) << run.outcome.output;
-  EXPECT_EQ(run.outcome.status, 5);
-  EXPECT_EQ(run.message.code, 5);
+  ASSERT_NO_FATAL_FAILURE(expect_code(run, 5));
 
   // A failure in the run sequence itself (the record write of ONE.ZIP) has a
   // trace one line shorter, ending at the same return into the start code.
@@ -265,14 +270,11 @@ TEST_F(DuplicateFailure, ReopenRefusedEndsWithItsCodeTracedThroughTheRunSequence
 
 TEST_F(DuplicateFailure, ReopenFailingWithoutACodeEndsWithSixAtTheSizeQuery) {
   FailedRun no_code = failed({Fault{nth_record_open(3), EISDIR}});
-  ASSERT_TRUE(no_code.matched) << no_code.outcome.output;
-  EXPECT_EQ(no_code.outcome.status, 6);
-  EXPECT_EQ(no_code.message.code, 6);
+  ASSERT_NO_FATAL_FAILURE(expect_code(no_code, 6));
 
   SetUp();
   FailedRun refused = failed({Fault{nth_record_open(3), ENOENT}});
-  ASSERT_TRUE(refused.matched) << refused.outcome.output;
-  EXPECT_EQ(refused.outcome.status, 2);
+  ASSERT_NO_FATAL_FAILURE(expect_code(refused, 2));
   EXPECT_NE(no_code.message.position, refused.message.position);  // a different statement
 }
 

@@ -8,6 +8,7 @@
 
 #include "runtime/exit.h"
 #include "runtime/io_error.h"
+#include "support/call_levels.h"
 #include "support/child.h"
 #include "support/error_message.h"
 #include "support/fake_os.h"
@@ -15,6 +16,7 @@
 namespace tolv {
 namespace {
 
+using test::nest;
 using test::Outcome;
 using test::run_in_child;
 
@@ -127,17 +129,6 @@ TEST(StatementCheck, WithoutAPendingCodeNothingHappens) {
   });
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.output, "");
-}
-
-// Opens `levels` call levels, one per recursion, and runs `innermost` in the
-// last; each level's return place is recorded.
-[[gnu::noipa]] void nest(int levels, void (*innermost)()) {
-  TOLV_CALL_LEVEL();
-  if (levels > 1) {
-    nest(levels - 1, innermost);
-  } else {
-    innermost();
-  }
 }
 
 void fail_here() {

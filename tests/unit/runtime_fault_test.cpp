@@ -11,6 +11,7 @@
 #include "runtime/fault.h"
 #include "runtime/io_error.h"
 #include "runtime/startup.h"
+#include "support/call_levels.h"
 #include "support/child.h"
 #include "support/error_message.h"
 
@@ -20,6 +21,7 @@ extern "C" const char tolv_test_segv_at[];
 namespace tolv {
 namespace {
 
+using test::nest;
 using test::Outcome;
 using test::run_in_child;
 
@@ -174,19 +176,6 @@ TEST(Fault, ArithmeticFaultsGiveTheirCodeAndTheUnitIsReset) {
       "movl $1, 0");
 }
 
-#endif
-
-// Runs `fault` inside `levels` call levels.
-[[gnu::noipa]] void nest(int levels, void (*fault)()) {
-  TOLV_CALL_LEVEL();
-  if (levels > 1) {
-    nest(levels - 1, fault);
-  } else {
-    fault();
-  }
-}
-
-#if defined(__x86_64__) || defined(__i386__)
 TEST(Fault, SegmentationFaultGives216AtTheFaultingInstruction) {
   Outcome run = run_in_child([] {
     start_runtime();
