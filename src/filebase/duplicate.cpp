@@ -56,9 +56,7 @@ bool is_duplicate(FileBase& base, std::string_view name) {
     index_complete(base.names);
   }
 
-  // The entry's name as it would be stored.
-  return index_contains(base.names,
-                        name.substr(0, std::min<size_t>(name.size(), kFileNameCapacity)));
+  return index_holds_entry_name(base.names, name);
 }
 
 }  // namespace tolv

@@ -55,4 +55,8 @@ bool index_contains(const NameIndex& index, std::string_view name) {
   return index.names.find(name) != index.names.end();
 }
 
+bool index_holds_entry_name(const NameIndex& index, std::string_view entry_name) {
+  return index_contains(index, entry_name.substr(0, kFileNameCapacity));
+}
+
 }  // namespace tolv

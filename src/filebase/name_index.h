@@ -57,4 +57,8 @@ void index_note_append(NameIndex& index, int64_t at, const FileRecord& record);
 // given (the caller cuts an entry's name to the field's capacity).
 bool index_contains(const NameIndex& index, std::string_view name);
 
+// The duplicate check's question for an entry: does a counting record hold
+// the entry's name as it would be stored, cut to the field's 70 characters?
+bool index_holds_entry_name(const NameIndex& index, std::string_view entry_name);
+
 }  // namespace tolv

@@ -16,6 +16,13 @@ int digit_value(char c) {
 }  // namespace
 
 int32_t parse_integer(std::string_view text) {
+  int32_t value;
+  read_integer(text, value);
+  return value;
+}
+
+bool read_integer(std::string_view text, int32_t& result) {
+  result = 0;
   size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
   bool negative = false;
@@ -28,27 +35,33 @@ int32_t parse_integer(std::string_view text) {
     base = 2;
     ++i;
   }
-  if (i == text.size()) return 0;
+  if (i == text.size()) return false;
   // At most 9 characters reach here, so the value fits 36 bits in base 16.
   uint64_t value = 0;
   for (; i < text.size(); ++i) {
     unsigned digit = static_cast<unsigned>(digit_value(text[i]));
-    if (digit >= base) return 0;
+    if (digit >= base) return false;
     value = value * base + digit;
   }
   uint32_t bits = static_cast<uint32_t>(value);
   if (negative) bits = 0u - bits;
-  return static_cast<int32_t>(bits);
+  result = static_cast<int32_t>(bits);
+  return true;
+}
+
+DateText date_text(std::string_view text) {
+  auto part = [&](size_t from) {
+    return from >= text.size() ? std::string_view{} : text.substr(from, 2);
+  };
+  return {part(0), part(3), part(6)};
 }
 
 uint32_t convert_date(std::string_view text) {
-  auto part = [&](size_t from) {
-    if (from >= text.size()) return uint16_t{0};
-    return static_cast<uint16_t>(parse_integer(text.substr(from, 2)));
-  };
-  uint16_t year = part(6);
+  DateText parts = date_text(text);
+  auto number = [](std::string_view part) { return static_cast<uint16_t>(parse_integer(part)); };
+  uint16_t year = number(parts.year);
   year = static_cast<uint16_t>(year + (year < 80 ? 2000 : 1900));
-  return pack_date_time(year, part(0), part(3), 0, 0, 0);
+  return pack_date_time(year, number(parts.month), number(parts.day), 0, 0, 0);
 }
 
 }  // namespace tolv

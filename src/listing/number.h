@@ -11,6 +11,17 @@ namespace tolv {
 // pattern: $FFFFFFFF is -1.
 int32_t parse_integer(std::string_view text);
 
+// The same parse, telling an error apart from a value of 0: false for a text
+// that is not a well-formed integer (`value` is then 0).
+bool read_integer(std::string_view text, int32_t& value);
+
+// Where the numbers of MM-DD-YY sit in a date text: characters 1-2, 4-5 and
+// 7-8, shorter or empty when the text ends earlier.
+struct DateText {
+  std::string_view month, day, year;
+};
+DateText date_text(std::string_view text);
+
 // Converts MM-DD-YY into a packed date-time (listing/packed_date.h),
 // 00:00:00; characters 3 and 6 are not read; years 00-79 are 2000-2079 and
 // 80-99 are 1980-1999. No range is enforced.

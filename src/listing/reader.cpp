@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "listing/columns.h"
 #include "listing/number.h"
 
 namespace tolv {
@@ -13,12 +12,10 @@ std::string_view line_of(const Listing& listing) {
   return listing.line.view();
 }
 
-bool is_entry_line(std::string_view line) {
-  return holds(line, kDashColumns[0], '-') && holds(line, kDashColumns[1], '-');
-}
-
-bool is_continuation_line(std::string_view line) {
-  return holds(line, kBarColumn, '|');
+// Tells the observer, if there is one, what the current line is.
+void tell(const Listing& listing, LineKind kind) {
+  if (listing.observer != nullptr)
+    listing.observer->line(listing.observer->context, listing.line_number, line_of(listing), kind);
 }
 
 bool refill(Listing& listing) {
@@ -30,14 +27,12 @@ bool refill(Listing& listing) {
 }
 
 void build_entry(Listing& listing) {
-  std::string_view line = line_of(listing);
+  EntryFields fields = entry_fields(line_of(listing));
   Entry& entry = listing.entry;
-  size_t space = line.find(' ');
-  entry.file_name.assign(space == std::string_view::npos ? std::string_view{}
-                                                         : line.substr(0, space));
-  entry.size = parse_integer(field_text(line, kSizeField));
-  entry.date_time = convert_date(field_text(line, kDateField));
-  entry.desc[0].assign(field_text(line, {kTextColumn, kDescLineCapacity}));
+  entry.file_name.assign(fields.name);
+  entry.size = parse_integer(fields.size);
+  entry.date_time = convert_date(fields.date);
+  entry.desc[0].assign(fields.text);
   entry.desc_count = 1;
 }
 
@@ -53,18 +48,39 @@ void collect_continuation_lines(Listing& listing) {
       listing.line_pending = true;
       return;
     }
+    tell(listing, LineKind::Continuation);
     if (entry.desc_count < kMaxDescLines)
-      entry.desc[entry.desc_count++].assign(field_text(line, {kTextColumn, kDescLineCapacity}));
+      entry.desc[entry.desc_count++].assign(continuation_text(line));
   } while (!end_of_input(listing));
 }
 
 }  // namespace
+
+EntryFields entry_fields(std::string_view line) {
+  size_t space = line.find(' ');
+  return {space == std::string_view::npos ? std::string_view{} : line.substr(0, space),
+          field_text(line, kSizeField), field_text(line, kDateField),
+          field_text(line, {kTextColumn, std::string_view::npos})};
+}
+
+bool is_entry_line(std::string_view line) {
+  return holds(line, kDashColumns[0], '-') && holds(line, kDashColumns[1], '-');
+}
+
+bool is_continuation_line(std::string_view line) {
+  return holds(line, kBarColumn, '|');
+}
+
+std::string_view continuation_text(std::string_view line) {
+  return field_text(line, {kTextColumn, std::string_view::npos});
+}
 
 void open_listing(Listing& listing, const std::string& path) {
   listing.fill = listing.pos = 0;
   listing.at_end = false;
   listing.line.length = 0;
   listing.line_pending = false;
+  listing.line_number = 0;
   file_open(listing.file, path, OpenMode::Read);
 }
 
@@ -75,6 +91,7 @@ bool end_of_input(Listing& listing) {
 void read_line(Listing& listing) {
   ShortString<kLineCapacity>& line = listing.line;
   line.length = 0;
+  ++listing.line_number;
   for (;;) {
     if (listing.pos == listing.fill && !refill(listing)) return;
     const uint8_t* start = listing.buffer + listing.pos;
@@ -100,6 +117,7 @@ const Entry* next_entry(Listing& listing) {
   for (;;) {
     bool ended = end_of_input(listing);
     bool examine = listing.line_pending && is_entry_line(line_of(listing));
+    if (listing.line_pending) tell(listing, examine ? LineKind::Entry : LineKind::Skipped);
     listing.line_pending = false;
     if (examine) {
       // A file entry line that is the listing's last line is converted too,

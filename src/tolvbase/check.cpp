@@ -6,6 +6,7 @@
 #include "filebase/description_lines.h"
 #include "listing/entry.h"
 #include "tolvbase/record_cursor.h"
+#include "tolvbase/record_doubts.h"
 
 namespace tolv {
 
@@ -34,23 +35,36 @@ std::string past_capacity(const char* field, int length, int capacity) {
          " is past its capacity of " + std::to_string(capacity);
 }
 
+// The notes of single records that are summed up after the first few, with
+// what the summing note says of the records it counts.
+struct SummedNote {
+  FindingKind kind;
+  const char* records_that;
+};
+constexpr SummedNote kSummedNotes[] = {
+    {FindingKind::LongDescLine, "hold description lines longer than 50 characters"},
+    {FindingKind::RuleName, "have an empty name or one of rule characters only"},
+    {FindingKind::ImpossibleDate, "hold an impossible date"},
+    {FindingKind::RepeatedName, "repeat the name of an earlier record"},
+    {FindingKind::OtherCaseName, "repeat an earlier name in other letter cases"},
+};
+constexpr size_t kSummedKinds = sizeof kSummedNotes / sizeof kSummedNotes[0];
+
 // Hands findings on to the sink and keeps the counts; after
-// kNotesShownPerKind notes of a kind it counts the rest and their bytes.
+// kNotesShownPerKind notes of a kind it counts the rest (and their bytes).
 struct Reporter {
   const FindingSink& sink;
   CheckResult& result;
-  int64_t hidden_long_lines = 0;
-  int64_t shown_long_lines = 0;
+  int64_t shown[kSummedKinds] = {};
   int64_t shown_gaps = 0;
   int64_t hidden_gaps = 0;
   int64_t hidden_gap_bytes = 0;
 
   void report(const Finding& finding) {
     ++(is_problem(finding.kind) ? result.problems : result.notes);
-    if (finding.kind == FindingKind::LongDescLine && shown_long_lines++ >= kNotesShownPerKind) {
-      ++hidden_long_lines;
-      return;
-    }
+    if (is_doubt(finding.kind)) ++result.doubts;
+    for (size_t i = 0; i < kSummedKinds; ++i)
+      if (finding.kind == kSummedNotes[i].kind && shown[i]++ >= kNotesShownPerKind) return;
     sink(finding);
   }
 
@@ -69,10 +83,11 @@ struct Reporter {
   }
 
   void sum_up() {
-    if (hidden_long_lines > 0)
-      sink({FindingKind::LongDescLine, -1,
-            std::to_string(hidden_long_lines) +
-                " more records hold description lines longer than 50 characters"});
+    for (size_t i = 0; i < kSummedKinds; ++i)
+      if (int64_t hidden = shown[i] - kNotesShownPerKind; hidden > 0)
+        sink({kSummedNotes[i].kind, -1,
+              "notes of this kind not shown: " + std::to_string(hidden) + " (records that " +
+                  kSummedNotes[i].records_that + ")"});
     if (hidden_gaps > 0)
       sink({FindingKind::UnreferencedBytes, -1,
             std::to_string(hidden_gaps) + " more runs of description bytes (" +
@@ -121,7 +136,7 @@ void report_gaps(const std::vector<Span>& spans, int64_t size, Reporter& reporte
 
 bool is_problem(FindingKind kind) {
   return kind != FindingKind::TrailingFragment && kind != FindingKind::UnreferencedBytes &&
-         kind != FindingKind::LongDescLine;
+         kind != FindingKind::LongDescLine && !is_doubt(kind);
 }
 
 void check_record(const FileRecord& record, int64_t number, const Description& description,
@@ -175,6 +190,7 @@ CheckResult check_base(ReadOnlyBase& base, const FindingSink& sink) {
   DescriptionReader reader = description_reader(base);
   std::vector<Span> spans;
   std::vector<Finding> findings;
+  RecordDoubts doubts;
   while (const uint8_t* bytes = next_record(cursor)) {
     int64_t number = cursor.next - 1;
     FileRecord record = decode_record(bytes);
@@ -186,6 +202,7 @@ CheckResult check_base(ReadOnlyBase& base, const FindingSink& sink) {
     }
     findings.clear();
     check_record(record, number, description, result.description_bytes, findings);
+    doubt_record(doubts, record, number, findings);
     for (const Finding& finding : findings) reporter.report(finding);
     bool points_inside = description.state == DescriptionState::Whole ||
                          description.state == DescriptionState::PastEnd;

@@ -35,9 +35,15 @@ enum class FindingKind {
   LongDescLine,       // a description line of more than 50 characters (of one record)
   TrailingFragment,   // the record file ends in less than a record
   UnreferencedBytes,  // description bytes no record points at
+  // doubts, notes of one record (record_doubts.h); --strict counts them as problems
+  RuleName,        // empty, or only rule characters
+  ImpossibleDate,  // month outside 1-12 or day outside 1-31
+  RepeatedName,    // the FileName of an earlier record
+  OtherCaseName,   // an earlier record's FileName in other letter cases
 };
 
 bool is_problem(FindingKind kind);
+bool is_doubt(FindingKind kind);
 
 struct Finding {
   FindingKind kind;
@@ -56,6 +62,7 @@ struct CheckResult {
   int64_t description_bytes = 0;
   int64_t problems = 0;
   int64_t notes = 0;         // every note, those only summed up included
+  int64_t doubts = 0;        // notes that are doubts
   bool read_failed = false;  // the failing file's `error` says why
   std::string error;
 };

@@ -8,6 +8,7 @@
 #include "tolvbase/check.h"
 #include "tolvbase/list.h"
 #include "tolvbase/output.h"
+#include "tolvbase/preview_command.h"
 
 #ifndef TOLV_VERSION
 #define TOLV_VERSION "unknown"
@@ -19,7 +20,8 @@ namespace {
 
 constexpr std::string_view kUsage =
     "Usage: tolvbase list BASE\n"
-    "       tolvbase check BASE\n";
+    "       tolvbase check [--strict] BASE\n"
+    "       tolvbase preview LISTING [BASE] [--entries] [--json] [--encoding cp437|latin1|raw]\n";
 
 constexpr std::string_view kHelp =
     "Lists or verifies a Tolvane BBS file base without writing it.\n"
@@ -28,7 +30,16 @@ constexpr std::string_view kHelp =
     "               flags and description lines\n"
     "  check BASE   reports each problem with its record number, and notes\n"
     "               what the base holds beside its records: leftovers of an\n"
-    "               interrupted conversion, or of records that were lost\n"
+    "               interrupted conversion, or of records that were lost, and\n"
+    "               doubtful records (a rule row as a name, an impossible\n"
+    "               date, a name twice); --strict counts the doubts as problems\n"
+    "  preview LISTING [BASE]\n"
+    "               reads a PCBoard listing as tolvconv would and reports every\n"
+    "               line it reads otherwise than a person would, by line number;\n"
+    "               with BASE also what a -DUPE run into it would skip.\n"
+    "               --entries lists every entry, --json writes JSON Lines,\n"
+    "               --encoding sets how text is shown (default: CP437 decoded\n"
+    "               to UTF-8 in a UTF-8 locale and in JSON, else raw bytes)\n"
     "  --help       show this help and exit\n"
     "  --version    show the version and exit\n"
     "\n"
@@ -36,8 +47,9 @@ constexpr std::string_view kHelp =
     "any, is dropped and .dir (the record file) and .des (the description file)\n"
     "are added. Records are numbered from 0; record N starts at byte 120 * N.\n"
     "\n"
-    "Exit status: 0 done (check: the base is sound), 1 check found a problem,\n"
-    "2 usage error or a file of the base that cannot be opened or read.\n";
+    "Exit status: 0 done (check: the base is sound; preview: no finding), 1 check\n"
+    "found a problem or preview a finding, 2 usage error or a file that cannot\n"
+    "be opened or read.\n";
 
 constexpr std::string_view kVersion = "tolvbase (TOLVCONV) " TOLV_VERSION
                                       "\n"
@@ -54,7 +66,8 @@ void to_standard_error(std::string_view text) {
   flush(err);
 }
 
-// One line on standard error that does not stop the command.
+}  // namespace
+
 void note(std::string_view message) {
   to_standard_error("tolvbase: " + std::string(message) + "\n");
 }
@@ -76,6 +89,8 @@ int finish(Output& out, int status) {
   return complain(std::string("cannot write standard output: ") + strerror(out.error));
 }
 
+namespace {
+
 int run_list(ReadOnlyBase& base) {
   Output out;
   if (!list_base(base, out)) {
@@ -85,16 +100,18 @@ int run_list(ReadOnlyBase& base) {
   return finish(out, kExitSound);
 }
 
-int run_check(ReadOnlyBase& base) {
+int run_check(ReadOnlyBase& base, bool strict) {
   Output out;
   CheckResult result = check_base(base, [&](const Finding& finding) {
-    if (finding.record >= 0)
-      put(out, std::string(is_problem(finding.kind) ? "problem" : "note") + ": record " +
-                   std::to_string(finding.record) + ": ");
-    else
-      put(out, is_problem(finding.kind) ? "problem: " : "note: ");
+    bool problem = is_problem(finding.kind) || (strict && is_doubt(finding.kind));
+    put(out, problem ? "problem: " : "note: ");
+    if (finding.record >= 0) put(out, "record " + std::to_string(finding.record) + ": ");
     put(out, finding.text + "\n");
   });
+  if (strict) {
+    result.problems += result.doubts;
+    result.notes -= result.doubts;
+  }
   if (result.read_failed) {
     flush(out);
     return complain(result.error);
@@ -127,20 +144,22 @@ int tolvbase_main(int argc, char** argv) {
     put(out, kVersion);
     return finish(out, kExitSound);
   }
+  if (command == "preview") return run_preview(argc - 2, argv + 2);
   if (command != "list" && command != "check") {
     if (command.starts_with("-"))
       return usage_error("unknown option '" + std::string(command) + "'");
     return usage_error("unknown command '" + std::string(command) + "'");
   }
-  if (argc != 3) return usage_error(std::string(command) + " takes one BASE argument");
+  bool strict = command == "check" && argc == 4 && std::string_view(argv[2]) == "--strict";
+  if (argc != 3 + strict) return usage_error(std::string(command) + " takes one BASE argument");
 
   ReadOnlyBase base;
   std::string error;
-  if (!open_base(base, argv[2], error)) return complain(error);
+  if (!open_base(base, argv[2 + strict], error)) return complain(error);
   if (base.being_converted)
     note("'" + base.descriptions.path +
          "' is locked by a conversion in progress; reading it as it stands now");
-  int status = command == "list" ? run_list(base) : run_check(base);
+  int status = command == "list" ? run_list(base) : run_check(base, strict);
   close_base(base);
   return status;
 }

@@ -2,13 +2,23 @@
 // verifies a file base and never writes it:
 //
 //   tolvbase list BASE     one block per record
-//   tolvbase check BASE    problems and notes; status 1 when a problem is found
+//   tolvbase check [--strict] BASE
+//                          problems and notes; status 1 when a problem is found
+//                          (with --strict also for a doubtful record)
+//   tolvbase preview LISTING [BASE] [--entries] [--json] [--encoding E]
+//                          what tolvconv would make of a listing, and the lines
+//                          it reads otherwise than a person would
 //   tolvbase --help | --version
 //
-// Exit status: 0 done (for check: the base is sound), 1 check found a
-// problem, 2 usage error or a file of the base that cannot be opened or read.
+// Exit status: 0 done (for check: the base is sound; for preview: no
+// finding), 1 check found a problem or preview a finding, 2 usage error or a
+// file that cannot be opened or read.
 // Results go to standard output, errors to standard error.
 #pragma once
+
+#include <string_view>
+
+#include "tolvbase/output.h"
 
 namespace tolv {
 
@@ -18,5 +28,15 @@ inline constexpr int kExitTrouble = 2;
 
 // Runs the command and gives the exit status.
 int tolvbase_main(int argc, char** argv);
+
+// For every command: "tolvbase: MESSAGE" on standard error. note() lets the
+// command go on; complain() gives status 2, and usage_error() adds the usage
+// and a pointer to --help.
+void note(std::string_view message);
+int complain(std::string_view message);
+int usage_error(std::string_view message);
+
+// Flushes standard output; a failed write makes the run fail with status 2.
+int finish(Output& out, int status);
 
 }  // namespace tolv

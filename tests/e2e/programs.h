@@ -2,6 +2,7 @@
 // tests (the paths come from the build).
 #pragma once
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -22,9 +23,17 @@ inline Outcome run_tolvconv(const std::vector<std::string>& args, const std::str
   return run_binary(program_argv(TOLVCONV_BINARY, args), input, cwd);
 }
 
-// tolvbase with these arguments: standard output, standard error and status.
-inline Outcome run_tolvbase(const std::vector<std::string>& args) {
-  return run_binary(program_argv(TOLVBASE_BINARY, args), "", "", true);
+// tolvbase with these arguments, reading `input`, with LC_ALL set to
+// `locale`: standard output, standard error and status.
+inline Outcome run_tolvbase(const std::vector<std::string>& args, const std::string& input = "",
+                            const char* locale = "C") {
+  std::vector<std::string> argv = program_argv(TOLVBASE_BINARY, args);
+  return run_in_child(
+      [&] {
+        setenv("LC_ALL", locale, 1);
+        exec_argv(argv);
+      },
+      input, true);
 }
 
 }  // namespace tolv::test

@@ -9,6 +9,7 @@
 #include "e2e/programs.h"
 #include "filebase/record.h"
 #include "support/child.h"
+#include "support/listing_text.h"
 #include "support/stored_base.h"
 
 namespace tolv::test {
@@ -134,7 +135,9 @@ TEST(Tolvbase, ListShowsTheProblemsOfADamagedRecord) {
 TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
   const std::string usage =
       "Usage: tolvbase list BASE\n"
-      "       tolvbase check BASE\n"
+      "       tolvbase check [--strict] BASE\n"
+      "       tolvbase preview LISTING [BASE] [--entries] [--json] [--encoding "
+      "cp437|latin1|raw]\n"
       "Try 'tolvbase --help' for more information.\n";
   struct Case {
     std::vector<std::string> args;
@@ -158,7 +161,9 @@ TEST(Tolvbase, HelpAndVersionGoToStandardOutput) {
   Outcome help = run_tolvbase({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.errors, "");
-  EXPECT_EQ(help.output.rfind("Usage: tolvbase list BASE\n       tolvbase check BASE\n\n", 0), 0u)
+  EXPECT_EQ(
+      help.output.rfind("Usage: tolvbase list BASE\n       tolvbase check [--strict] BASE\n", 0),
+      0u)
       << help.output;
   EXPECT_NE(help.output.find("Exit status: 0"), std::string::npos);
 
@@ -206,6 +211,129 @@ TEST(Tolvbase, AFileThatCannotBeOpenedIsNamedOnStandardError) {
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.errors,
             "tolvbase: cannot open '" + dir / "half.des" + "': No such file or directory\n");
+}
+
+// ---------------------------------------------------------------- preview
+
+// A rule row, an entry with a CP437 name, a comma size, a quote and a TAB in
+// its text, and an entry the sample base already holds.
+std::string doubtful_listing() {
+  return "Files\r\n------------     ----    ----    -----\r\n" +
+         entry_line("CAF\x82.ZIP", "1,024", "01-15-95", "Caf\x82 \"menu\"\tlist") + "\r\n" +
+         continuation_line("more") + "\r\n" + entry_line("SQZ204.ZIP", "1", "02-01-93", "x") +
+         "\r\n";
+}
+
+TEST(TolvbasePreview, TheSampleHasNoFindingAndAllIsAlreadyInItsBase) {
+  TempDir dir;
+  std::string base = convert_sample(dir);
+  std::string sample = TOLV_SOURCE_DIR "/examples/sample.lst";
+  Outcome run = run_tolvbase({"preview", sample});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.output, "6 entries, no finding\n");
+  EXPECT_EQ(run.errors, "");
+  run = run_tolvbase({"preview", sample, base});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.output, "6 entries: 6 appended without -DUPE, 0 with it; no finding\n");
+}
+
+TEST(TolvbasePreview, TextShowsEachFindingWithItsLineDecodedForTheLocale) {
+  std::string finding =
+      "3: size-unreadable: columns 13-21 hold '    1,024', which is not a number (a comma): "
+      "the size is stored as 0\n"
+      "  CAF\x82.ZIP        1,024  01-15-95  Caf\x82 \"menu\"\\x09list\n";
+  Outcome raw = run_tolvbase({"preview", "-", "--entries"}, doubtful_listing(), "C");
+  EXPECT_EQ(raw.status, 1);
+  EXPECT_NE(raw.output.find(finding), std::string::npos) << raw.output;
+  EXPECT_NE(raw.output.find("3: entry: CAF\x82.ZIP, 0 bytes, 1995-01-15, 2 lines\n"),
+            std::string::npos)
+      << raw.output;
+  EXPECT_EQ(raw.output.substr(raw.output.rfind('\n', raw.output.size() - 2) + 1),
+            "3 entries, 2 findings: 1 separator, 1 size-unreadable\n");
+
+  Outcome utf8 = run_tolvbase({"preview", "-"}, doubtful_listing(), "C.UTF-8");
+  std::string decoded = finding;
+  for (size_t at; (at = decoded.find('\x82')) != std::string::npos;)
+    decoded.replace(at, 1, "\xc3\xa9");
+  EXPECT_NE(utf8.output.find(decoded), std::string::npos) << utf8.output;
+  Outcome latin1 =
+      run_tolvbase({"preview", "-", "--encoding", "raw"}, doubtful_listing(), "C.UTF-8");
+  EXPECT_EQ(latin1.output, run_tolvbase({"preview", "-"}, doubtful_listing(), "C").output);
+}
+
+TEST(TolvbasePreview, JsonLinesParseWithTheFieldsScriptsRead) {
+  if (system("python3 -c 'import json' >/dev/null 2>&1") != 0) GTEST_SKIP() << "no python3";
+  TempDir dir;
+  std::string base = convert_sample(dir);
+  write_file(dir / "in.lst", doubtful_listing());
+  Outcome run = run_tolvbase({"preview", "--json", dir / "in.lst", base});
+  EXPECT_EQ(run.status, 1);
+  write_file(dir / "out.jsonl", run.output);
+  write_file(dir / "canon.py",
+             "import json, sys\n"
+             "for line in open(sys.argv[1], encoding='utf-8'):\n"
+             "    o = json.loads(line)\n"
+             "    if 'message' in o:\n"
+             "        assert isinstance(o['message'], str) and o['message']\n"
+             "        o['message'] = '...'\n"
+             "    print(json.dumps(o, sort_keys=True))\n");
+  Outcome canon = run_binary({"/bin/sh", "-c", "python3 canon.py out.jsonl"}, "", dir.path);
+  ASSERT_EQ(canon.status, 0) << run.output;
+  EXPECT_EQ(
+      canon.output,
+      R"({"date": "2000-00-00", "duplicate": false, "kind": "entry", "line": 2, "lines": 1, "name": "------------", "size": 0}
+{"kind": "separator", "line": 2, "message": "...", "text": "------------     ----    ----    -----"}
+{"date": "1995-01-15", "duplicate": false, "kind": "entry", "line": 3, "lines": 2, "name": "CAF\u00e9.ZIP", "size": 0}
+{"kind": "size-unreadable", "line": 3, "message": "...", "text": "CAF\u00e9.ZIP        1,024  01-15-95  Caf\u00e9 \"menu\"\tlist"}
+{"date": "1993-02-01", "duplicate": true, "kind": "entry", "line": 5, "lines": 1, "name": "SQZ204.ZIP", "size": 1}
+{"appended_with_dupe": 2, "entries": 3, "findings": 2, "kind": "summary"}
+)");
+}
+
+TEST(TolvbasePreview, ExitStatusTwoForUsageErrorsAndListingsThatCannotBeRead) {
+  TempDir dir;
+  write_file(dir / "in.lst", doubtful_listing());
+  struct Case {
+    std::vector<std::string> args;
+    std::string error;  // the start of standard error
+  } cases[] = {
+      {{"preview"}, "tolvbase: preview needs a LISTING\nUsage:"},
+      {{"preview", "a", "b", "c"}, "tolvbase: preview takes a LISTING and at most one BASE\n"},
+      {{"preview", "a", "--encoding"}, "tolvbase: --encoding needs cp437, latin1 or raw\n"},
+      {{"preview", "a", "--encoding=utf8"}, "tolvbase: unknown encoding 'utf8'"},
+      {{"preview", "a", "--encoding", "raw", "--json"}, "tolvbase: --encoding raw cannot be used"},
+      {{"preview", "a", "--all"}, "tolvbase: unknown option '--all'\n"},
+      {{"preview", dir / "none.lst"},
+       "tolvbase: cannot open '" + dir / "none.lst" + "': No such file or directory\n"},
+      {{"preview", dir.path}, "tolvbase: cannot read '" + dir.path + "': Is a directory\n"},
+      {{"preview", dir / "in.lst", dir / "nobase"},
+       "tolvbase: cannot open '" + dir / "nobase.dir" + "': No such file or directory\n"},
+  };
+  for (const Case& c : cases) {
+    Outcome run = run_tolvbase(c.args);
+    EXPECT_EQ(run.status, 2) << c.error;
+    EXPECT_EQ(run.output, "") << c.error;
+    EXPECT_EQ(run.errors.rfind(c.error, 0), 0u) << run.errors;
+  }
+}
+
+TEST(TolvbasePreview, CheckStrictCountsDoubtfulRecordsAsProblems) {
+  TempDir dir;
+  write_file(dir / "in.lst", doubtful_listing());
+  ASSERT_EQ(run_binary({TOLVCONV_BINARY, dir / "in.lst", dir / "b"}).status, 0);
+  Outcome notes = run_tolvbase({"check", dir / "b"});
+  EXPECT_EQ(notes.status, 0);
+  EXPECT_EQ(notes.output,
+            "note: record 0: the date 2000-00-00 has a month outside 1 to 12 or a day outside 1 "
+            "to 31\n"
+            "note: record 0: the name '------------' is only rule characters (a rule or header "
+            "row)\n"
+            "3 records, 30 description bytes: sound, 2 notes\n");
+  Outcome strict = run_tolvbase({"check", "--strict", dir / "b"});
+  EXPECT_EQ(strict.status, 1);
+  EXPECT_EQ(strict.output.substr(0, 25), "problem: record 0: the da");
+  EXPECT_NE(strict.output.find("3 records, 30 description bytes: 2 problems\n"), std::string::npos)
+      << strict.output;
 }
 
 }  // namespace

@@ -10,6 +10,7 @@ void StoredBase::add(const std::string& name, const std::vector<std::string>& li
   FileRecord record;
   record.FileName.assign(name);
   record.Size = size;
+  record.DateTime = kStoredDateTime;
   record.Origin.assign(kOrigin);
   record.DescPtr = static_cast<int32_t>(descriptions.size());
   record.DescLines = static_cast<uint8_t>(lines.size());

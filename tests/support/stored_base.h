@@ -13,6 +13,10 @@
 
 namespace tolv::test {
 
+// The date of every record add() makes: 1995-01-15, a date the check does
+// not doubt.
+inline constexpr uint32_t kStoredDateTime = 0x1E2F0000;
+
 // The two files of a base.
 struct StoredBase {
   std::string records;

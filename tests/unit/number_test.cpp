@@ -41,7 +41,11 @@ TEST(IntegerParse, WellFormedNumbers) {
       {"$80000000", std::numeric_limits<int32_t>::min()},
       {"$80000001", std::numeric_limits<int32_t>::min() + 1},
   };
-  for (const Case& c : cases) EXPECT_EQ(parse_integer(c.text), c.value) << '"' << c.text << '"';
+  for (const Case& c : cases) {
+    EXPECT_EQ(parse_integer(c.text), c.value) << '"' << c.text << '"';
+    int32_t value = -7;
+    EXPECT_TRUE(read_integer(c.text, value) && value == c.value) << '"' << c.text << '"';
+  }
 }
 
 TEST(IntegerParse, AnyErrorGivesZero) {
@@ -51,8 +55,12 @@ TEST(IntegerParse, AnyErrorGivesZero) {
            "12 3",      "1,024", "1.5",       "0x10", "&10", "&",   "+",   "-",
            "$",         "%",     "-$",        "+%",   "--5", "+-5", "- 5", "5-",
            "$-5",       "$$1",   "%102",      "%2",   "12A", "$G",  "$1G", "1e3",
-       })
+       }) {
     EXPECT_EQ(parse_integer(text), 0) << '"' << text << '"';
+    int32_t value = -7;
+    EXPECT_FALSE(read_integer(text, value)) << '"' << text << '"';
+    EXPECT_EQ(value, 0);
+  }
 }
 
 TEST(PackDateTime, FieldsLandInTheirBitsAndCarryUnmasked) {
@@ -77,7 +85,17 @@ TEST(DateConversion, DocumentedTable) {
       {"01-01-80", 0x00210000}, {"06-30-00", 0x28DE0000}, {"12-31-79", 0xC79F0000},
       {"xx-yy-zz", 0x28000000}, {"13-40-99", 0x27C80000}, {"01-01--1", 0x5E210000},
   };
-  for (const Case& c : cases) EXPECT_EQ(convert_date(c.text), c.packed) << c.text;
+  for (const Case& c : cases) {
+    EXPECT_EQ(convert_date(c.text), c.packed) << c.text;
+    // Unpacking gives the fields back, carried as they were packed.
+    DateTimeFields f = unpack_date_time(c.packed);
+    EXPECT_EQ(pack_date_time(static_cast<uint16_t>(f.year), static_cast<uint16_t>(f.month),
+                             static_cast<uint16_t>(f.day), 0, 0, 0),
+              c.packed)
+        << c.text;
+  }
+  DateTimeFields carried = unpack_date_time(convert_date("13-40-99"));
+  EXPECT_EQ(carried.year * 10000 + carried.month * 100 + carried.day, 19991408u);
 }
 
 TEST(DateConversion, EachPartParsedOnItsOwn) {

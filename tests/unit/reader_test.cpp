@@ -372,6 +372,47 @@ TEST_F(Scan, MoreThan99DescriptionLinesAreConsumedAndDropped) {
   }
 }
 
+// What the observer is told: every line once, in order, with the number a
+// line count gives, whatever the read size; the line that ends an entry is
+// told when the next call examines it, before the next entry is returned.
+TEST_F(Scan, TheObserverIsToldEveryLineOnceInOrder) {
+  struct Told {
+    int64_t number;
+    std::string bytes;
+    char kind;  // 'e' entry, 'c' continuation, 's' skipped
+    int entries_returned;
+    bool operator==(const Told&) const = default;
+  };
+  struct Log {
+    std::vector<Told> told;
+    int returned = 0;
+  } log;
+  LineObserver observer{
+      [](void* context, int64_t number, std::string_view bytes, LineKind kind) {
+        auto* log = static_cast<Log*>(context);
+        char k = kind == LineKind::Entry ? 'e' : kind == LineKind::Continuation ? 'c' : 's';
+        log->told.push_back({number, std::string(bytes), k, log->returned});
+      },
+      &log};
+  std::string one = entry_line("ONE.ZIP", "1", "01-15-95", "one");
+  std::string two = entry_line("TWO.ZIP", "2", "01-15-95", "two");
+  std::string bar = continuation_line("more");
+  // CR LF, a lone CR, LF CR (an empty line), and a last entry line.
+  std::string bytes = "Head\r\n" + one + "\r" + bar + "\n\r" + bar + "\r\n" + two + "\r\n" + one +
+                      "\r\n" + bar + "\r\n" + two;
+  std::vector<Told> want{{1, "Head", 's', 0}, {2, one, 'e', 0}, {3, bar, 'c', 0},
+                         {4, "", 's', 1},     {5, bar, 's', 1}, {6, two, 'e', 1},
+                         {7, one, 'e', 2},    {8, bar, 'c', 2}, {9, two, 'e', 3}};
+  for (ssize_t size : kReadSizes) {
+    log = Log{};
+    Listing& l = open(bytes, size);
+    l.observer = &observer;
+    while (next_entry(l) != nullptr) ++log.returned;
+    EXPECT_EQ(log.returned, 4);
+    EXPECT_TRUE(log.told == want) << "read size " << size;
+  }
+}
+
 TEST_F(Scan, StandardInputThroughTheEmptyPath) {
   std::string bytes = crlf({"Header", entry_line("ONE.ZIP", "1", "01-15-95", "one"),
                             continuation_line("two"), entry_line("TWO.ZIP", "2", "01-15-95", "")});

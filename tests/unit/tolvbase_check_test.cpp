@@ -116,6 +116,42 @@ TEST(TolvbaseCheck, EachDamageIsNamedWithItsRecord) {
   }
 }
 
+// Records a sysop would not want are notes (doubts), never problems.
+TEST(TolvbaseCheck, DoubtfulRecordsAreNotes) {
+  constexpr int kDateAt = 76;
+  struct Case {
+    const char* what;
+    std::vector<std::string> names;  // added after three_records()
+    Found expected;
+    int dated_record = -1;  // gets `date`
+    uint32_t date = 0;
+  } cases[] = {
+      {"empty name", {""}, {{K::RuleName, 3}}},
+      {"dash row", {"------------"}, {{K::RuleName, 3}}},
+      {"rule with a header glued on", {"=====Name"}, {{K::RuleName, 3}}},
+      {"a rule is not a repeat either", {"----", "----"}, {{K::RuleName, 3}, {K::RuleName, 4}}},
+      {"same name twice", {"TWO.ZIP"}, {{K::RepeatedName, 3}}},
+      {"names equal but for case",
+       {"two.zip", "Two.Zip"},
+       {{K::OtherCaseName, 3}, {K::OtherCaseName, 4}}},
+      {"names that only look alike", {"TWO.ZIP.", "TWO-ZIP", "A-B.ZIP"}, {}},
+      {"month 0", {}, {{K::ImpossibleDate, 1}}, 1, 0x1E0F0000},
+      {"month 13 (a day of 40 carried)", {}, {{K::ImpossibleDate, 2}}, 2, 0x27C80000 + (1 << 21)},
+      {"day 0", {}, {{K::ImpossibleDate, 0}}, 0, 0x1E200000},
+      {"2079-12-31 is a date", {}, {}, 0, 0xC79F0000},
+  };
+  for (const Case& c : cases) {
+    Stored stored = three_records();
+    for (const std::string& name : c.names) stored.add(name, {"x"});
+    if (c.dated_record >= 0) stored.set32(c.dated_record, kDateAt, static_cast<int32_t>(c.date));
+    Findings f = check(stored);
+    EXPECT_EQ(f.found, c.expected) << c.what;
+    EXPECT_EQ(f.result.problems, 0) << c.what;
+    EXPECT_EQ(f.result.doubts, static_cast<int>(c.expected.size())) << c.what;
+    EXPECT_EQ(f.result.notes, f.result.doubts) << c.what;
+  }
+}
+
 TEST(TolvbaseCheck, LeftoversOfAnInterruptedRunAreNotesOnly) {
   Stored fragment = three_records();
   fragment.records += std::string(50, 'f');
@@ -149,17 +185,25 @@ TEST(TolvbaseCheck, ManyNotesOfAKindAreSummedUpAfterTheFirstFew) {
     s.descriptions += "\x01z";
   }
   s.add("LONG.ZIP", {"short", std::string(60, 'y')});
+  // Four more records of one name: the doubts are summed up too.
+  for (int i = 0; i < 4; ++i) s.add("LONG.ZIP", {"x"});
   Findings f = check(s);
   EXPECT_EQ(f.found, (Found{{K::LongDescLine, 10},
+                            {K::RepeatedName, 11},
+                            {K::RepeatedName, 12},
+                            {K::RepeatedName, 13},
                             {K::UnreferencedBytes, -1},
                             {K::UnreferencedBytes, -1},
                             {K::UnreferencedBytes, -1},
+                            {K::RepeatedName, -1},
                             {K::UnreferencedBytes, -1}}));
   EXPECT_EQ(f.result.problems, 0);
-  EXPECT_EQ(f.result.notes, 11);
+  EXPECT_EQ(f.result.notes, 15);
+  EXPECT_EQ(f.findings[7].text,
+            "notes of this kind not shown: 1 (records that repeat the name of an earlier record)");
   EXPECT_EQ(f.findings[0].text,
             "description line 2 has 60 characters; tolvconv never writes more than 50");
-  EXPECT_EQ(f.findings[4].text,
+  EXPECT_EQ(f.findings[8].text,
             "7 more runs of description bytes (14 bytes) belong to no record; 10 such runs mean "
             "that records were lost (for instance by two conversions writing the base at once), "
             "not that one conversion was cut short");
@@ -177,7 +221,9 @@ TEST(TolvbaseCheck, UnreferencedBytesAreFoundWhateverTheOrderOfTheRecords) {
       "two");  // 4-6 belong to none
   auto record_at = [&](int32_t ptr) {
     Stored one;
-    one.add("X", {"one"});
+    std::string name = "X";
+    name += std::to_string(s.records.size());
+    one.add(name, {"one"});
     one.set32(0, kDescPtrAt, ptr);
     s.records += one.records;
   };

@@ -1,0 +1,14 @@
+// JSON strings (RFC 8259) for tolvbase's JSON Lines output.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tolv {
+
+// Appends `text` (UTF-8) as a JSON string, quotes included: '"' and '\' are
+// escaped, and so is every control byte 0x00-0x1F, as \b \f \n \r \t or
+// \u00XX. Other bytes pass unchanged.
+void append_json_string(std::string& out, std::string_view text);
+
+}  // namespace tolv

@@ -1,0 +1,43 @@
+#include "tolvbase/name_doubts.h"
+
+#include <cstring>
+
+#include "listing/packed_date.h"
+
+namespace tolv {
+
+namespace {
+
+// A rule this long with text after it is a rule row with a header glued on.
+constexpr size_t kGluedRule = 4;
+
+bool is_rule_character(unsigned char c) {
+  return (c != 0 && strchr("-=_*~+#.:", c) != nullptr) || (c >= 0xB0 && c <= 0xDF);
+}
+
+}  // namespace
+
+bool is_rule_name(std::string_view name) {
+  size_t rule = 0;
+  while (rule < name.size() && is_rule_character(static_cast<unsigned char>(name[rule]))) ++rule;
+  return rule == name.size() || rule >= kGluedRule;
+}
+
+bool is_impossible_date(uint32_t packed) {
+  DateTimeFields f = unpack_date_time(packed);
+  return f.month < 1 || f.month > 12 || f.day < 1 || f.day > 31;
+}
+
+RepeatOf note_name(NameRepeats& repeats, std::string_view name, int64_t where) {
+  std::string folded(name);
+  for (char& c : folded)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  auto [at, inserted] = repeats.seen.try_emplace(std::move(folded), NameRepeats::First{where, {}});
+  if (inserted) {
+    at->second.name = name;
+    return {};
+  }
+  return {at->second.name == name ? Repeat::Same : Repeat::OtherCase, &at->second};
+}
+
+}  // namespace tolv

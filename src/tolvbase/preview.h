@@ -1,0 +1,87 @@
+// `tolvbase preview`: what tolvconv would make of a listing, read with the
+// converter's own reader, and every line whose reading a sysop would not
+// expect, by line number. Nothing is written.
+//
+// The preview streams: each entry and each finding goes to the sink as soon
+// as it is known, in line order. Its memory grows only with the names kept
+// for the repeat finding and with the base's name index.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "filebase/name_index.h"
+#include "listing/reader.h"
+#include "tolvbase/base.h"
+
+namespace tolv {
+
+enum class Doubt {
+  Separator,         // an entry line that reads as a rule or header row
+  SizeUnreadable,    // columns 13-21 hold no number, or a negative one
+  DateImpossible,    // a month or day out of range, or non-digits in the date
+  NameCut,           // a name longer than 70 characters
+  NameRunsOn,        // a name past column 12, or holding a control byte
+  TextCut,           // description text past its 50th character
+  LinesDropped,      // more than 99 description lines
+  NearMiss,          // a skipped line that looks like a file entry
+  LostContinuation,  // a skipped line that reads as more description
+  Include,           // a '%' line that names a file to show
+  CtrlZ,             // a Ctrl-Z with more text after it
+  Repeat,            // a name seen before, exactly or in other letter cases
+  Layout,            // the listing looks like another layout
+};
+inline constexpr int kDoubtKinds = 13;
+
+// The stable name of a kind, as printed and in JSON: "separator", ...
+const char* doubt_name(Doubt kind);
+
+struct PreviewEntry {
+  int64_t line = 0;  // of its file entry line
+  const Entry* entry = nullptr;
+  bool duplicate = false;  // a -DUPE run into the base would skip it
+};
+
+struct PreviewFinding {
+  int64_t line = 0;
+  Doubt kind = Doubt::Separator;
+  std::string message;  // the listing's bytes in it are as they stand (CP437)
+  std::string text;     // the line itself, as the reader kept it
+};
+
+struct PreviewCounts {
+  int64_t entries = 0;             // appended without -DUPE
+  int64_t appended_with_dupe = 0;  // with it, into the base given (or an empty one)
+  int64_t findings = 0;
+  int64_t by_kind[kDoubtKinds] = {};
+};
+
+struct PreviewSink {
+  std::function<void(const PreviewEntry&)> entry;      // may be empty
+  std::function<void(const PreviewFinding&)> finding;  // may be empty
+};
+
+struct PreviewResult {
+  PreviewCounts counts;
+  bool failed = false;  // the listing could not be read to its end
+  std::string error;    // why, when failed
+};
+
+// Fills `names` from the base's record file as the duplicate check reads it;
+// false, with `error` saying why, when a read fails.
+bool load_base_names(ReadOnlyBase& base, NameIndex& names, std::string& error);
+
+// Previews an open listing to its end; `path` names it in messages (empty:
+// standard input). `base` holds the names of the base
+// the listing would be converted into, or is null for none (an empty base);
+// the names of the entries a -DUPE run would append are added to it.
+PreviewResult preview_open_listing(Listing& listing, const std::string& path, NameIndex* base,
+                                   const PreviewSink& sink);
+
+// Opens the listing at `path` (empty: standard input) and previews it. A
+// listing that cannot be opened, or names a directory, fails.
+PreviewResult preview_listing(const std::string& path, NameIndex* base, const PreviewSink& sink);
+
+}  // namespace tolv

@@ -1,0 +1,101 @@
+#include "tolvbase/preview_command.h"
+
+#include <string>
+#include <string_view>
+
+#include "tolvbase/base.h"
+#include "tolvbase/command.h"
+#include "tolvbase/preview.h"
+#include "tolvbase/preview_output.h"
+
+namespace tolv {
+
+namespace {
+
+struct Options {
+  std::string listing;
+  std::string base;
+  bool has_base = false;
+  bool json = false;
+  bool entries = false;
+  bool encoding_given = false;
+  Encoding encoding = Encoding::Cp437;
+};
+
+// Parses the arguments; an empty string on success, else the usage error.
+std::string parse_options(int argc, char** argv, Options& options) {
+  int positional = 0;
+  for (int i = 0; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    if (arg == "--json") {
+      options.json = true;
+    } else if (arg == "--entries") {
+      options.entries = true;
+    } else if (arg == "--encoding" || arg.starts_with("--encoding=")) {
+      std::string_view value;
+      if (arg != "--encoding")
+        value = arg.substr(11);
+      else if (i + 1 < argc)
+        value = argv[++i];
+      else
+        return "--encoding needs cp437, latin1 or raw";
+      if (!parse_encoding(value, options.encoding))
+        return "unknown encoding '" + std::string(value) + "' (cp437, latin1 or raw)";
+      options.encoding_given = true;
+    } else if (arg.size() > 1 && arg.starts_with("-")) {
+      return "unknown option '" + std::string(arg) + "'";
+    } else if (positional == 0) {
+      options.listing = arg == "-" ? "" : std::string(arg);
+      ++positional;
+    } else if (positional == 1) {
+      options.base = arg;
+      options.has_base = true;
+      ++positional;
+    } else {
+      return "preview takes a LISTING and at most one BASE";
+    }
+  }
+  if (positional == 0) return "preview needs a LISTING";
+  if (options.json && options.encoding == Encoding::Raw)
+    return "--encoding raw cannot be used with --json (JSON text is UTF-8)";
+  return {};
+}
+
+}  // namespace
+
+int run_preview(int argc, char** argv) {
+  Options options;
+  if (std::string error = parse_options(argc, argv, options); !error.empty())
+    return usage_error(error);
+  if (!options.encoding_given && !options.json && !locale_is_utf8())
+    options.encoding = Encoding::Raw;
+  Decoder decoder;
+  std::string error;
+  if (!open_decoder(decoder, options.encoding, error)) return complain(error);
+
+  NameIndex names;
+  if (options.has_base) {
+    ReadOnlyBase base;
+    if (!open_base(base, options.base, error)) return complain(error);
+    if (base.being_converted)
+      note("'" + base.descriptions.path +
+           "' is locked by a conversion in progress; reading its names as they stand now");
+    bool loaded = load_base_names(base, names, error);
+    close_base(base);
+    if (!loaded) return complain(error);
+  }
+
+  Output out;
+  PreviewPrinter printer{&out, &decoder, options.json, options.entries, options.has_base};
+  PreviewSink sink{[&](const PreviewEntry& entry) { print_entry(printer, entry); },
+                   [&](const PreviewFinding& finding) { print_finding(printer, finding); }};
+  PreviewResult result = preview_listing(options.listing, &names, sink);
+  if (result.failed) {
+    flush(out);
+    return complain(result.error);
+  }
+  print_summary(printer, result.counts);
+  return finish(out, result.counts.findings == 0 ? kExitSound : kExitProblem);
+}
+
+}  // namespace tolv

@@ -1,0 +1,38 @@
+// How tolvbase shows the bytes of a listing or a base, which are CP437 text:
+//
+//   cp437   decoded to UTF-8 through the C library's iconv ("IBM437")
+//   latin1  each byte as the code point of the same value, in UTF-8 (lossless)
+//   raw     the bytes unchanged
+//
+// A decoder converts a whole table of 256 bytes at its opening, so decoding
+// is a lookup per byte and a byte that iconv cannot convert becomes U+FFFD.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tolv {
+
+enum class Encoding { Cp437, Latin1, Raw };
+
+// Parses the value of --encoding; false for an unknown name.
+bool parse_encoding(std::string_view name, Encoding& encoding);
+
+// True when the locale of the environment (LC_ALL, LC_CTYPE, LANG) uses the
+// UTF-8 character set.
+bool locale_is_utf8();
+
+struct Decoder {
+  Encoding encoding = Encoding::Raw;
+  std::string table[256];  // the UTF-8 form of each byte (not used for raw)
+};
+
+// Prepares `decoder`; false, with `error` saying why, when the C library has
+// no IBM437 conversion.
+bool open_decoder(Decoder& decoder, Encoding encoding, std::string& error);
+
+// Appends `bytes` decoded to `out`.
+void decode(const Decoder& decoder, std::string_view bytes, std::string& out);
+std::string decoded(const Decoder& decoder, std::string_view bytes);
+
+}  // namespace tolv
