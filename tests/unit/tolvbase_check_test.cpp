@@ -176,6 +176,17 @@ TEST(TolvbaseCheck, LeftoversOfAnInterruptedRunAreNotesOnly) {
   EXPECT_NE(f.findings[0].text.find(range), std::string::npos) << f.findings[0].text;
 }
 
+TEST(TolvbaseCheck, ADescriptionLinePastFiftyCharactersIsANote) {
+  // 50 is the most tolvconv writes; one more is already a note.
+  for (size_t length : {size_t{50}, size_t{51}, size_t{255}}) {
+    Stored s;
+    s.add("A.ZIP", {"first", std::string(length, 'y')});
+    Findings f = check(s);
+    EXPECT_EQ(f.found, (length > 50 ? Found{{K::LongDescLine, 0}} : Found{})) << length;
+    EXPECT_EQ(f.result.problems, 0) << length;
+  }
+}
+
 TEST(TolvbaseCheck, ManyNotesOfAKindAreSummedUpAfterTheFirstFew) {
   // Ten runs of lost lines, one after each record; and a record holding a
   // line no conversion writes.
