@@ -171,11 +171,7 @@ ssize_t fake_write(int fd, const void* buf, size_t count) {
   if (f && f->error) return fail<ssize_t>(f->error);
   count = allowed(count, f);
   if (f && f->lost) return static_cast<ssize_t>(count);
-  if (OpenFile* file = memory_file(fd)) {
-    ssize_t n = memory_pwrite(*file, buf, count, file->position);
-    if (n > 0) file->position += n;
-    return n;
-  }
+  if (memory_file(fd)) return fail<ssize_t>(EBADF);  // written at offsets only
   if (terminal && (fd == 0 || (fd == 1 && terminal->keeps_output)))
     return terminal_write(fd, buf, count);
   return real_syscalls.write(fd, buf, count);
@@ -201,13 +197,7 @@ ssize_t fake_pwrite(int fd, const void* buf, size_t count, off_t offset) {
 off_t fake_lseek(int fd, off_t offset, int whence) {
   const Fault* f = match(Call::Lseek, fd, 0, offset);
   if (f && f->error) return fail<off_t>(f->error);
-  if (OpenFile* file = memory_file(fd)) {
-    off_t base = whence == SEEK_CUR   ? file->position
-                 : whence == SEEK_END ? static_cast<off_t>(file->bytes->size())
-                                      : 0;
-    if (base + offset < 0) return fail<off_t>(EINVAL);
-    return file->position = base + offset;
-  }
+  if (memory_file(fd)) return fail<off_t>(ESPIPE);  // read in order or at offsets only
   return real_syscalls.lseek(fd, offset, whence);
 }
 
@@ -247,13 +237,8 @@ int fake_flock(int fd, int operation) {
   return real_syscalls.flock(fd, operation);
 }
 
-int fake_dup_at_least(int fd, int min_fd, bool close_on_exec) {
-  if (memory_file(fd)) return fail<int>(EBADF);  // memory descriptors are never below 3
-  return real_syscalls.dup_at_least(fd, min_fd, close_on_exec);
-}
-
+// Memory descriptors (100 and up) are never asked for terminal modes.
 int fake_tcgetattr(int fd, termios* t) {
-  if (memory_file(fd)) return fail<int>(ENOTTY);
   if (!terminal) return real_syscalls.tcgetattr(fd, t);
   if (!on_terminal(fd)) return fail<int>(ENOTTY);
   *t = terminal->modes;
@@ -261,7 +246,6 @@ int fake_tcgetattr(int fd, termios* t) {
 }
 
 int fake_tcsetattr(int fd, int action, const termios* t) {
-  if (memory_file(fd)) return fail<int>(ENOTTY);
   if (!terminal) return real_syscalls.tcsetattr(fd, action, t);
   if (!on_terminal(fd)) return fail<int>(ENOTTY);
   if (terminal->modes_error) return fail<int>(terminal->modes_error);
@@ -273,7 +257,6 @@ int fake_tcsetattr(int fd, int action, const termios* t) {
 }
 
 int fake_get_winsize(int fd, winsize* ws) {
-  if (memory_file(fd)) return fail<int>(ENOTTY);
   if (!terminal) return real_syscalls.get_winsize(fd, ws);
   if (!on_terminal(fd) || terminal->winsize_fails) return fail<int>(ENOTTY);
   *ws = winsize{terminal->rows, terminal->columns, 0, 0};
@@ -300,7 +283,6 @@ void route() {
   sys.lseek = fake_lseek;
   sys.fstat = fake_fstat;
   sys.close = fake_close;
-  sys.dup_at_least = fake_dup_at_least;
   sys.flock = fake_flock;
   sys.tcgetattr = fake_tcgetattr;
   sys.tcsetattr = fake_tcsetattr;

@@ -5,7 +5,8 @@
 //    fault fails with its errno, transfers fewer bytes, reports another
 //    size, or loses what it writes;
 //  - in-memory files: while installed, every open is served from strings
-//    instead of the disk, on descriptors of 100 and up;
+//    instead of the disk, on descriptors of 100 and up, which are read in
+//    order or at an offset and written at an offset (read, pread, pwrite);
 //  - a fake terminal on descriptors 0 and 1: its modes, its size, the answer
 //    to the cursor-position query, and every byte written to it.
 // A call that no installed part takes goes to the operating system. The unit
