@@ -142,7 +142,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   test::install_memory_files(memory);
   ssize_t max_read = ssize_t{data[0]} + 1;
-  test::install_faults({test::Fault{test::every_call(test::Call::Read), 0, max_read, false}});
+  test::install_faults({test::Fault{
+      .when = test::every_call(test::Call::Read), .short_count = max_read, .once = false}});
   pending_error = 0;
   static Listing listing;
   static FileBase base;
