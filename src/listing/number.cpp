@@ -1,5 +1,8 @@
 #include "listing/number.h"
 
+#include <cstdio>
+
+#include "listing/columns.h"
 #include "listing/packed_date.h"
 
 namespace tolv {
@@ -60,8 +63,24 @@ uint32_t convert_date(std::string_view text) {
   DateText parts = date_text(text);
   auto number = [](std::string_view part) { return static_cast<uint16_t>(parse_integer(part)); };
   uint16_t year = number(parts.year);
-  year = static_cast<uint16_t>(year + (year < 80 ? 2000 : 1900));
+  constexpr unsigned kCenturyOfFirst = kFirstListingYear / 100 * 100;
+  year = static_cast<uint16_t>(
+      year + (year < kFirstListingYear % 100 ? kCenturyOfFirst + 100 : kCenturyOfFirst));
   return pack_date_time(year, number(parts.month), number(parts.day), 0, 0, 0);
+}
+
+std::string integer_text(int32_t value) {
+  char text[16];
+  int length = snprintf(text, sizeof text, "%d", static_cast<int>(value));
+  if (static_cast<size_t>(length) > kSizeField.width)
+    snprintf(text, sizeof text, "$%08X", static_cast<uint32_t>(value));
+  return text;
+}
+
+std::string date_text_of(unsigned year, unsigned month, unsigned day) {
+  char text[16];
+  snprintf(text, sizeof text, "%02u-%02u-%02u", month % 100, day % 100, year % 100);
+  return text;
 }
 
 }  // namespace tolv

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace tolv {
@@ -22,9 +23,21 @@ struct DateText {
 };
 DateText date_text(std::string_view text);
 
+// The years a two-digit listing year stands for: 80-99 are 1980-1999 and
+// 00-79 are 2000-2079.
+inline constexpr unsigned kFirstListingYear = 1980;
+inline constexpr unsigned kLastListingYear = kFirstListingYear + 99;
+
 // Converts MM-DD-YY into a packed date-time (listing/packed_date.h),
-// 00:00:00; characters 3 and 6 are not read; years 00-79 are 2000-2079 and
-// 80-99 are 1980-1999. No range is enforced.
+// 00:00:00; characters 3 and 6 are not read. No range is enforced.
 uint32_t convert_date(std::string_view text);
+
+// The inverses, for writing a listing that reads back as stored:
+//  - a text for the 9 size columns that parse_integer reads as `value`:
+//    decimal when it fits, otherwise '$' and eight hex digits;
+//  - the MM-DD-YY text that convert_date reads as this date, for a year from
+//    kFirstListingYear to kLastListingYear and a month and day below 100.
+std::string integer_text(int32_t value);
+std::string date_text_of(unsigned year, unsigned month, unsigned day);
 
 }  // namespace tolv

@@ -5,7 +5,7 @@
 
 #include "filebase/description_lines.h"
 #include "listing/entry.h"
-#include "tolvbase/record_cursor.h"
+#include "tolvbase/base_walk.h"
 #include "tolvbase/record_doubts.h"
 
 namespace tolv {
@@ -186,20 +186,15 @@ CheckResult check_base(ReadOnlyBase& base, const FindingSink& sink) {
   Reporter reporter{sink, result};
   result.records = record_count(base);
   result.description_bytes = base.descriptions.size;
-  RecordCursor cursor = record_cursor(base);
-  DescriptionReader reader = description_reader(base);
+  BaseWalk walk = walk_base(base);
+  StoredRecord stored;
   std::vector<Span> spans;
   std::vector<Finding> findings;
   RecordDoubts doubts;
-  while (const uint8_t* bytes = next_record(cursor)) {
-    int64_t number = cursor.next - 1;
-    FileRecord record = decode_record(bytes);
-    Description description = read_description(reader, record.DescPtr, record.DescLines);
-    if (description.state == DescriptionState::ReadFailed) {
-      result.read_failed = true;
-      result.error = base.descriptions.error;
-      return result;
-    }
+  while (next_stored_record(walk, stored)) {
+    int64_t number = stored.number;
+    const FileRecord& record = stored.record;
+    const Description& description = stored.description;
     findings.clear();
     check_record(record, number, description, result.description_bytes, findings);
     doubt_record(doubts, record, number, findings);
@@ -217,9 +212,9 @@ CheckResult check_base(ReadOnlyBase& base, const FindingSink& sink) {
                          static_cast<uint32_t>(number)});
     }
   }
-  if (!base.records.error.empty()) {
+  if (!walk.error.empty()) {
     result.read_failed = true;
-    result.error = base.records.error;
+    result.error = walk.error;
     return result;
   }
   sort_spans(spans);

@@ -6,7 +6,9 @@
 
 #include "tolvbase/base.h"
 #include "tolvbase/check.h"
+#include "tolvbase/export_command.h"
 #include "tolvbase/list.h"
+#include "tolvbase/options.h"
 #include "tolvbase/output.h"
 #include "tolvbase/preview_command.h"
 
@@ -19,20 +21,27 @@ namespace tolv {
 namespace {
 
 constexpr std::string_view kUsage =
-    "Usage: tolvbase list BASE\n"
+    "Usage: tolvbase list [--encoding cp437|latin1|raw] BASE\n"
     "       tolvbase check [--strict] BASE\n"
+    "       tolvbase export BASE [--format pcboard|json|csv] [--encoding cp437|latin1|raw]\n"
     "       tolvbase preview LISTING [BASE] [--entries] [--json] [--encoding cp437|latin1|raw]\n";
 
 constexpr std::string_view kHelp =
-    "Lists or verifies a Tolvane BBS file base without writing it.\n"
+    "Lists, verifies or exports a Tolvane BBS file base without writing it.\n"
     "\n"
     "  list BASE    one block per record: number, name, size, date, origin,\n"
-    "               flags and description lines\n"
+    "               flags and description lines; --encoding as for preview\n"
     "  check BASE   reports each problem with its record number, and notes\n"
     "               what the base holds beside its records: leftovers of an\n"
     "               interrupted conversion, or of records that were lost, and\n"
     "               doubtful records (a rule row as a name, an impossible\n"
     "               date, a name twice); --strict counts the doubts as problems\n"
+    "  export BASE  writes every record to standard output: --format pcboard\n"
+    "               (the default) as a PCBoard listing that tolvconv converts\n"
+    "               back into the same records, naming on standard error each\n"
+    "               record it cannot write exactly; json as JSON Lines, csv as\n"
+    "               CSV (RFC 4180), both with text decoded by --encoding\n"
+    "               (default cp437, to UTF-8)\n"
     "  preview LISTING [BASE]\n"
     "               reads a PCBoard listing as tolvconv would and reports every\n"
     "               line it reads otherwise than a person would, by line number;\n"
@@ -48,16 +57,12 @@ constexpr std::string_view kHelp =
     "are added. Records are numbered from 0; record N starts at byte 120 * N.\n"
     "\n"
     "Exit status: 0 done (check: the base is sound; preview: no finding), 1 check\n"
-    "found a problem or preview a finding, 2 usage error or a file that cannot\n"
-    "be opened or read.\n";
+    "found a problem, export a record it could not write exactly or preview a\n"
+    "finding, 2 usage error or a file that cannot be opened or read.\n";
 
 constexpr std::string_view kVersion = "tolvbase (TOLVCONV) " TOLV_VERSION
                                       "\n"
                                       "Copyright (C) 2026 The TOLVCONV Authors\n";
-
-std::string counted(int64_t n, const char* noun) {
-  return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
-}
 
 void to_standard_error(std::string_view text) {
   Output err;
@@ -83,6 +88,22 @@ int usage_error(std::string_view message) {
   return kExitTrouble;
 }
 
+std::string counted(int64_t n, const char* noun) {
+  return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
+}
+
+bool open_command_base(ReadOnlyBase& base, std::string_view argument) {
+  std::string error;
+  if (!open_base(base, argument, error)) {
+    complain(error);
+    return false;
+  }
+  if (base.being_converted)
+    note("'" + base.descriptions.path +
+         "' is locked by a conversion in progress; reading it as it stands now");
+  return true;
+}
+
 // Flushes standard output; a failed write makes the run fail.
 int finish(Output& out, int status) {
   if (flush(out)) return status;
@@ -91,16 +112,49 @@ int finish(Output& out, int status) {
 
 namespace {
 
-int run_list(ReadOnlyBase& base) {
+int run_list(int argc, char** argv) {
+  BaseArgument named;
+  Encoding encoding = display_encoding();
+  for (int i = 0; i < argc; ++i) {
+    std::string error;
+    if (OptionValue option = option_value(argc, argv, i, "--encoding"); option.matched)
+      error = read_encoding(option, encoding);
+    else
+      error = take_base("list", argv[i], named);
+    if (!error.empty()) return usage_error(error);
+  }
+  if (std::string error = base_given("list", named); !error.empty()) return usage_error(error);
+  Decoder decoder;
+  std::string error;
+  if (!open_decoder(decoder, encoding, error)) return complain(error);
+
+  ReadOnlyBase base;
+  if (!open_command_base(base, named.path)) return kExitTrouble;
   Output out;
-  if (!list_base(base, out)) {
+  bool listed = list_base(base, decoder, out);
+  std::string failure = base.records.error.empty() ? base.descriptions.error : base.records.error;
+  close_base(base);
+  if (!listed) {
     flush(out);
-    return complain(base.records.error.empty() ? base.descriptions.error : base.records.error);
+    return complain(failure);
   }
   return finish(out, kExitSound);
 }
 
-int run_check(ReadOnlyBase& base, bool strict) {
+int run_check(int argc, char** argv) {
+  BaseArgument named;
+  bool strict = false;
+  for (int i = 0; i < argc; ++i) {
+    std::string error;
+    if (std::string_view(argv[i]) == "--strict")
+      strict = true;
+    else
+      error = take_base("check", argv[i], named);
+    if (!error.empty()) return usage_error(error);
+  }
+  if (std::string error = base_given("check", named); !error.empty()) return usage_error(error);
+  ReadOnlyBase base;
+  if (!open_command_base(base, named.path)) return kExitTrouble;
   Output out;
   CheckResult result = check_base(base, [&](const Finding& finding) {
     bool problem = is_problem(finding.kind) || (strict && is_doubt(finding.kind));
@@ -112,6 +166,7 @@ int run_check(ReadOnlyBase& base, bool strict) {
     result.problems += result.doubts;
     result.notes -= result.doubts;
   }
+  close_base(base);
   if (result.read_failed) {
     flush(out);
     return complain(result.error);
@@ -145,23 +200,11 @@ int tolvbase_main(int argc, char** argv) {
     return finish(out, kExitSound);
   }
   if (command == "preview") return run_preview(argc - 2, argv + 2);
-  if (command != "list" && command != "check") {
-    if (command.starts_with("-"))
-      return usage_error("unknown option '" + std::string(command) + "'");
-    return usage_error("unknown command '" + std::string(command) + "'");
-  }
-  bool strict = command == "check" && argc == 4 && std::string_view(argv[2]) == "--strict";
-  if (argc != 3 + strict) return usage_error(std::string(command) + " takes one BASE argument");
-
-  ReadOnlyBase base;
-  std::string error;
-  if (!open_base(base, argv[2 + strict], error)) return complain(error);
-  if (base.being_converted)
-    note("'" + base.descriptions.path +
-         "' is locked by a conversion in progress; reading it as it stands now");
-  int status = command == "list" ? run_list(base) : run_check(base, strict);
-  close_base(base);
-  return status;
+  if (command == "export") return run_export(argc - 2, argv + 2);
+  if (command == "list") return run_list(argc - 2, argv + 2);
+  if (command == "check") return run_check(argc - 2, argv + 2);
+  if (command.starts_with("-")) return usage_error("unknown option '" + std::string(command) + "'");
+  return usage_error("unknown command '" + std::string(command) + "'");
 }
 
 }  // namespace tolv

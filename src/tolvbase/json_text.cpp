@@ -42,4 +42,18 @@ void append_json_string(std::string& out, std::string_view text) {
   out += '"';
 }
 
+void append_json_text_member(std::string& out, const char* name, std::string_view text) {
+  out += ", \"";
+  out += name;
+  out += "\": ";
+  append_json_string(out, text);
+}
+
+void append_json_number_member(std::string& out, const char* name, int64_t value) {
+  out += ", \"";
+  out += name;
+  out += "\": ";
+  out += std::to_string(value);
+}
+
 }  // namespace tolv

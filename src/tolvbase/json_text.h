@@ -1,6 +1,7 @@
 // JSON strings (RFC 8259) for tolvbase's JSON Lines output.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -10,5 +11,9 @@ namespace tolv {
 // escaped, and so is every control byte 0x00-0x1F, as \b \f \n \r \t or
 // \u00XX. Other bytes pass unchanged.
 void append_json_string(std::string& out, std::string_view text);
+
+// Appends one more member of an object: `, "name": ` and the value.
+void append_json_text_member(std::string& out, const char* name, std::string_view text);
+void append_json_number_member(std::string& out, const char* name, int64_t value);
 
 }  // namespace tolv

@@ -26,13 +26,6 @@ bool all_blank(std::string_view text) {
   return true;
 }
 
-std::string quoted(std::string_view text) {
-  std::string out(1, '\'');
-  out += escape_controls(text);
-  out += '\'';
-  return out;
-}
-
 std::string columns_text(size_t first, size_t last) {
   return "columns " + std::to_string(first) + "-" + std::to_string(last);
 }

@@ -5,9 +5,8 @@
 #include <vector>
 
 #include "filebase/record.h"
+#include "tolvbase/base_walk.h"
 #include "tolvbase/check.h"
-#include "tolvbase/description.h"
-#include "tolvbase/record_cursor.h"
 #include "tolvbase/record_text.h"
 
 namespace tolv {
@@ -22,44 +21,42 @@ void put_field(Output& out, const char* label, const std::string& value) {
   put(out, "\n");
 }
 
-void put_record(Output& out, int64_t number, const FileRecord& record,
+void put_record(Output& out, const Decoder& decoder, int64_t number, const FileRecord& record,
                 const Description& description, const std::vector<Finding>& problems) {
+  auto shown = [&](std::string_view text) { return decoded(decoder, escape_controls(text)); };
   char flags[8];
   snprintf(flags, sizeof flags, "0x%02X", record.Flags);
   std::string flags_text = flags;
   if (record.Flags & kFlagNoDupeCheck) flags_text += " (not counted by the duplicate check)";
 
   put(out, "record " + std::to_string(number) + "\n");
-  put_field(out, "name", escape_controls(record.FileName.view()));
+  put_field(out, "name", shown(record.FileName.view()));
   put_field(out, "size", std::to_string(record.Size));
   put_field(out, "date", date_time_text(record.DateTime));
-  put_field(out, "origin", escape_controls(record.Origin.view()));
+  put_field(out, "origin", shown(record.Origin.view()));
   put_field(out, "flags", flags_text);
   put_field(out, "lines",
             std::to_string(record.DescLines) + " at byte " + std::to_string(record.DescPtr));
-  for (const std::string& line : description.lines) put(out, "  | " + escape_controls(line) + "\n");
+  for (const std::string& line : description.lines) put(out, "  | " + shown(line) + "\n");
   for (const Finding& finding : problems)
-    if (is_problem(finding.kind)) put(out, "  ! " + finding.text + "\n");
+    if (is_problem(finding.kind)) put(out, "  ! " + shown(finding.text) + "\n");
 }
 
 }  // namespace
 
-bool list_base(ReadOnlyBase& base, Output& out) {
-  RecordCursor cursor = record_cursor(base);
-  DescriptionReader reader = description_reader(base);
+bool list_base(ReadOnlyBase& base, const Decoder& decoder, Output& out) {
+  BaseWalk walk = walk_base(base);
+  StoredRecord stored;
   std::vector<Finding> problems;
-  while (const uint8_t* bytes = next_record(cursor)) {
-    int64_t number = cursor.next - 1;
-    FileRecord record = decode_record(bytes);
-    Description description = read_description(reader, record.DescPtr, record.DescLines);
-    if (description.state == DescriptionState::ReadFailed) return false;
+  while (next_stored_record(walk, stored)) {
     problems.clear();
-    check_record(record, number, description, base.descriptions.size, problems);
-    if (number > 0) put(out, "\n");
-    put_record(out, number, record, description, problems);
+    check_record(stored.record, stored.number, stored.description, base.descriptions.size,
+                 problems);
+    if (stored.number > 0) put(out, "\n");
+    put_record(out, decoder, stored.number, stored.record, stored.description, problems);
     if (out.failed) return true;  // the caller reports the failed write
   }
-  return base.records.error.empty();
+  return walk.error.empty();
 }
 
 }  // namespace tolv

@@ -11,16 +11,19 @@
 //     | ...
 //
 // A record the check would find fault with is still listed, as far as it can
-// be read, with a line "  ! ..." for each problem.
+// be read, with a line "  ! ..." for each problem. Control bytes in texts
+// are shown as \xHH (CP437 shows bytes 1-31 as glyphs, but here they stay
+// escaped), then the texts are decoded.
 #pragma once
 
 #include "tolvbase/base.h"
 #include "tolvbase/output.h"
+#include "tolvbase/text_encoding.h"
 
 namespace tolv {
 
 // Lists every whole record. False when a read of the base failed (the failing
 // file's `error` says why); what was listed before stays written.
-bool list_base(ReadOnlyBase& base, Output& out);
+bool list_base(ReadOnlyBase& base, const Decoder& decoder, Output& out);
 
 }  // namespace tolv

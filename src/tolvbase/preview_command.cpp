@@ -5,6 +5,7 @@
 
 #include "tolvbase/base.h"
 #include "tolvbase/command.h"
+#include "tolvbase/options.h"
 #include "tolvbase/preview.h"
 #include "tolvbase/preview_output.h"
 
@@ -31,16 +32,9 @@ std::string parse_options(int argc, char** argv, Options& options) {
       options.json = true;
     } else if (arg == "--entries") {
       options.entries = true;
-    } else if (arg == "--encoding" || arg.starts_with("--encoding=")) {
-      std::string_view value;
-      if (arg != "--encoding")
-        value = arg.substr(11);
-      else if (i + 1 < argc)
-        value = argv[++i];
-      else
-        return "--encoding needs cp437, latin1 or raw";
-      if (!parse_encoding(value, options.encoding))
-        return "unknown encoding '" + std::string(value) + "' (cp437, latin1 or raw)";
+    } else if (OptionValue encoding = option_value(argc, argv, i, "--encoding"); encoding.matched) {
+      if (std::string error = read_encoding(encoding, options.encoding); !error.empty())
+        return error;
       options.encoding_given = true;
     } else if (arg.size() > 1 && arg.starts_with("-")) {
       return "unknown option '" + std::string(arg) + "'";
@@ -67,8 +61,7 @@ int run_preview(int argc, char** argv) {
   Options options;
   if (std::string error = parse_options(argc, argv, options); !error.empty())
     return usage_error(error);
-  if (!options.encoding_given && !options.json && !locale_is_utf8())
-    options.encoding = Encoding::Raw;
+  if (!options.encoding_given && !options.json) options.encoding = display_encoding();
   Decoder decoder;
   std::string error;
   if (!open_decoder(decoder, options.encoding, error)) return complain(error);

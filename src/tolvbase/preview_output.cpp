@@ -13,23 +13,10 @@ std::string counted(int64_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-void json_field(std::string& out, const char* name, std::string_view decoded_text) {
-  out += ", \"";
-  out += name;
-  out += "\": ";
-  append_json_string(out, decoded_text);
-}
-
-void json_number(std::string& out, const char* name, int64_t value) {
-  out += ", \"";
-  out += name;
-  out += "\": " + std::to_string(value);
-}
-
 std::string json_head(std::string_view kind, int64_t line) {
   std::string out = "{\"kind\": ";
   append_json_string(out, kind);
-  if (line >= 0) json_number(out, "line", line);
+  if (line >= 0) append_json_number_member(out, "line", line);
   return out;
 }
 
@@ -41,10 +28,10 @@ void print_entry(const PreviewPrinter& printer, const PreviewEntry& entry) {
   std::string date = date_time_text(e.date_time);
   if (printer.json) {
     std::string out = json_head("entry", entry.line);
-    json_field(out, "name", name);
-    json_number(out, "size", e.size);
-    json_field(out, "date", date);
-    json_number(out, "lines", e.desc_count);
+    append_json_text_member(out, "name", name);
+    append_json_number_member(out, "size", e.size);
+    append_json_text_member(out, "date", date);
+    append_json_number_member(out, "lines", e.desc_count);
     if (printer.with_base)
       out += entry.duplicate ? ", \"duplicate\": true" : ", \"duplicate\": false";
     put(*printer.out, out + "}\n");
@@ -63,8 +50,8 @@ void print_finding(const PreviewPrinter& printer, const PreviewFinding& finding)
   const char* kind = doubt_name(finding.kind);
   if (printer.json) {
     std::string out = json_head(kind, finding.line);
-    json_field(out, "message", decoded(*printer.decoder, finding.message));
-    json_field(out, "text", decoded(*printer.decoder, finding.text));
+    append_json_text_member(out, "message", decoded(*printer.decoder, finding.message));
+    append_json_text_member(out, "text", decoded(*printer.decoder, finding.text));
     put(*printer.out, out + "}\n");
     return;
   }
@@ -76,9 +63,10 @@ void print_finding(const PreviewPrinter& printer, const PreviewFinding& finding)
 void print_summary(const PreviewPrinter& printer, const PreviewCounts& counts) {
   if (printer.json) {
     std::string out = json_head("summary", -1);
-    json_number(out, "entries", counts.entries);
-    if (printer.with_base) json_number(out, "appended_with_dupe", counts.appended_with_dupe);
-    json_number(out, "findings", counts.findings);
+    append_json_number_member(out, "entries", counts.entries);
+    if (printer.with_base)
+      append_json_number_member(out, "appended_with_dupe", counts.appended_with_dupe);
+    append_json_number_member(out, "findings", counts.findings);
     put(*printer.out, out + "}\n");
     return;
   }

@@ -6,15 +6,23 @@
 
 namespace tolv {
 
-std::string date_time_text(uint32_t packed) {
+std::string date_text(uint32_t packed) {
   DateTimeFields f = unpack_date_time(packed);
-  char text[32];
-  if (is_midnight(packed))
-    snprintf(text, sizeof text, "%04u-%02u-%02u", f.year, f.month, f.day);
-  else
-    snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", f.year, f.month, f.day, f.hour,
-             f.minute, f.second);
+  char text[40];
+  snprintf(text, sizeof text, "%04u-%02u-%02u", f.year, f.month, f.day);
   return text;
+}
+
+std::string time_text(uint32_t packed) {
+  DateTimeFields f = unpack_date_time(packed);
+  char text[40];
+  snprintf(text, sizeof text, "%02u:%02u:%02u", f.hour, f.minute, f.second);
+  return text;
+}
+
+std::string date_time_text(uint32_t packed) {
+  if (is_midnight(packed)) return date_text(packed);
+  return date_text(packed) + " " + time_text(packed);
 }
 
 std::string escape_controls(std::string_view text) {
@@ -31,6 +39,13 @@ std::string escape_controls(std::string_view text) {
       out += c;
     }
   }
+  return out;
+}
+
+std::string quoted(std::string_view text) {
+  std::string out(1, '\'');
+  out += escape_controls(text);
+  out += '\'';
   return out;
 }
 

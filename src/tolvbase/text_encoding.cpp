@@ -40,6 +40,10 @@ bool locale_is_utf8() {
   return utf8;
 }
 
+Encoding display_encoding() {
+  return locale_is_utf8() ? Encoding::Cp437 : Encoding::Raw;
+}
+
 bool open_decoder(Decoder& decoder, Encoding encoding, std::string& error) {
   decoder.encoding = encoding;
   if (encoding == Encoding::Latin1)

@@ -22,6 +22,10 @@ bool parse_encoding(std::string_view name, Encoding& encoding);
 // UTF-8 character set.
 bool locale_is_utf8();
 
+// How text is shown when no --encoding is given: CP437 decoded to UTF-8 in
+// a UTF-8 locale, the bytes unchanged in any other.
+Encoding display_encoding();
+
 struct Decoder {
   Encoding encoding = Encoding::Raw;
   std::string table[256];  // the UTF-8 form of each byte (not used for raw)

@@ -22,10 +22,11 @@ std::string convert_sample(const TempDir& dir) {
   return dir / "sample";
 }
 
-// The base with one field of one record overwritten.
-void damage(const std::string& base, int record, int at, int32_t value, bool four_bytes = false) {
+// The base with one field of one record overwritten: a length byte, Flags or
+// DescLines, or one of the 32-bit fields.
+void damage(const std::string& base, int record, int at, int32_t value) {
   StoredBase stored = read_base(base);
-  if (four_bytes)
+  if (at == kSizeAt || at == kDateTimeAt || at == kDescPtrAt)
     stored.set32(record, at, value);
   else
     stored.set8(record, at, static_cast<uint8_t>(value));
@@ -95,7 +96,7 @@ TEST(Tolvbase, CheckNamesEachProblemWithItsRecord) {
   for (const Case& c : cases) {
     TempDir dir;
     std::string base = convert_sample(dir);
-    damage(base, c.record, c.at, c.value, c.at == kDescPtrAt);
+    damage(base, c.record, c.at, c.value);
     Outcome run = run_tolvbase({"check", base});
     EXPECT_EQ(run.status, 1) << c.report;
     EXPECT_EQ(run.output, c.report);
@@ -134,8 +135,9 @@ TEST(Tolvbase, ListShowsTheProblemsOfADamagedRecord) {
 
 TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
   const std::string usage =
-      "Usage: tolvbase list BASE\n"
+      "Usage: tolvbase list [--encoding cp437|latin1|raw] BASE\n"
       "       tolvbase check [--strict] BASE\n"
+      "       tolvbase export BASE [--format pcboard|json|csv] [--encoding cp437|latin1|raw]\n"
       "       tolvbase preview LISTING [BASE] [--entries] [--json] [--encoding "
       "cp437|latin1|raw]\n"
       "Try 'tolvbase --help' for more information.\n";
@@ -148,6 +150,14 @@ TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
       {{"-l", "x"}, "unknown option '-l'"},
       {{"list"}, "list takes one BASE argument"},
       {{"check", "a", "b"}, "check takes one BASE argument"},
+      {{"list", "--encoding", "utf8", "x"}, "unknown encoding 'utf8' (cp437, latin1 or raw)"},
+      {{"export", "x", "--format", "xml"}, "unknown format 'xml' (pcboard, json or csv)"},
+      {{"export", "x", "--format"}, "--format needs pcboard, json or csv"},
+      {{"export", "x", "--encoding", "cp437"},
+       "--encoding applies to json and csv: a pcboard listing keeps the bytes as stored"},
+      {{"export", "x", "--format=json", "--encoding=raw"},
+       "--encoding raw cannot be used with --format json (JSON text is UTF-8)"},
+      {{"export", "x", "y"}, "export takes one BASE argument"},
   };
   for (const Case& c : cases) {
     Outcome run = run_tolvbase(c.args);
@@ -161,9 +171,7 @@ TEST(Tolvbase, HelpAndVersionGoToStandardOutput) {
   Outcome help = run_tolvbase({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.errors, "");
-  EXPECT_EQ(
-      help.output.rfind("Usage: tolvbase list BASE\n       tolvbase check [--strict] BASE\n", 0),
-      0u)
+  EXPECT_EQ(help.output.rfind("Usage: tolvbase list [--encoding cp437|latin1|raw] BASE\n", 0), 0u)
       << help.output;
   EXPECT_NE(help.output.find("Exit status: 0"), std::string::npos);
 
@@ -320,7 +328,7 @@ TEST(TolvbasePreview, ExitStatusTwoForUsageErrorsAndListingsThatCannotBeRead) {
 TEST(TolvbasePreview, CheckStrictCountsDoubtfulRecordsAsProblems) {
   TempDir dir;
   write_file(dir / "in.lst", doubtful_listing());
-  ASSERT_EQ(run_binary({TOLVCONV_BINARY, dir / "in.lst", dir / "b"}).status, 0);
+  ASSERT_EQ(run_tolvconv({dir / "in.lst", dir / "b"}).status, 0);
   Outcome notes = run_tolvbase({"check", dir / "b"});
   EXPECT_EQ(notes.status, 0);
   EXPECT_EQ(notes.output,
@@ -334,6 +342,104 @@ TEST(TolvbasePreview, CheckStrictCountsDoubtfulRecordsAsProblems) {
   EXPECT_EQ(strict.output.substr(0, 25), "problem: record 0: the da");
   EXPECT_NE(strict.output.find("3 records, 30 description bytes: 2 problems\n"), std::string::npos)
       << strict.output;
+}
+
+// ---------------------------------------------------------------- export
+
+// CP437 box drawing and an accented letter, quotes, a comma and a TAB, a
+// control byte, an empty first line, converted into dir/art.
+std::string convert_art(const TempDir& dir) {
+  write_file(dir / "art.lst", entry_line("BOX.ZIP", "1024", "01-15-95",
+                                         "\xc9\xcd\xcd\xbb \xb0\xb1\xb2\xdb \x9a"
+                                         "ber") +
+                                  "\r\n" + continuation_line("say \"hi\", then\tgo") + "\r\n" +
+                                  entry_line("CAF\x82,1.ZIP", "7", "12-24-99", "") + "\r\n" +
+                                  continuation_line("ctl\x01") + "\r\n");
+  EXPECT_EQ(run_tolvconv({dir / "art.lst", dir / "art"}).status, 0);
+  return dir / "art";
+}
+
+TEST(TolvbaseExport, JsonLinesAndCsvReadBackWithPythonsParsers) {
+  if (system("python3 -c 'import json, csv' >/dev/null 2>&1") != 0) GTEST_SKIP() << "no python3";
+  TempDir dir;
+  std::string base = convert_art(dir);
+  damage(base, 1, kDateTimeAt, 0x27980000 | 11 << 11 | 17 << 5 | 15);
+  Outcome json = run_tolvbase({"export", base, "--format", "json"});
+  Outcome csv = run_tolvbase({"export", base, "--format=csv"});
+  EXPECT_EQ(json.status, 0);
+  EXPECT_EQ(csv.status, 0);
+  EXPECT_EQ(json.errors + csv.errors, "");
+  EXPECT_EQ(csv.output.substr(0, 53), "record,name,size,date,time,origin,flags,description\r\n");
+  write_file(dir / "out.jsonl", json.output);
+  write_file(dir / "out.csv", csv.output);
+  write_file(dir / "canon.py",
+             "import csv, json\n"
+             "for line in open('out.jsonl', encoding='utf-8'):\n"
+             "    print(json.dumps(json.loads(line), sort_keys=True))\n"
+             "for row in csv.DictReader(open('out.csv', encoding='utf-8', newline='')):\n"
+             "    print(json.dumps(row, sort_keys=True))\n");
+  Outcome canon = run_binary({"/bin/sh", "-c", "python3 canon.py"}, "", dir.path);
+  ASSERT_EQ(canon.status, 0) << json.output << csv.output;
+  const std::string box = R"(\u2554\u2550\u2550\u2557 \u2591\u2592\u2593\u2588 \u00dcber)";
+  EXPECT_EQ(
+      canon.output,
+      R"({"date": "1995-01-15", "description": [")" + box +
+          R"(", "say \"hi\", then\tgo"], "flags": 0, "name": "BOX.ZIP", "origin": "TOLVCONV", "record": 0, "size": 1024}
+{"date": "1999-12-24", "description": ["", "ctl\u0001"], "flags": 0, "name": "CAF\u00e9,1.ZIP", "origin": "TOLVCONV", "record": 1, "size": 7, "time": "11:17:30"}
+{"date": "1995-01-15", "description": ")" +
+          box +
+          R"(\nsay \"hi\", then\tgo", "flags": "0", "name": "BOX.ZIP", "origin": "TOLVCONV", "record": "0", "size": "1024", "time": ""}
+{"date": "1999-12-24", "description": "\nctl\u0001", "flags": "0", "name": "CAF\u00e9,1.ZIP", "origin": "TOLVCONV", "record": "1", "size": "7", "time": "11:17:30"}
+)");
+}
+
+TEST(TolvbaseExport, Cp437ShowsAsUtf8InAUtf8LocaleAndControlBytesStayEscaped) {
+  TempDir dir;
+  std::string base = convert_art(dir);
+  const std::string box =
+      "\xc9\xcd\xcd\xbb \xb0\xb1\xb2\xdb \x9a"
+      "ber";
+  const std::string utf8 = "╔══╗ ░▒▓█ Über";
+  Outcome raw = run_tolvbase({"list", base}, "", "C");
+  Outcome shown = run_tolvbase({"list", base}, "", "C.UTF-8");
+  EXPECT_NE(raw.output.find("  | " + box + "\n"), std::string::npos) << raw.output;
+  EXPECT_NE(shown.output.find("  | " + utf8 + "\n"), std::string::npos) << shown.output;
+  EXPECT_NE(shown.output.find("  name    CAF\xc3\xa9,1.ZIP\n"), std::string::npos) << shown.output;
+  // Byte 1 is a glyph in CP437, but a control byte stays escaped.
+  EXPECT_NE(raw.output.find("  | ctl\\x01\n"), std::string::npos) << raw.output;
+  EXPECT_NE(shown.output.find("  | ctl\\x01\n"), std::string::npos) << shown.output;
+  EXPECT_EQ(run_tolvbase({"list", "--encoding", "raw", base}, "", "C.UTF-8").output, raw.output);
+
+  // JSON is UTF-8 in any locale; a listing keeps the bytes as stored.
+  Outcome json = run_tolvbase({"export", "--format", "json", base}, "", "C");
+  EXPECT_NE(json.output.find("[\"" + utf8 + "\", "), std::string::npos) << json.output;
+  Outcome listing = run_tolvbase({"export", base}, "", "C.UTF-8");
+  EXPECT_EQ(listing.output, read_file(dir / "art.lst"));
+}
+
+TEST(TolvbaseExport, NamesEachRecordNotWrittenAsStoredAndExportsTheRest) {
+  TempDir dir;
+  std::string base = convert_sample(dir);
+  damage(base, 1, kFlagsAt, 0x04);
+  damage(base, 3, kDescPtrAt, 5000);
+  Outcome listing = run_tolvbase({"export", base});
+  EXPECT_EQ(listing.status, 1);
+  EXPECT_EQ(listing.errors,
+            "tolvbase: record 1: Flags is 0x04; a conversion writes 0x00\n"
+            "tolvbase: record 3: DescPtr 5000 lies outside the description file (491 bytes)\n"
+            "tolvbase: 2 records of 6 not written as stored\n");
+  // Every record is there; the one whose description is lost has none.
+  EXPECT_NE(listing.output.find("FONETERM.ZIP   436915  12-24-99  \r\nMODEMPRO.ZIP"),
+            std::string::npos)
+      << listing.output;
+
+  // JSON carries Flags, so only the damage is reported there.
+  Outcome json = run_tolvbase({"export", base, "--format", "json"});
+  EXPECT_EQ(json.status, 1);
+  EXPECT_EQ(json.errors,
+            "tolvbase: record 3: DescPtr 5000 lies outside the description file (491 bytes)\n"
+            "tolvbase: 1 record of 6 not written as stored\n");
+  EXPECT_NE(json.output.find("\"flags\": 4, "), std::string::npos);
 }
 
 }  // namespace

@@ -295,7 +295,7 @@ TEST(TolvbaseRead, OpensTheBaseReadOnlyAndNeverWritesIt) {
   CheckResult result = check_base(base, [](const Finding&) {});
   Output out;
   out.fd = sink;
-  bool listed = list_base(base, out) && flush(out);
+  bool listed = list_base(base, Decoder{}, out) && flush(out);
   close_base(base);
   test::remove_faults();
   ::close(sink);

@@ -64,7 +64,7 @@ TEST(TolvbaseList, DamagedRecordIsListedAsFarAsItCanBeRead) {
   ASSERT_TRUE(open_base(base, dir / "b", error)) << error;
   Output out;
   out.fd = fd;
-  EXPECT_TRUE(list_base(base, out));
+  EXPECT_TRUE(list_base(base, Decoder{}, out));
   EXPECT_TRUE(flush(out));
   close_base(base);
   ::close(fd);

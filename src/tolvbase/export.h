@@ -1,0 +1,42 @@
+// `tolvbase export`: every record of a base, in order, as a PCBoard listing
+// (listing_lines.h), as JSON Lines or as CSV (record_rows.h). The export
+// streams: one record and its description are held at a time.
+//
+// A record that the output does not carry as stored is reported with each
+// reason: a damaged record (its problems as `tolvbase check` names them) in
+// every format, and in a listing whatever a conversion of it would not give
+// back. It is still exported, as far as it can be read.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "tolvbase/base.h"
+#include "tolvbase/output.h"
+#include "tolvbase/text_encoding.h"
+
+namespace tolv {
+
+enum class ExportFormat { Pcboard, Json, Csv };
+
+// Parses the value of --format; false for an unknown name.
+bool parse_export_format(std::string_view name, ExportFormat& format);
+
+using ExportReport = std::function<void(int64_t record, const std::string& reason)>;
+
+struct ExportResult {
+  int64_t records = 0;
+  int64_t reported = 0;      // records with at least one reason
+  bool read_failed = false;  // `error` says why
+  std::string error;
+};
+
+// Exports every whole record to `out`; texts of JSON and CSV go through
+// `decoder`, a listing keeps the bytes as stored. A failed write of `out`
+// stops the export (the caller reports it).
+ExportResult export_base(ReadOnlyBase& base, ExportFormat format, const Decoder& decoder,
+                         Output& out, const ExportReport& report);
+
+}  // namespace tolv
