@@ -275,11 +275,12 @@ int fake_wait_readable(int fd, int timeout_ms) {
 void route() {
   sys = real_syscalls;
   if (!counting && !memory && !terminal) return;
-  sys.open = fake_open;
+  // Every file and terminal call; signals and the process's end stay real.
   sys.read = fake_read;
   sys.write = fake_write;
   sys.pread = fake_pread;
   sys.pwrite = fake_pwrite;
+  sys.open = fake_open;
   sys.lseek = fake_lseek;
   sys.fstat = fake_fstat;
   sys.close = fake_close;
