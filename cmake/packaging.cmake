@@ -11,7 +11,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "tolvconv reads a PCBoard file listing and appends every file it names to a
 Tolvane BBS file base (a .dir file of 120-byte records and a .des file of
 description lines); with -DUPE it skips files the base already holds.
-tolvbase lists a file base and checks it for damage.")
+tolvbase lists a file base and checks it for damage; tolvboard converts
+every file area of a board's DIR.LST at once and sums up each area.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -1,11 +1,14 @@
 #include "runtime/syscall.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/select.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -29,6 +32,24 @@ int real_wait_readable(int fd, int timeout_ms) {
   FD_SET(fd, &set);
   timeval tv{timeout_ms / 1000, (timeout_ms % 1000) * 1000};
   return ::select(fd + 1, &set, nullptr, nullptr, &tv);
+}
+
+int real_stat(const char* path, struct stat* st) {
+  return ::stat(path, st);
+}
+
+int real_spawn(pid_t* pid, const char* path, char* const argv[], int in_fd, int out_fd) {
+  posix_spawn_file_actions_t actions;
+  int error = posix_spawn_file_actions_init(&actions);
+  if (error == 0) {
+    posix_spawn_file_actions_adddup2(&actions, in_fd, 0);
+    posix_spawn_file_actions_adddup2(&actions, out_fd, 1);
+    posix_spawn_file_actions_adddup2(&actions, out_fd, 2);
+    error = posix_spawn(pid, path, &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  errno = error;
+  return error == 0 ? 0 : -1;
 }
 
 // Records the errno of the call that gave `result`: the number when it
@@ -60,6 +81,15 @@ const SysCalls real_syscalls = {
     .tcsetattr = ::tcsetattr,
     .get_winsize = real_get_winsize,
     .wait_readable = real_wait_readable,
+    .stat = real_stat,
+    .access = ::access,
+    .mkdir = ::mkdir,
+    .readlink = ::readlink,
+    .opendir = ::opendir,
+    .readdir = ::readdir,
+    .closedir = ::closedir,
+    .spawn = real_spawn,
+    .waitpid = ::waitpid,
 };
 
 SysCalls sys = real_syscalls;
@@ -109,6 +139,38 @@ int sys_get_winsize(int fd, struct winsize* ws) {
 }
 int sys_wait_readable(int fd, int timeout_ms) {
   return keep_errno(sys.wait_readable(fd, timeout_ms));
+}
+int sys_stat(const char* path, struct stat* st) {
+  return keep_errno(sys.stat(path, st));
+}
+int sys_access(const char* path, int mode) {
+  return keep_errno(sys.access(path, mode));
+}
+int sys_mkdir(const char* path, mode_t mode) {
+  return keep_errno(sys.mkdir(path, mode));
+}
+ssize_t sys_readlink(const char* path, char* buf, size_t size) {
+  return keep_errno(sys.readlink(path, buf, size));
+}
+DIR* sys_opendir(const char* path) {
+  DIR* dir = sys.opendir(path);
+  system_error = dir == nullptr ? errno : 0;
+  return dir;
+}
+struct dirent* sys_readdir(DIR* dir) {
+  errno = 0;  // readdir leaves errno alone at the end of the directory
+  struct dirent* entry = sys.readdir(dir);
+  system_error = entry == nullptr ? errno : 0;
+  return entry;
+}
+int sys_closedir(DIR* dir) {
+  return keep_errno(sys.closedir(dir));
+}
+int sys_spawn(pid_t* pid, const char* path, char* const argv[], int in_fd, int out_fd) {
+  return keep_errno(sys.spawn(pid, path, argv, in_fd, out_fd));
+}
+pid_t sys_waitpid(pid_t pid, int* status, int options) {
+  return keep_errno(sys.waitpid(pid, status, options));
 }
 
 int sys_sigaction(int signal, const struct sigaction* action, struct sigaction* old) {

@@ -23,6 +23,8 @@
 struct stat;
 struct termios;
 struct winsize;
+struct dirent;
+typedef struct __dirstream DIR;
 
 namespace tolv {
 
@@ -48,6 +50,18 @@ struct SysCalls {
   int (*get_winsize)(int fd, struct winsize* ws);
   // Waits up to timeout_ms for fd to become readable: >0 ready, 0 timed out.
   int (*wait_readable)(int fd, int timeout_ms);
+  // For tolvboard, which finds listings and runs tolvconv.
+  int (*stat)(const char* path, struct stat* st);
+  int (*access)(const char* path, int mode);
+  int (*mkdir)(const char* path, mode_t mode);
+  ssize_t (*readlink)(const char* path, char* buf, size_t size);
+  DIR* (*opendir)(const char* path);
+  struct dirent* (*readdir)(DIR* dir);  // null at the end and on failure
+  int (*closedir)(DIR* dir);
+  // posix_spawn of `path` with the environment, descriptor 0 a copy of
+  // in_fd, 1 and 2 copies of out_fd: 0 with the child's id in *pid, or -1.
+  int (*spawn)(pid_t* pid, const char* path, char* const argv[], int in_fd, int out_fd);
+  pid_t (*waitpid)(pid_t pid, int* status, int options);
 };
 
 // The live table; starts out as `real_syscalls`.
@@ -78,6 +92,16 @@ int sys_wait_readable(int fd, int timeout_ms);
 int sys_sigaction(int signal, const struct sigaction* action, struct sigaction* old);
 int sys_sigprocmask(int how, const sigset_t* set, sigset_t* old);
 int sys_raise(int signal);
+int sys_stat(const char* path, struct stat* st);
+int sys_access(const char* path, int mode);
+int sys_mkdir(const char* path, mode_t mode);
+ssize_t sys_readlink(const char* path, char* buf, size_t size);
+DIR* sys_opendir(const char* path);
+// Null at the end of the directory (system_error 0) and on failure.
+struct dirent* sys_readdir(DIR* dir);
+int sys_closedir(DIR* dir);
+int sys_spawn(pid_t* pid, const char* path, char* const argv[], int in_fd, int out_fd);
+pid_t sys_waitpid(pid_t pid, int* status, int options);
 // Ends the process; a replacement of the table entry that returns still ends it.
 [[noreturn]] void sys_exit(int status);
 

@@ -64,17 +64,10 @@ constexpr std::string_view kVersion = "tolvbase (TOLVCONV) " TOLV_VERSION
                                       "\n"
                                       "Copyright (C) 2026 The TOLVCONV Authors\n";
 
-void to_standard_error(std::string_view text) {
-  Output err;
-  err.fd = 2;
-  put(err, text);
-  flush(err);
-}
-
 }  // namespace
 
 void note(std::string_view message) {
-  to_standard_error("tolvbase: " + std::string(message) + "\n");
+  write_standard_error("tolvbase: " + std::string(message) + "\n");
 }
 
 int complain(std::string_view message) {
@@ -83,8 +76,8 @@ int complain(std::string_view message) {
 }
 
 int usage_error(std::string_view message) {
-  to_standard_error("tolvbase: " + std::string(message) + "\n" + std::string(kUsage) +
-                    "Try 'tolvbase --help' for more information.\n");
+  write_standard_error("tolvbase: " + std::string(message) + "\n" + std::string(kUsage) +
+                       "Try 'tolvbase --help' for more information.\n");
   return kExitTrouble;
 }
 

@@ -42,18 +42,25 @@ void append_json_string(std::string& out, std::string_view text) {
   out += '"';
 }
 
-void append_json_text_member(std::string& out, const char* name, std::string_view text) {
+namespace {
+
+void append_name(std::string& out, const char* name) {
   out += ", \"";
   out += name;
   out += "\": ";
+}
+
+}  // namespace
+
+void append_json_text_member(std::string& out, const char* name, std::string_view text) {
+  append_name(out, name);
   append_json_string(out, text);
 }
 
-void append_json_number_member(std::string& out, const char* name, int64_t value) {
-  out += ", \"";
-  out += name;
-  out += "\": ";
-  out += std::to_string(value);
+void append_json_number_member(std::string& out, const char* name, int64_t value,
+                               bool negative_is_null) {
+  append_name(out, name);
+  out += negative_is_null && value < 0 ? "null" : std::to_string(value);
 }
 
 }  // namespace tolv

@@ -34,4 +34,11 @@ bool flush(Output& out) {
   return !out.failed;
 }
 
+void write_standard_error(std::string_view text) {
+  Output err;
+  err.fd = 2;
+  put(err, text);
+  flush(err);
+}
+
 }  // namespace tolv

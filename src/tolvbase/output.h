@@ -19,4 +19,7 @@ void put(Output& out, std::string_view text);
 // Writes what is pending; false when this or an earlier write failed.
 bool flush(Output& out);
 
+// Writes `text` to standard error at once; a failure is not reported.
+void write_standard_error(std::string_view text);
+
 }  // namespace tolv

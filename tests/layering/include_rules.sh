@@ -9,6 +9,7 @@
 #   console   uses runtime
 #   runtime   uses none of them
 #   tolvbase  uses filebase, listing, runtime (never app or console)
+#   tolvboard uses tolvbase, filebase, listing, runtime (never app or console)
 set -u
 src=$(cd "${1:-$(dirname "$0")/../../src}" && pwd)
 
@@ -19,6 +20,7 @@ declare -A may_use=(
   [console]="runtime"
   [runtime]=""
   [tolvbase]="filebase listing runtime"
+  [tolvboard]="tolvbase filebase listing runtime"
 )
 
 broken=0

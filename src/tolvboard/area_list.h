@@ -1,0 +1,48 @@
+// The file areas of a board, as a DIR.LST names them or as a plain area file
+// lists them for a board without one.
+//
+// A DIR.LST is a sequence of 96-byte records without a header; record n,
+// from 0, is file area n + 1:
+//
+//   offset  width  field
+//        0     30  DirPath   the area's DIR listing, a DOS path
+//       30     30  DskPath   where the area's files lie
+//       60     35  DirDesc   the area's description
+//       95      1  SortType  how the board sorts the listing (not used)
+//
+// Its strings are CP437, padded with spaces; a NUL or a Ctrl-Z ends one early.
+//
+// An area file has one area a line: the listing's path, a TAB, an optional
+// description. Empty lines and lines starting with '#' are skipped; the
+// areas are numbered from 1 in the order of their lines.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tolv {
+
+inline constexpr size_t kDirListRecordSize = 96;
+
+struct Area {
+  int number = 0;
+  std::string listing_path;  // as the list spells it: a DOS path, or a path of this system
+  std::string disk_path;     // empty in an area file
+  std::string description;
+  bool cp437 = true;  // its text is CP437 (a DIR.LST), else as written (an area file)
+};
+
+// The areas of a DIR.LST's bytes; `short_tail` receives the size of a last
+// record shorter than 96 bytes (0 when there is none), which is left out.
+std::vector<Area> parse_dir_list(std::string_view bytes, size_t& short_tail);
+
+// The areas of an area file's bytes.
+std::vector<Area> parse_area_file(std::string_view bytes);
+
+// Reads a whole regular file; false, with `error` saying why, when it
+// cannot be opened or read.
+bool read_whole_file(const std::string& path, std::string& bytes, std::string& error);
+
+}  // namespace tolv

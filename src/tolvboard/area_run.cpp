@@ -1,0 +1,151 @@
+#include "tolvboard/area_run.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "filebase/base_path.h"
+#include "filebase/record.h"
+#include "runtime/syscall.h"
+#include "tolvbase/output.h"
+#include "tolvbase/preview.h"
+#include "tolvboard/base_name.h"
+#include "tolvboard/converter.h"
+
+namespace tolv {
+
+namespace {
+
+constexpr int kConverterMissing = 1;  // tolvconv's status for a listing it cannot open
+
+// Whole records in the record file; 0 when it does not exist.
+int64_t whole_records(const std::string& record_file) {
+  struct stat st;
+  if (sys_stat(record_file.c_str(), &st) < 0 || !S_ISREG(st.st_mode)) return 0;
+  return st.st_size / kRecordSize;
+}
+
+bool exists(const std::string& path) {
+  struct stat st;
+  return sys_stat(path.c_str(), &st) == 0;
+}
+
+void log_line(const BoardSettings& board, const std::string& text) {
+  Output log;
+  log.fd = board.log_fd;
+  put(log, text + "\n");
+  flush(log);
+}
+
+// Entries and findings of the listing, read in process; false when it
+// cannot be read.
+bool count_entries(AreaResult& result, NameIndex* base, int64_t& entries, int64_t& appended) {
+  PreviewResult preview = preview_listing(result.listing, base, PreviewSink{});
+  if (preview.failed) {
+    result.message = preview.error;
+    return false;
+  }
+  result.findings = preview.counts.findings;
+  entries = preview.counts.entries;
+  appended = preview.counts.appended_with_dupe;
+  return true;
+}
+
+}  // namespace
+
+const char* outcome_name(Outcome outcome) {
+  switch (outcome) {
+    case Outcome::Converted:
+      return "converted";
+    case Outcome::Missing:
+      return "missing";
+    case Outcome::Failed:
+      break;
+  }
+  return "failed";
+}
+
+AreaResult plan_area(const Area& area, const BoardSettings& board) {
+  AreaResult result;
+  result.area = &area;
+  result.listing = area.listing_path;
+  AreaBase base = area_base(board.out_dir, area.number, area.listing_path);
+  if (!base.refusal.empty()) {
+    result.message = base.refusal;
+    return result;
+  }
+  result.base = base.path;
+  ListingPath path = resolve_listing_path(area.listing_path, board.maps);
+  if (!path.resolved) {
+    result.message = path.error;
+    return result;
+  }
+  result.listing = path.path;
+  // tolvconv would read a directory as an empty listing and report success.
+  struct stat st;
+  if (sys_stat(result.listing.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    result.message = "its listing is a directory";
+    return result;
+  }
+  result.planned = true;
+  return result;
+}
+
+void convert_area(AreaResult& result, const BoardSettings& board) {
+  std::string header = "== area " + std::to_string(result.area->number) + ": " + result.listing;
+  if (!result.planned) {
+    log_line(board, header + " ==\ntolvboard: not converted: " + result.message);
+    return;
+  }
+  int64_t entries = 0, unused = 0;
+  bool readable = count_entries(result, nullptr, entries, unused);
+  std::string record_file = derive_base_paths(result.base).record_file;
+  int64_t before = whole_records(record_file);
+  std::vector<std::string> args{result.listing, result.base};
+  if (board.dupe) args.push_back("-DUPE");
+  log_line(board, header + " -> " + result.base + (board.dupe ? " -DUPE" : "") + " ==");
+  ConverterRun run = run_converter(board.converter, args, board.log_fd);
+  result.appended = std::max<int64_t>(0, whole_records(record_file) - before);
+  result.exit = run.status;
+  result.message = run.message;
+  if (run.status == 0) {
+    result.outcome = Outcome::Converted;
+    result.skipped = !board.dupe ? 0
+                     : readable  ? std::max<int64_t>(0, entries - result.appended)
+                                 : -1;
+  } else if (run.status == kConverterMissing) {
+    result.outcome = Outcome::Missing;
+    result.message = "tolvconv cannot open the listing";
+  } else {
+    result.outcome = Outcome::Failed;
+    result.skipped = board.dupe ? -1 : 0;
+    if (result.message.empty() && run.started)
+      result.message = "tolvconv ended with status " + std::to_string(run.status);
+  }
+}
+
+void preview_area(AreaResult& result, const BoardSettings& board) {
+  if (!result.planned) return;
+  NameIndex names;
+  std::string record_file = derive_base_paths(result.base).record_file;
+  if (board.dupe && exists(record_file)) {
+    ReadOnlyBase base;
+    std::string error;
+    bool loaded = open_base(base, result.base, error) && load_base_names(base, names, error);
+    close_base(base);
+    if (!loaded) {
+      result.message = error;
+      return;
+    }
+  }
+  int64_t entries = 0, with_dupe = 0;
+  if (!count_entries(result, &names, entries, with_dupe)) {
+    result.outcome = exists(result.listing) ? Outcome::Failed : Outcome::Missing;
+    return;
+  }
+  result.outcome = Outcome::Converted;
+  result.appended = board.dupe ? with_dupe : entries;
+  result.skipped = entries - result.appended;
+}
+
+}  // namespace tolv

@@ -1,0 +1,52 @@
+// One file area taken through the migration: planned (its listing found on
+// this system, its base named), then converted by tolvconv or, for a dry
+// run, previewed in process.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tolvboard/area_list.h"
+#include "tolvboard/listing_path.h"
+
+namespace tolv {
+
+enum class Outcome { Converted, Missing, Failed };
+
+// "converted", "missing", "failed".
+const char* outcome_name(Outcome outcome);
+
+struct AreaResult {
+  const Area* area = nullptr;
+  bool planned = false;  // false: refused before any conversion, `message` says why
+  std::string listing;   // the path on this system, or as spelled when there is none
+  std::string base;      // OUTDIR/N-NAME; empty when refused for its name
+  Outcome outcome = Outcome::Failed;
+  int64_t appended = 0;   // whole records the run added (would add)
+  int64_t skipped = 0;    // entries -DUPE skipped (would skip); -1 unknown
+  int64_t findings = -1;  // preview findings for the listing; -1 unknown
+  int exit = -1;          // tolvconv's exit status; -1 when it did not run or exit
+  std::string message;    // why it is missing or failed
+};
+
+struct BoardSettings {
+  std::vector<DriveMap> maps;
+  std::string out_dir;
+  bool dupe = false;
+  bool dry_run = false;
+  std::string converter;  // the tolvconv to run (not for a dry run)
+  int log_fd = -1;        // OUTDIR/tolvboard.log (not for a dry run)
+};
+
+// Finds the area's listing and names its base.
+AreaResult plan_area(const Area& area, const BoardSettings& board);
+
+// Converts a planned area with tolvconv, its output under a header line in
+// the log; an area refused by its plan only gets its header and the reason.
+void convert_area(AreaResult& result, const BoardSettings& board);
+
+// What converting the area would do, with nothing written and nothing run.
+void preview_area(AreaResult& result, const BoardSettings& board);
+
+}  // namespace tolv

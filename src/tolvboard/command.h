@@ -1,0 +1,19 @@
+// The command line of tolvboard, which migrates every file area of a
+// PCBoard board at once:
+//
+//   tolvboard [--map DRIVE:=DIR]... [--dupe] [--dry-run] [--json] DIR.LST OUTDIR
+//   tolvboard [options] --areas FILE OUTDIR
+//   tolvboard --help | --version
+//
+// Each area's listing is converted by tolvconv into OUTDIR/N-NAME, its
+// console output kept in OUTDIR/tolvboard.log; standard output gets a
+// summary row per area and the totals. Exit status: 0 every area converted
+// (or, for a dry run, would be), 1 an area missing or failed, 2 usage error,
+// or an area list, OUTDIR or its log that cannot be read or made.
+#pragma once
+
+namespace tolv {
+
+int tolvboard_main(int argc, char** argv);
+
+}  // namespace tolv

@@ -1,0 +1,112 @@
+#include "tolvboard/converter.h"
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string_view>
+
+#include "runtime/syscall.h"
+
+namespace tolv {
+
+namespace {
+
+constexpr const char* kConverterName = "tolvconv";
+constexpr size_t kMessageWindow = 4096;  // the run-time error message ends the output
+
+bool is_executable_file(const std::string& path) {
+  struct stat st;
+  return sys_stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+         sys_access(path.c_str(), X_OK) == 0;
+}
+
+std::string own_directory() {
+  char buf[4096];
+  ssize_t n = sys_readlink("/proc/self/exe", buf, sizeof buf);
+  if (n <= 0 || static_cast<size_t>(n) == sizeof buf) return {};
+  std::string_view self(buf, static_cast<size_t>(n));
+  return std::string(self.substr(0, self.rfind('/') + 1));
+}
+
+// The last "Runtime error ..." line in the output that follows `from`.
+std::string runtime_error_line(int log_fd, off_t from) {
+  struct stat st;
+  if (sys_fstat(log_fd, &st) < 0 || st.st_size <= from) return {};
+  off_t start = st.st_size - from > static_cast<off_t>(kMessageWindow)
+                    ? st.st_size - static_cast<off_t>(kMessageWindow)
+                    : from;
+  std::string tail(static_cast<size_t>(st.st_size - start), '\0');
+  ssize_t n = retry_interrupted([&] { return sys_pread(log_fd, tail.data(), tail.size(), start); });
+  if (n <= 0) return {};
+  tail.resize(static_cast<size_t>(n));
+  size_t at = tail.rfind("Runtime error ");
+  if (at == std::string::npos) return {};
+  return tail.substr(at, tail.find_first_of("\r\n", at) - at);
+}
+
+}  // namespace
+
+bool find_converter(std::string& path, std::string& error) {
+  std::string beside = own_directory();
+  if (!beside.empty() && is_executable_file(beside + kConverterName)) {
+    path = beside + kConverterName;
+    return true;
+  }
+  const char* search = getenv("PATH");
+  std::string_view dirs = search != nullptr ? search : "";
+  while (true) {
+    size_t cut = dirs.find(':');
+    std::string dir(dirs.substr(0, cut));
+    std::string candidate = (dir.empty() ? "." : dir) + "/" + kConverterName;
+    if (is_executable_file(candidate)) {
+      path = candidate;
+      return true;
+    }
+    if (cut == std::string_view::npos) break;
+    dirs.remove_prefix(cut + 1);
+  }
+  error = std::string("cannot find ") + kConverterName + " beside this program (" +
+          (beside.empty() ? "its directory is unknown" : beside) + ") or in PATH";
+  return false;
+}
+
+ConverterRun run_converter(const std::string& converter, const std::vector<std::string>& args,
+                           int log_fd) {
+  ConverterRun run;
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(converter.c_str()));
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+
+  struct stat st;
+  off_t from = sys_fstat(log_fd, &st) == 0 ? st.st_size : 0;
+  int null = sys_open("/dev/null", O_RDONLY | O_CLOEXEC, 0);
+  pid_t pid = -1;
+  if (null < 0 || sys_spawn(&pid, converter.c_str(), argv.data(), null, log_fd) < 0) {
+    run.message = "cannot run " + converter + ": " + strerror(system_error);
+    if (null >= 0) sys_close(null);
+    return run;
+  }
+  sys_close(null);
+  run.started = true;
+  int status = 0;
+  if (retry_interrupted([&] { return sys_waitpid(pid, &status, 0); }) < 0) {
+    run.message = "cannot wait for " + converter + ": " + strerror(system_error);
+    return run;
+  }
+  if (WIFEXITED(status)) {
+    run.status = WEXITSTATUS(status);
+    if (run.status > 1) run.message = runtime_error_line(log_fd, from);
+  } else if (WIFSIGNALED(status)) {
+    run.signal = WTERMSIG(status);
+    run.message = std::string("ended by signal ") + std::to_string(run.signal) + " (" +
+                  strsignal(run.signal) + ")";
+  }
+  return run;
+}
+
+}  // namespace tolv

@@ -1,0 +1,110 @@
+#include "tolvboard/listing_path.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <cstring>
+
+#include "runtime/syscall.h"
+
+namespace tolv {
+
+namespace {
+
+char upper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool has_drive(std::string_view spelled) {
+  char c = upper(spelled.size() >= 2 ? spelled[0] : 0);
+  return c >= 'A' && c <= 'Z' && spelled[1] == ':';
+}
+
+bool same_ignoring_case(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (upper(a[i]) != upper(b[i])) return false;
+  return true;
+}
+
+bool exists(const std::string& path) {
+  struct stat st;
+  return sys_stat(path.c_str(), &st) == 0;
+}
+
+// The entries of `directory` that spell `name` in another case; reads the
+// whole directory, as two of them are an error.
+std::vector<std::string> entries_matching(const std::string& directory, std::string_view name) {
+  std::vector<std::string> found;
+  DIR* dir = sys_opendir(directory.empty() ? "." : directory.c_str());
+  if (dir == nullptr) return found;
+  while (struct dirent* entry = sys_readdir(dir))
+    if (same_ignoring_case(entry->d_name, name)) found.emplace_back(entry->d_name);
+  sys_closedir(dir);
+  return found;
+}
+
+std::string joined(const std::string& directory, std::string_view name) {
+  if (directory.empty()) return std::string(name);
+  return directory + (directory.back() == '/' ? "" : "/") + std::string(name);
+}
+
+}  // namespace
+
+bool parse_drive_map(std::string_view text, DriveMap& map) {
+  if (!has_drive(text) || text.size() < 4 || text[2] != '=') return false;
+  map.drive = upper(text[0]);
+  map.directory = text.substr(3);
+  return true;
+}
+
+std::string_view last_component(std::string_view spelled) {
+  size_t cut = spelled.find_last_of(has_drive(spelled) ? "\\/:" : "\\/");
+  return cut == std::string_view::npos ? spelled : spelled.substr(cut + 1);
+}
+
+ListingPath resolve_listing_path(std::string_view spelled, const std::vector<DriveMap>& maps) {
+  ListingPath result;
+  std::string path;  // resolved so far; empty: the working directory
+  std::string_view rest = spelled;
+  if (has_drive(spelled)) {
+    char drive = upper(spelled[0]);
+    const DriveMap* map = nullptr;
+    for (const DriveMap& m : maps)
+      if (m.drive == drive) map = &m;
+    if (map == nullptr) {
+      result.error =
+          std::string("drive ") + drive + ": has no --map (add --map " + drive + ":=DIRECTORY)";
+      return result;
+    }
+    path = map->directory;
+    rest.remove_prefix(2);
+  } else if (!rest.empty() && (rest[0] == '/' || rest[0] == '\\')) {
+    path = "/";
+  }
+  bool found = true;
+  while (!rest.empty()) {
+    size_t cut = rest.find_first_of("\\/");
+    std::string_view name = rest.substr(0, cut);
+    rest.remove_prefix(cut == std::string_view::npos ? rest.size() : cut + 1);
+    if (name.empty()) continue;
+    std::string exact = joined(path, name);
+    if (!found || exists(exact) || name == "." || name == "..") {
+      path = exact;
+      continue;
+    }
+    std::vector<std::string> matches = entries_matching(path, name);
+    if (matches.size() > 1) {
+      result.error = "'" + joined(path, matches[0]) + "' and '" + joined(path, matches[1]) +
+                     "' both match '" + std::string(name) + "' in other letter cases";
+      return result;
+    }
+    found = matches.size() == 1;
+    path = found ? joined(path, matches[0]) : exact;
+  }
+  result.resolved = true;
+  result.path = path;
+  return result;
+}
+
+}  // namespace tolv

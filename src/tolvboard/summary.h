@@ -1,0 +1,37 @@
+// The summary of a board's migration on standard output: a table with one
+// row per area and a line of totals, or JSON Lines (one object per area,
+// then one with the totals). Each row is written as soon as its area is
+// done, so a sysop watching a terminal sees the run advance.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tolvbase/output.h"
+#include "tolvbase/text_encoding.h"
+#include "tolvboard/area_run.h"
+
+namespace tolv {
+
+struct Summary {
+  Output* out = nullptr;
+  bool json = false;
+  bool dry_run = false;
+  bool decode = false;  // show CP437 text as UTF-8 (always for JSON)
+  Decoder cp437;
+  size_t width[3] = {};  // of the description, listing and base columns
+  size_t number_width = 4;
+};
+
+// Sets the column widths from every planned area and writes the table's
+// heading. `columns` is the terminal's width, 0 when output is not a
+// terminal: then no cell is shortened.
+void start_summary(Summary& summary, const std::vector<AreaResult>& areas, int columns);
+
+// Writes the area's row (or object) and flushes it.
+void print_area(Summary& summary, const AreaResult& area);
+
+// Writes the totals.
+void print_totals(Summary& summary, const std::vector<AreaResult>& areas);
+
+}  // namespace tolv

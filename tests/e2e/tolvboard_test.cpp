@@ -1,0 +1,174 @@
+// The built tolvboard over a small synthetic board: a DIR.LST whose DOS
+// paths spell the listings in another letter case than the disk, an area
+// whose listing is missing, one whose base cannot be written, one on an
+// unmapped drive, a short last record. The bases must be those tolvconv
+// makes when run by hand.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "e2e/programs.h"
+#include "support/child.h"
+#include "support/listing_text.h"
+
+namespace tolv::test {
+namespace {
+
+// Runs tolvboard in `dir` with the built tolvconv's directory first on PATH.
+Outcome tolvboard(const TempDir& dir, const std::vector<std::string>& args) {
+  std::vector<std::string> argv = program_argv(TOLVBOARD_BINARY, args);
+  std::string converter_dir = TOLVCONV_BINARY;
+  converter_dir.resize(converter_dir.rfind('/'));
+  return run_in_child(
+      [&] {
+        setenv("PATH", (converter_dir + ":" + getenv("PATH")).c_str(), 1);
+        setenv("LC_ALL", "C.UTF-8", 1);
+        if (chdir(dir.path.c_str()) != 0) _exit(253);
+        exec_argv(argv);
+      },
+      "", true);
+}
+
+std::string dir_list_record(const std::string& listing, const std::string& text) {
+  auto padded = [](std::string s, size_t width) { return s.append(width - s.size(), ' '); };
+  return padded(listing, 30) + padded("C:\\FILES", 30) + padded(text, 35) + '\0';
+}
+
+// Drive C: is dir/c. Area 1 is the bundled sample, area 2 a listing of two
+// files whose base is in the way (its record file a directory) until
+// `blocked` is false, area 3 is missing, area 4 lies on drive D:.
+struct Board {
+  TempDir dir;
+  explicit Board(bool blocked = true) {
+    for (const char* sub : {"c", "c/pcb", "c/pcb/Dir", "out"}) mkdir((dir / sub).c_str(), 0755);
+    write_file(dir / "c/pcb/Dir/dir1", read_file(TOLV_SOURCE_DIR "/examples/sample.lst"));
+    write_file(dir / "c/pcb/Dir/Games", entry_line("ONE.ZIP", "1024", "01-15-95", "One") + "\r\n" +
+                                            entry_line("TWO.ZIP", "2048", "01-16-95", "Two\x1A") +
+                                            "\r\n");
+    if (blocked) mkdir((dir / "out/2-GAMES.dir").c_str(), 0755);
+    write_file(dir / "DIR.LST", dir_list_record("C:\\PCB\\DIR\\DIR1", "Utilities \x92") +
+                                    dir_list_record("C:\\PCB\\DIR\\GAMES", "Games") +
+                                    dir_list_record("C:\\PCB\\DIR\\DIR3", "Gone") +
+                                    dir_list_record("D:\\DIR4", "Elsewhere") + "C:\\SHORT");
+  }
+  std::string map() const { return "--map=C:=" + dir.path + "/c"; }
+};
+
+// The base tolvconv makes of `listing` by hand: its two files' bytes.
+std::string direct_conversion(const std::string& listing) {
+  TempDir scratch;
+  Outcome run = run_tolvconv({listing, scratch / "base"});
+  EXPECT_EQ(run.status, 0) << run.output;
+  return read_file(scratch / "base.dir") + "|" + read_file(scratch / "base.des");
+}
+
+std::string base_bytes(const Board& board, const std::string& name) {
+  return read_file(board.dir / ("out/" + name + ".dir")) + "|" +
+         read_file(board.dir / ("out/" + name + ".des"));
+}
+
+TEST(Tolvboard, ConvertsEveryAreaAndSaysWhatBecameOfEach) {
+  Board board;
+  Outcome run = tolvboard(board.dir, {board.map(), "--json", "DIR.LST", "out"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.errors.find("'DIR.LST' ends in a short record of 8 bytes"), std::string::npos)
+      << run.errors;
+  std::string c = board.dir.path + "/c/pcb/Dir/";
+  std::string lines[] = {
+      "{\"area\": 1, \"description\": \"Utilities \xC3\x86\", \"listing\": \"" + c +
+          "dir1\", \"base\": \"out/1-DIR1\", \"status\": \"converted\", \"appended\": 6,"
+          " \"skipped\": 0, \"findings\": 0, \"exit\": 0, \"message\": null,"
+          " \"files\": \"C:\\\\FILES\"}",
+      "{\"area\": 2, \"description\": \"Games\", \"listing\": \"" + c +
+          "Games\", \"base\": \"out/2-GAMES\", \"status\": \"failed\", \"appended\": 0,"
+          " \"skipped\": 0, \"findings\": 0, \"exit\": 6, \"message\": \"Runtime error 6 at 0x",
+      "{\"area\": 3, \"description\": \"Gone\", \"listing\": \"" + c +
+          "DIR3\", \"base\": \"out/3-DIR3\", \"status\": \"missing\", \"appended\": 0,"
+          " \"skipped\": 0, \"findings\": null, \"exit\": 1,",
+      "{\"area\": 4, \"description\": \"Elsewhere\", \"listing\": \"D:\\\\DIR4\", \"base\": "
+      "\"out/4-DIR4\", \"status\": \"failed\", \"appended\": 0, \"skipped\": 0, \"findings\": null,"
+      " \"exit\": null, \"message\": \"drive D: has no --map (add --map D:=DIRECTORY)\","
+      " \"files\": \"C:\\\\FILES\"}",
+      "{\"areas\": 4, \"converted\": 1, \"missing\": 1, \"failed\": 2, \"appended\": 6, "
+      "\"skipped\": 0,"
+      " \"findings\": 0, \"dry_run\": false}\n",
+  };
+  size_t at = 0;
+  for (const std::string& line : lines) {
+    size_t found = run.output.find(line, at);
+    EXPECT_EQ(found, at) << "expected at byte " << at << ": " << line << "\nin:\n" << run.output;
+    at = run.output.find('\n', at) + 1;
+  }
+  EXPECT_EQ(base_bytes(board, "1-DIR1"), direct_conversion(board.dir / "c/pcb/Dir/dir1"));
+  std::string log = read_file(board.dir / "out/tolvboard.log");
+  for (const char* header : {"== area 1: ", "== area 2: ", "== area 3: ", "== area 4: "})
+    EXPECT_NE(log.find(header), std::string::npos) << header;
+  EXPECT_NE(log.find("not found."), std::string::npos) << log;
+}
+
+TEST(Tolvboard, ADupeRunAgainAppendsNothingAndADryRunWritesNothing) {
+  Board board(false);
+  ASSERT_EQ(tolvboard(board.dir, {board.map(), "DIR.LST", "out"}).status, 1);
+  std::string first[] = {base_bytes(board, "1-DIR1"), base_bytes(board, "2-GAMES")};
+  EXPECT_EQ(first[1], direct_conversion(board.dir / "c/pcb/Dir/Games"));
+
+  // What a dry run says a --dupe run appends is what the run then does.
+  for (const char* mode : {"--dry-run", "--json"}) {
+    Outcome run = tolvboard(board.dir, {board.map(), "--dupe", "--json", mode, "DIR.LST", "out"});
+    EXPECT_EQ(run.status, 1) << mode;
+    EXPECT_NE(run.output.find("\"area\": 1,"), std::string::npos) << run.output;
+    for (const char* counts :
+         {"\"appended\": 0, \"skipped\": 6,", "\"appended\": 0, \"skipped\": 2,"})
+      EXPECT_NE(run.output.find(counts), std::string::npos) << mode << ": " << run.output;
+    EXPECT_EQ(base_bytes(board, "1-DIR1"), first[0]);
+    EXPECT_EQ(base_bytes(board, "2-GAMES"), first[1]);
+  }
+
+  // A dry run into a directory that does not exist leaves it so.
+  Outcome dry = tolvboard(board.dir, {board.map(), "--dry-run", "DIR.LST", "new"});
+  EXPECT_EQ(dry.status, 1);
+  EXPECT_FALSE(file_exists(board.dir / "new"));
+  EXPECT_NE(
+      dry.output.find("2 would be converted, 1 missing, 1 failed; 8 records would be appended"),
+      std::string::npos)
+      << dry.output;
+}
+
+TEST(Tolvboard, AnAreaFileOfSoundAreasEndsWithStatusZero) {
+  Board board(false);
+  write_file(board.dir / "areas", "# two areas\nc/PCB/dir/DIR1\tUtilities\nc/pcb/dir/games\n");
+  Outcome run = tolvboard(board.dir, {"--areas", "areas", "--", "out"});
+  EXPECT_EQ(run.status, 0) << run.output << run.errors;
+  EXPECT_NE(run.output.find("   1  Utilities    c/pcb/Dir/dir1   out/1-DIR1"), std::string::npos)
+      << run.output;
+  EXPECT_NE(run.output.find("2 areas: 2 converted, 0 missing, 0 failed; 8 records appended"),
+            std::string::npos)
+      << run.output;
+}
+
+TEST(Tolvboard, UsageErrorsAndUnreadableListsEndWithStatusTwo) {
+  Board board;
+  std::vector<std::vector<std::string>> cases = {
+      {},
+      {"DIR.LST"},
+      {"--map", "C=/srv", "DIR.LST", "out"},
+      {"--frobnicate", "DIR.LST", "out"},
+      {"--areas", "areas", "DIR.LST", "out"},
+      {"NOSUCH.LST", "out"},
+      {"c", "out"},            // a directory
+      {"DIR.LST", "DIR.LST"},  // OUTDIR a file
+  };
+  for (const auto& args : cases) {
+    Outcome run = tolvboard(board.dir, args);
+    EXPECT_EQ(run.status, 2) << testing::PrintToString(args);
+    EXPECT_EQ(run.errors.rfind("tolvboard: ", 0), 0u) << run.errors;
+    EXPECT_EQ(run.output, "");
+  }
+  EXPECT_EQ(tolvboard(board.dir, {"-V"}).output.rfind("tolvboard (TOLVCONV) ", 0), 0u);
+}
+
+}  // namespace
+}  // namespace tolv::test
