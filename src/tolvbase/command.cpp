@@ -66,19 +66,16 @@ constexpr std::string_view kVersion = "tolvbase (TOLVCONV) " TOLV_VERSION
 
 }  // namespace
 
+constexpr Program kTolvbase{"tolvbase", kUsage};
+
 void note(std::string_view message) {
-  write_standard_error("tolvbase: " + std::string(message) + "\n");
+  note(kTolvbase, message);
 }
-
 int complain(std::string_view message) {
-  note(message);
-  return kExitTrouble;
+  return complain(kTolvbase, message);
 }
-
 int usage_error(std::string_view message) {
-  write_standard_error("tolvbase: " + std::string(message) + "\n" + std::string(kUsage) +
-                       "Try 'tolvbase --help' for more information.\n");
-  return kExitTrouble;
+  return usage_error(kTolvbase, message);
 }
 
 std::string counted(int64_t n, const char* noun) {

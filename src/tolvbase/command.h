@@ -32,7 +32,6 @@ namespace tolv {
 
 inline constexpr int kExitSound = 0;
 inline constexpr int kExitProblem = 1;
-inline constexpr int kExitTrouble = 2;
 
 // Runs the command and gives the exit status.
 int tolvbase_main(int argc, char** argv);
