@@ -48,7 +48,8 @@ std::string counted(int64_t n, const char* noun);
 
 // Opens the base named by `argument`, noting when a conversion holds it;
 // false, after complaining, when it cannot be opened.
-bool open_command_base(ReadOnlyBase& base, std::string_view argument);
+bool open_command_base(ReadOnlyBase& base, std::string_view argument,
+                       Descriptions descriptions = Descriptions::Required);
 
 // Flushes standard output; a failed write makes the run fail with status 2.
 int finish(Output& out, int status);

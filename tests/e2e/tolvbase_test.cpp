@@ -135,8 +135,8 @@ TEST(Tolvbase, ListShowsTheProblemsOfADamagedRecord) {
 
 TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
   const std::string usage =
-      "Usage: tolvbase list [--encoding cp437|latin1|raw] BASE\n"
-      "       tolvbase check [--strict] BASE\n"
+      "Usage: tolvbase list [--encoding cp437|latin1|raw] BASE...\n"
+      "       tolvbase check [--strict] BASE...\n"
       "       tolvbase export BASE [--format pcboard|json|csv] [--encoding cp437|latin1|raw]\n"
       "       tolvbase preview LISTING [BASE] [--entries] [--json] [--encoding "
       "cp437|latin1|raw]\n"
@@ -148,8 +148,8 @@ TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
       {{}, "missing command"},
       {{"show", "x"}, "unknown command 'show'"},
       {{"-l", "x"}, "unknown option '-l'"},
-      {{"list"}, "list takes one BASE argument"},
-      {{"check", "a", "b"}, "check takes one BASE argument"},
+      {{"list"}, "list needs at least one BASE"},
+      {{"check", "a", "--all", "b"}, "unknown option '--all'"},
       {{"list", "--encoding", "utf8", "x"}, "unknown encoding 'utf8' (cp437, latin1 or raw)"},
       {{"export", "x", "--format", "xml"}, "unknown format 'xml' (pcboard, json or csv)"},
       {{"export", "x", "--format"}, "--format needs pcboard, json or csv"},
@@ -171,13 +171,22 @@ TEST(Tolvbase, HelpAndVersionGoToStandardOutput) {
   Outcome help = run_tolvbase({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.errors, "");
-  EXPECT_EQ(help.output.rfind("Usage: tolvbase list [--encoding cp437|latin1|raw] BASE\n", 0), 0u)
+  EXPECT_EQ(help.output.rfind("Usage: tolvbase list [--encoding cp437|latin1|raw] BASE...\n", 0),
+            0u)
       << help.output;
   EXPECT_NE(help.output.find("Exit status: 0"), std::string::npos);
 
-  Outcome version = run_tolvbase({"--version"});
-  EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.output, "tolvbase (TOLVCONV) 1.1\nCopyright (C) 2026 The TOLVCONV Authors\n");
+  // One command's help, also when other arguments stand beside it.
+  Outcome one = run_tolvbase({"check", "x", "--help"});
+  EXPECT_EQ(one.status, 0);
+  EXPECT_EQ(one.output.rfind("Usage: tolvbase check [--strict] BASE...\n\nReports each", 0), 0u)
+      << one.output;
+
+  for (const char* flag : {"--version", "-V"}) {
+    Outcome version = run_tolvbase({flag});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.output, "tolvbase (TOLVCONV) 1.1\nCopyright (C) 2026 The TOLVCONV Authors\n");
+  }
 }
 
 TEST(Tolvbase, NeverWaitsForAFifoAndSaysWhenAConversionHoldsTheBase) {
@@ -213,12 +222,50 @@ TEST(Tolvbase, AFileThatCannotBeOpenedIsNamedOnStandardError) {
   EXPECT_EQ(run.errors,
             "tolvbase: cannot open '" + dir / "none.dir" + "': No such file or directory\n");
 
-  // A record file without its description file.
-  write_file(dir / "half.dir", "");
-  run = run_tolvbase({"list", dir / "half"});
+  // A record file without its description file: check cannot tell, list
+  // shows the records without their descriptions.
+  std::string base = convert_sample(dir);
+  std::string records = read_file(base + ".dir");
+  write_file(dir / "half.dir", records.substr(0, 240));
+  run = run_tolvbase({"check", dir / "half"});
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.errors,
             "tolvbase: cannot open '" + dir / "half.des" + "': No such file or directory\n");
+  run = run_tolvbase({"list", dir / "half"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.errors, "tolvbase: '" + dir / "half.des" +
+                            "' is missing: the records are listed without their descriptions\n");
+  EXPECT_NE(run.output.find("record 1\n  name    PACKR241.EXE\n"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("  lines   1 at byte 120 (the description file is missing)\n"),
+            std::string::npos)
+      << run.output;
+  EXPECT_EQ(run.output.find("  !"), std::string::npos) << run.output;
+}
+
+// Several bases in one call, as a shell glob gives them: each one's lines
+// name it, the status is the worst, and "--" lets a BASE start with '-'.
+TEST(Tolvbase, SeveralBasesInOneCall) {
+  TempDir dir;
+  std::string sound = convert_sample(dir);
+  write_file(dir / "-odd.dir", read_file(sound + ".dir"));
+  write_file(dir / "-odd.des", "");
+  Outcome run = run_tolvbase({"check", sound + ".dir", dir / "none.dir", "--", dir / "-odd.dir"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.output.rfind(sound + ".dir: 6 records, 491 description bytes: sound\n", 0), 0u)
+      << run.output;
+  EXPECT_NE(run.output.find(dir / "-odd.dir: problem: record 0: description line 1 of 3"),
+            std::string::npos)
+      << run.output;
+  EXPECT_NE(run.output.find(dir / "-odd.dir: 6 records, 0 description bytes: 6 problems\n"),
+            std::string::npos)
+      << run.output;
+  EXPECT_EQ(run.errors,
+            "tolvbase: cannot open '" + dir / "none.dir" + "': No such file or directory\n");
+
+  run = run_tolvbase({"list", sound, sound});
+  EXPECT_EQ(run.status, 0);
+  std::string one = read_file(TOLV_SOURCE_DIR "/examples/expected/sample.list.txt");
+  EXPECT_EQ(run.output, "==> " + sound + " <==\n" + one + "\n==> " + sound + " <==\n" + one);
 }
 
 // ---------------------------------------------------------------- preview
