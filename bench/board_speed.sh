@@ -9,18 +9,10 @@
 # usage: bench/board_speed.sh [BUILD_DIR] [LISTING...]
 set -euo pipefail
 
-build=${1:-build/release}
+source "$(dirname "$0")/common.sh" "${1:-}" board tolvconv tolvboard make_listing
 shift || true
-tolvconv=$build/src/app/tolvconv
-tolvboard=$build/src/tolvboard/tolvboard
-make_listing=$build/bench/make_listing
-for program in "$tolvconv" "$tolvboard" "$make_listing"; do
-  [[ -x $program ]] || { echo "missing $program: build the release preset first" >&2; exit 2; }
-done
 export PATH=$(cd "$(dirname "$tolvconv")" && pwd):$PATH
 
-work=$(mktemp -d /tmp/tolv-board-bench-XXXXXX)
-trap 'rm -rf "$work"' EXIT
 listings=("$@")
 if [[ ${#listings[@]} -eq 0 ]]; then
   shared=$(dirname "$0")/../../shared/listings
@@ -43,18 +35,8 @@ for listing in "${listings[@]}"; do
   printf '%-30s%-30s%-35s\0' "C:\\PCB\\DIR\\L$n" 'C:\FILES' "$(basename "$listing" | cut -c1-35)"
 done >"$work/DIR.LST"
 
-# best_of COMMAND...: the best wall time of 5 runs into a fresh OUTDIR, in seconds.
-best_of() {
-  local best=
-  for _ in 1 2 3 4 5; do
-    rm -rf "$work/out"
-    local start=$(date +%s%N)
-    "$@" >/dev/null || [[ $? -eq 1 ]]
-    local ns=$(($(date +%s%N) - start))
-    [[ -z $best || $ns -lt $best ]] && best=$ns
-  done
-  echo "$best / 1000000000" | bc -l
-}
+# Each timed run starts with a fresh OUTDIR.
+bench_reset() { rm -rf "$work/out"; }
 
 by_hand() {
   mkdir "$work/out"

@@ -9,28 +9,8 @@
 # usage: bench/export_speed.sh [BUILD_DIR]
 set -euo pipefail
 
-build=${1:-build/release}
-tolvconv=$build/src/app/tolvconv
-tolvbase=$build/src/tolvbase/tolvbase
-make_listing=$build/bench/make_listing
-for program in "$tolvconv" "$tolvbase" "$make_listing"; do
-  [[ -x $program ]] || { echo "missing $program: build the release preset first" >&2; exit 2; }
-done
+source "$(dirname "$0")/common.sh" "${1:-}" export tolvconv tolvbase make_listing
 
-work=$(mktemp -d /tmp/tolv-export-bench-XXXXXX)
-trap 'rm -rf "$work"' EXIT
-
-# best_of COMMAND...: the best wall time of 5 runs, in seconds.
-best_of() {
-  local best=
-  for _ in 1 2 3 4 5; do
-    local start=$(date +%s%N)
-    "$@" >"$work/out"
-    local ns=$(($(date +%s%N) - start))
-    [[ -z $best || $ns -lt $best ]] && best=$ns
-  done
-  echo "$best / 1000000000" | bc -l
-}
 
 # peak_kib COMMAND...: the maximum resident set size of one run.
 peak_kib() {

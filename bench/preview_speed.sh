@@ -7,17 +7,9 @@
 # usage: bench/preview_speed.sh [BUILD_DIR] [LISTING...]
 set -euo pipefail
 
-build=${1:-build/release}
+source "$(dirname "$0")/common.sh" "${1:-}" preview tolvconv tolvbase make_listing
 shift || true
-tolvconv=$build/src/app/tolvconv
-tolvbase=$build/src/tolvbase/tolvbase
-make_listing=$build/bench/make_listing
-for program in "$tolvconv" "$tolvbase" "$make_listing"; do
-  [[ -x $program ]] || { echo "missing $program: build the release preset first" >&2; exit 2; }
-done
 
-work=$(mktemp -d /tmp/tolv-preview-bench-XXXXXX)
-trap 'rm -rf "$work"' EXIT
 listings=("$@")
 if [[ ${#listings[@]} -eq 0 ]]; then
   index=$(dirname "$0")/../../shared/listings/wccpm-00-INDEX.TXT
@@ -26,18 +18,8 @@ if [[ ${#listings[@]} -eq 0 ]]; then
   listings+=("$work/generated.lst")
 fi
 
-# best_of COMMAND...: the best wall time of 5 runs, in seconds.
-best_of() {
-  local best=
-  for _ in 1 2 3 4 5; do
-    rm -f "$work/base.dir" "$work/base.des"
-    local start=$(date +%s%N)
-    "$@" >/dev/null || [[ $? -eq 1 ]]
-    local ns=$(($(date +%s%N) - start))
-    [[ -z $best || $ns -lt $best ]] && best=$ns
-  done
-  echo "$best / 1000000000" | bc -l
-}
+# Each timed conversion starts with no base.
+bench_reset() { rm -f "$work/base.dir" "$work/base.des"; }
 
 echo "| listing | tolvconv s | preview s | preview --json s | ratio | ratio --json |"
 echo "|---|---:|---:|---:|---:|---:|"

@@ -5,13 +5,18 @@
 
 namespace tolv {
 
-bool open_base(ReadOnlyBase& base, std::string_view argument, std::string& error) {
+bool open_base(ReadOnlyBase& base, std::string_view argument, std::string& error,
+               Descriptions descriptions) {
   BasePaths paths = derive_base_paths(argument);
   if (!open_read_only(base.records, paths.record_file)) {
     error = base.records.error;
     return false;
   }
   if (!open_read_only(base.descriptions, paths.description_file)) {
+    if (base.descriptions.missing && descriptions == Descriptions::Optional) {
+      base.descriptions_missing = true;
+      return true;
+    }
     error = base.descriptions.error;
     close_read_only(base.records);
     return false;

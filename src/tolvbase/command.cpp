@@ -1,6 +1,8 @@
 #include "tolvbase/command.h"
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -20,45 +22,62 @@ namespace tolv {
 
 namespace {
 
-constexpr std::string_view kUsage =
-    "Usage: tolvbase list [--encoding cp437|latin1|raw] BASE\n"
-    "       tolvbase check [--strict] BASE\n"
-    "       tolvbase export BASE [--format pcboard|json|csv] [--encoding cp437|latin1|raw]\n"
-    "       tolvbase preview LISTING [BASE] [--entries] [--json] [--encoding cp437|latin1|raw]\n";
+// Each command: its synopsis (a line of the usage) and what it does.
+struct CommandHelp {
+  std::string_view name;
+  std::string_view synopsis;
+  std::string_view help;
+};
 
-constexpr std::string_view kHelp =
-    "Lists, verifies or exports a Tolvane BBS file base without writing it.\n"
-    "\n"
-    "  list BASE    one block per record: number, name, size, date, origin,\n"
-    "               flags and description lines; --encoding as for preview\n"
-    "  check BASE   reports each problem with its record number, and notes\n"
-    "               what the base holds beside its records: leftovers of an\n"
-    "               interrupted conversion, or of records that were lost, and\n"
-    "               doubtful records (a rule row as a name, an impossible\n"
-    "               date, a name twice); --strict counts the doubts as problems\n"
-    "  export BASE  writes every record to standard output: --format pcboard\n"
-    "               (the default) as a PCBoard listing that tolvconv converts\n"
-    "               back into the same records, naming on standard error each\n"
-    "               record it cannot write exactly; json as JSON Lines, csv as\n"
-    "               CSV (RFC 4180), both with text decoded by --encoding\n"
-    "               (default cp437, to UTF-8)\n"
-    "  preview LISTING [BASE]\n"
-    "               reads a PCBoard listing as tolvconv would and reports every\n"
-    "               line it reads otherwise than a person would, by line number;\n"
-    "               with BASE also what a -DUPE run into it would skip.\n"
-    "               --entries lists every entry, --json writes JSON Lines,\n"
-    "               --encoding sets how text is shown (default: CP437 decoded\n"
-    "               to UTF-8 in a UTF-8 locale and in JSON, else raw bytes)\n"
-    "  --help       show this help and exit\n"
-    "  --version    show the version and exit\n"
-    "\n"
+constexpr CommandHelp kCommands[] = {
+    {"list", "list [--encoding cp437|latin1|raw] BASE...",
+     "Prints one block per record: number, name, size, date, origin, flags and\n"
+     "description lines. Text is CP437 decoded to UTF-8 in a UTF-8 locale, else\n"
+     "raw bytes; --encoding chooses. A base whose description file is missing\n"
+     "is listed without its descriptions.\n"},
+    {"check", "check [--strict] BASE...",
+     "Reports each problem with its record number, and notes what the base holds\n"
+     "beside its records: leftovers of an interrupted conversion, or of records\n"
+     "that were lost, and doubtful records (a rule row as a name, an impossible\n"
+     "date, a name twice). --strict counts the doubts as problems.\n"},
+    {"export", "export BASE [--format pcboard|json|csv] [--encoding cp437|latin1|raw]",
+     "Writes every record to standard output: --format pcboard (the default) as a\n"
+     "PCBoard listing that tolvconv converts back into the same records, naming\n"
+     "on standard error each record it cannot write exactly; json as JSON Lines,\n"
+     "csv as CSV (RFC 4180), both with text decoded by --encoding (default cp437,\n"
+     "to UTF-8).\n"},
+    {"preview", "preview LISTING [BASE] [--entries] [--json] [--encoding cp437|latin1|raw]",
+     "Reads a PCBoard listing as tolvconv would and reports every line it reads\n"
+     "otherwise than a person would, by line number; with BASE also what a -DUPE\n"
+     "run into it would skip. LISTING - is standard input. --entries lists every\n"
+     "entry, --json writes JSON Lines, --encoding sets how text is shown\n"
+     "(default: CP437 decoded to UTF-8 in a UTF-8 locale and in JSON, else raw).\n"},
+};
+
+constexpr std::string_view kBaseHelp =
     "BASE names the base as tolvconv's second argument does: its extension, if\n"
     "any, is dropped and .dir (the record file) and .des (the description file)\n"
-    "are added. Records are numbered from 0; record N starts at byte 120 * N.\n"
+    "are added, so 'tolvbase check files/*.dir' checks every base there. Records\n"
+    "are numbered from 0; record N starts at byte 120 * N. '--' ends the options.\n"
     "\n"
     "Exit status: 0 done (check: the base is sound; preview: no finding), 1 check\n"
     "found a problem, export a record it could not write exactly or preview a\n"
-    "finding, 2 usage error or a file that cannot be opened or read.\n";
+    "finding, 2 usage error or a file that cannot be opened or read. With several\n"
+    "bases, the worst of their statuses.\n";
+
+const CommandHelp* find_command(std::string_view name) {
+  for (const CommandHelp& command : kCommands)
+    if (command.name == name) return &command;
+  return nullptr;
+}
+
+std::string usage_text() {
+  std::string text;
+  for (const CommandHelp& command : kCommands)
+    text.append(text.empty() ? "Usage: tolvbase " : "       tolvbase ").append(command.synopsis) +=
+        '\n';
+  return text;
+}
 
 constexpr std::string_view kVersion = "tolvbase (TOLVCONV) " TOLV_VERSION
                                       "\n"
@@ -66,28 +85,26 @@ constexpr std::string_view kVersion = "tolvbase (TOLVCONV) " TOLV_VERSION
 
 }  // namespace
 
+const std::string kUsage = usage_text();
+const Program kTolvbase{"tolvbase", kUsage};
+
 void note(std::string_view message) {
-  write_standard_error("tolvbase: " + std::string(message) + "\n");
+  note(kTolvbase, message);
 }
-
 int complain(std::string_view message) {
-  note(message);
-  return kExitTrouble;
+  return complain(kTolvbase, message);
 }
-
 int usage_error(std::string_view message) {
-  write_standard_error("tolvbase: " + std::string(message) + "\n" + std::string(kUsage) +
-                       "Try 'tolvbase --help' for more information.\n");
-  return kExitTrouble;
+  return usage_error(kTolvbase, message);
 }
 
 std::string counted(int64_t n, const char* noun) {
   return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
 }
 
-bool open_command_base(ReadOnlyBase& base, std::string_view argument) {
+bool open_command_base(ReadOnlyBase& base, std::string_view argument, Descriptions descriptions) {
   std::string error;
-  if (!open_base(base, argument, error)) {
+  if (!open_base(base, argument, error, descriptions)) {
     complain(error);
     return false;
   }
@@ -105,53 +122,67 @@ int finish(Output& out, int status) {
 
 namespace {
 
-int run_list(int argc, char** argv) {
-  BaseArgument named;
-  Encoding encoding = display_encoding();
-  for (int i = 0; i < argc; ++i) {
-    std::string error;
-    if (OptionValue option = option_value(argc, argv, i, "--encoding"); option.matched)
-      error = read_encoding(option, encoding);
-    else
-      error = take_base("list", argv[i], named);
-    if (!error.empty()) return usage_error(error);
-  }
-  if (std::string error = base_given("list", named); !error.empty()) return usage_error(error);
-  Decoder decoder;
-  std::string error;
-  if (!open_decoder(decoder, encoding, error)) return complain(error);
+// What one base of a command with several prints, and its exit status.
+using BaseCommand =
+    std::function<int(const std::string& path, const std::string& prefix, Output& out)>;
 
+// Runs `command` on each base in turn, stopping when standard output fails.
+// With several bases list heads each with "==> BASE <==" and check starts
+// each line with "BASE: "; the status is the worst of theirs.
+int for_each_base(const BaseArguments& bases, bool headed, Output& out,
+                  const BaseCommand& command) {
+  bool several = bases.paths.size() > 1;
+  int worst = kExitSound;
+  for (size_t n = 0; n < bases.paths.size() && !out.failed; ++n) {
+    const std::string& path = bases.paths[n];
+    if (several && headed) put(out, std::string(n > 0 ? "\n" : "") + "==> " + path + " <==\n");
+    worst = std::max(worst, command(path, several && !headed ? path + ": " : "", out));
+  }
+  return finish(out, worst);
+}
+
+int list_one(const std::string& path, const Decoder& decoder, Output& out) {
   ReadOnlyBase base;
-  if (!open_command_base(base, named.path)) return kExitTrouble;
-  Output out;
+  if (!open_command_base(base, path, Descriptions::Optional)) return flush(out), kExitTrouble;
+  if (base.descriptions_missing) {
+    flush(out);
+    note("'" + base.descriptions.path +
+         "' is missing: the records are listed without their descriptions");
+  }
   bool listed = list_base(base, decoder, out);
   std::string failure = base.records.error.empty() ? base.descriptions.error : base.records.error;
   close_base(base);
-  if (!listed) {
-    flush(out);
-    return complain(failure);
-  }
-  return finish(out, kExitSound);
+  if (listed) return kExitSound;
+  flush(out);
+  return complain(failure);
 }
 
-int run_check(int argc, char** argv) {
-  BaseArgument named;
-  bool strict = false;
-  for (int i = 0; i < argc; ++i) {
-    std::string error;
-    if (std::string_view(argv[i]) == "--strict")
-      strict = true;
-    else
-      error = take_base("check", argv[i], named);
-    if (!error.empty()) return usage_error(error);
-  }
-  if (std::string error = base_given("check", named); !error.empty()) return usage_error(error);
-  ReadOnlyBase base;
-  if (!open_command_base(base, named.path)) return kExitTrouble;
+int run_list(int argc, char** argv) {
+  BaseArguments bases;
+  bases.several = true;
+  Encoding encoding = display_encoding();
+  std::string error = read_base_arguments(
+      "list", argc, argv, bases, [&](int count, char** args, int& i, std::string& error) {
+        OptionValue option = option_value(count, args, i, "--encoding");
+        if (option.matched) error = read_encoding(option, encoding);
+        return option.matched;
+      });
+  if (!error.empty()) return usage_error(error);
+  Decoder decoder;
+  if (!open_decoder(decoder, encoding, error)) return complain(error);
   Output out;
+  return for_each_base(bases, true, out,
+                       [&](const std::string& path, const std::string&, Output& out) {
+                         return list_one(path, decoder, out);
+                       });
+}
+
+int check_one(const std::string& path, const std::string& prefix, bool strict, Output& out) {
+  ReadOnlyBase base;
+  if (!open_command_base(base, path)) return flush(out), kExitTrouble;
   CheckResult result = check_base(base, [&](const Finding& finding) {
     bool problem = is_problem(finding.kind) || (strict && is_doubt(finding.kind));
-    put(out, problem ? "problem: " : "note: ");
+    put(out, prefix + (problem ? "problem: " : "note: "));
     if (finding.record >= 0) put(out, "record " + std::to_string(finding.record) + ": ");
     put(out, finding.text + "\n");
   });
@@ -164,7 +195,7 @@ int run_check(int argc, char** argv) {
     flush(out);
     return complain(result.error);
   }
-  put(out, counted(result.records, "record") + ", " +
+  put(out, prefix + counted(result.records, "record") + ", " +
                counted(result.description_bytes, "description byte") + ": ");
   if (result.problems == 0)
     put(out, "sound");
@@ -172,7 +203,29 @@ int run_check(int argc, char** argv) {
     put(out, counted(result.problems, "problem"));
   if (result.notes > 0) put(out, ", " + counted(result.notes, "note"));
   put(out, "\n");
-  return finish(out, result.problems == 0 ? kExitSound : kExitProblem);
+  return result.problems == 0 ? kExitSound : kExitProblem;
+}
+
+int run_check(int argc, char** argv) {
+  BaseArguments bases;
+  bases.several = true;
+  bool strict = false;
+  std::string error =
+      read_base_arguments("check", argc, argv, bases, [&](int, char** args, int& i, std::string&) {
+        return std::string_view(args[i]) == "--strict" && (strict = true);
+      });
+  if (!error.empty()) return usage_error(error);
+  Output out;
+  return for_each_base(bases, false, out,
+                       [&](const std::string& path, const std::string& prefix, Output& out) {
+                         return check_one(path, prefix, strict, out);
+                       });
+}
+
+int print_help(std::string_view text) {
+  Output out;
+  put(out, text);
+  return finish(out, kExitSound);
 }
 
 }  // namespace
@@ -181,17 +234,18 @@ int tolvbase_main(int argc, char** argv) {
   if (argc < 2) return usage_error("missing command");
   std::string_view command = argv[1];
   if (command == "--help" || command == "-h") {
-    Output out;
-    put(out, kUsage);
-    put(out, "\n");
-    put(out, kHelp);
-    return finish(out, kExitSound);
+    std::string help = kUsage +
+                       "\nLists, verifies or exports a Tolvane BBS file base without writing it,\n"
+                       "and previews a listing before it is converted.\n";
+    for (const CommandHelp& c : kCommands)
+      help.append("\n").append(c.name).append(":\n").append(c.help);
+    return print_help(help + "\n'tolvbase COMMAND --help' shows one command.\n\n" +
+                      std::string(kBaseHelp));
   }
-  if (command == "--version") {
-    Output out;
-    put(out, kVersion);
-    return finish(out, kExitSound);
-  }
+  if (command == "--version" || command == "-V") return print_help(kVersion);
+  if (const CommandHelp* c = find_command(command); c && asks_for_help(argc - 2, argv + 2))
+    return print_help("Usage: tolvbase " + std::string(c->synopsis) + "\n\n" +
+                      std::string(c->help) + "\n" + std::string(kBaseHelp));
   if (command == "preview") return run_preview(argc - 2, argv + 2);
   if (command == "export") return run_export(argc - 2, argv + 2);
   if (command == "list") return run_list(argc - 2, argv + 2);

@@ -32,7 +32,6 @@ namespace tolv {
 
 inline constexpr int kExitSound = 0;
 inline constexpr int kExitProblem = 1;
-inline constexpr int kExitTrouble = 2;
 
 // Runs the command and gives the exit status.
 int tolvbase_main(int argc, char** argv);
@@ -49,7 +48,8 @@ std::string counted(int64_t n, const char* noun);
 
 // Opens the base named by `argument`, noting when a conversion holds it;
 // false, after complaining, when it cannot be opened.
-bool open_command_base(ReadOnlyBase& base, std::string_view argument);
+bool open_command_base(ReadOnlyBase& base, std::string_view argument,
+                       Descriptions descriptions = Descriptions::Required);
 
 // Flushes standard output; a failed write makes the run fail with status 2.
 int finish(Output& out, int status);

@@ -13,7 +13,7 @@ namespace tolv {
 namespace {
 
 struct Options {
-  BaseArgument base;
+  BaseArguments base;
   ExportFormat format = ExportFormat::Pcboard;
   bool encoding_given = false;
   Encoding encoding = Encoding::Cp437;
@@ -21,20 +21,23 @@ struct Options {
 
 // Parses the arguments; an empty string on success, else the usage error.
 std::string parse_options(int argc, char** argv, Options& options) {
-  for (int i = 0; i < argc; ++i) {
-    if (OptionValue format = option_value(argc, argv, i, "--format"); format.matched) {
-      if (format.missing) return "--format needs pcboard, json or csv";
-      if (!parse_export_format(format.value, options.format))
-        return "unknown format '" + std::string(format.value) + "' (pcboard, json or csv)";
-    } else if (OptionValue encoding = option_value(argc, argv, i, "--encoding"); encoding.matched) {
-      if (std::string error = read_encoding(encoding, options.encoding); !error.empty())
-        return error;
-      options.encoding_given = true;
-    } else if (std::string error = take_base("export", argv[i], options.base); !error.empty()) {
-      return error;
-    }
-  }
-  if (std::string error = base_given("export", options.base); !error.empty()) return error;
+  std::string error = read_base_arguments(
+      "export", argc, argv, options.base, [&](int count, char** args, int& i, std::string& error) {
+        if (OptionValue format = option_value(count, args, i, "--format"); format.matched) {
+          if (format.missing)
+            error = "--format needs pcboard, json or csv";
+          else if (!parse_export_format(format.value, options.format))
+            error = "unknown format '" + std::string(format.value) + "' (pcboard, json or csv)";
+        } else if (OptionValue encoding = option_value(count, args, i, "--encoding");
+                   encoding.matched) {
+          error = read_encoding(encoding, options.encoding);
+          options.encoding_given = true;
+        } else {
+          return false;
+        }
+        return true;
+      });
+  if (!error.empty()) return error;
   if (options.format == ExportFormat::Pcboard && options.encoding_given &&
       options.encoding != Encoding::Raw)
     return "--encoding applies to json and csv: a pcboard listing keeps the bytes as stored";
@@ -58,7 +61,7 @@ int run_export(int argc, char** argv) {
   if (!open_decoder(shown, display_encoding(), error)) open_decoder(shown, Encoding::Raw, error);
 
   ReadOnlyBase base;
-  if (!open_command_base(base, options.base.path)) return kExitTrouble;
+  if (!open_command_base(base, options.base.paths[0])) return kExitTrouble;
   Output out;
   Output report;
   report.fd = 2;

@@ -22,7 +22,8 @@ void put_field(Output& out, const char* label, const std::string& value) {
 }
 
 void put_record(Output& out, const Decoder& decoder, int64_t number, const FileRecord& record,
-                const Description& description, const std::vector<Finding>& problems) {
+                const Description& description, const std::vector<Finding>& problems,
+                bool descriptions_missing) {
   auto shown = [&](std::string_view text) { return decoded(decoder, escape_controls(text)); };
   char flags[8];
   snprintf(flags, sizeof flags, "0x%02X", record.Flags);
@@ -36,7 +37,8 @@ void put_record(Output& out, const Decoder& decoder, int64_t number, const FileR
   put_field(out, "origin", shown(record.Origin.view()));
   put_field(out, "flags", flags_text);
   put_field(out, "lines",
-            std::to_string(record.DescLines) + " at byte " + std::to_string(record.DescPtr));
+            std::to_string(record.DescLines) + " at byte " + std::to_string(record.DescPtr) +
+                (descriptions_missing ? " (the description file is missing)" : ""));
   for (const std::string& line : description.lines) put(out, "  | " + shown(line) + "\n");
   for (const Finding& finding : problems)
     if (is_problem(finding.kind)) put(out, "  ! " + shown(finding.text) + "\n");
@@ -49,11 +51,15 @@ bool list_base(ReadOnlyBase& base, const Decoder& decoder, Output& out) {
   StoredRecord stored;
   std::vector<Finding> problems;
   while (next_stored_record(walk, stored)) {
+    // Without a description file there is nothing to find fault with in the
+    // descriptions: only the record's own fields are looked at.
+    if (base.descriptions_missing) stored.description = Description{};
     problems.clear();
     check_record(stored.record, stored.number, stored.description, base.descriptions.size,
                  problems);
     if (stored.number > 0) put(out, "\n");
-    put_record(out, decoder, stored.number, stored.record, stored.description, problems);
+    put_record(out, decoder, stored.number, stored.record, stored.description, problems,
+               base.descriptions_missing);
     if (out.failed) return true;  // the caller reports the failed write
   }
   return walk.error.empty();

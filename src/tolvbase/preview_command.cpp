@@ -23,32 +23,44 @@ struct Options {
   Encoding encoding = Encoding::Cp437;
 };
 
+// Takes the next LISTING or BASE; an empty string, or the usage error.
+std::string take_operand(std::string_view arg, int& positional, Options& options) {
+  if (positional == 0) {
+    options.listing = arg == "-" ? "" : std::string(arg);
+  } else if (positional == 1) {
+    options.base = arg;
+    options.has_base = true;
+  } else {
+    return "preview takes a LISTING and at most one BASE";
+  }
+  ++positional;
+  return {};
+}
+
 // Parses the arguments; an empty string on success, else the usage error.
 std::string parse_options(int argc, char** argv, Options& options) {
   int positional = 0;
-  for (int i = 0; i < argc; ++i) {
+  int end = options_end(argc, argv);
+  for (int i = 0; i < end; ++i) {
     std::string_view arg = argv[i];
+    std::string error;
     if (arg == "--json") {
       options.json = true;
     } else if (arg == "--entries") {
       options.entries = true;
     } else if (OptionValue encoding = option_value(argc, argv, i, "--encoding"); encoding.matched) {
-      if (std::string error = read_encoding(encoding, options.encoding); !error.empty())
-        return error;
+      error = read_encoding(encoding, options.encoding);
       options.encoding_given = true;
     } else if (arg.size() > 1 && arg.starts_with("-")) {
-      return "unknown option '" + std::string(arg) + "'";
-    } else if (positional == 0) {
-      options.listing = arg == "-" ? "" : std::string(arg);
-      ++positional;
-    } else if (positional == 1) {
-      options.base = arg;
-      options.has_base = true;
-      ++positional;
+      error = "unknown option '" + std::string(arg) + "'";
     } else {
-      return "preview takes a LISTING and at most one BASE";
+      error = take_operand(arg, positional, options);
     }
+    if (!error.empty()) return error;
   }
+  for (int i = end + 1; i < argc; ++i)
+    if (std::string error = take_operand(argv[i], positional, options); !error.empty())
+      return error;
   if (positional == 0) return "preview needs a LISTING";
   if (options.json && options.encoding == Encoding::Raw)
     return "--encoding raw cannot be used with --json (JSON text is UTF-8)";

@@ -34,7 +34,10 @@ bool open_read_only(ReadOnlyFile& file, const std::string& path) {
   file.path = path;
   // Without blocking: the open of a FIFO would otherwise wait for a writer.
   file.fd = sys_open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC, 0);
-  if (file.fd < 0) return fail(file, "open", system_error);
+  if (file.fd < 0) {
+    file.missing = system_error == ENOENT;
+    return fail(file, "open", system_error);
+  }
   struct stat st;
   if (sys_fstat(file.fd, &st) < 0) {
     int number = system_error;

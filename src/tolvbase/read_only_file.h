@@ -15,6 +15,7 @@ struct ReadOnlyFile {
   int fd = -1;
   int64_t size = 0;  // as the file system reported it at the open
   std::string error;
+  bool missing = false;  // the open failed because there is no such file
 };
 
 // Opens `path` read-only, without blocking, and takes its size. Anything

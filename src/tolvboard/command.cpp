@@ -27,7 +27,6 @@ namespace {
 
 constexpr int kExitConverted = 0;
 constexpr int kExitAreaFailed = 1;
-constexpr int kExitTrouble = 2;
 constexpr const char* kLogName = "tolvboard.log";
 
 constexpr std::string_view kUsage =
@@ -69,26 +68,13 @@ struct Options {
   std::string list;  // the DIR.LST or the area file
 };
 
-void note(std::string_view message) {
-  write_standard_error("tolvboard: " + std::string(message) + "\n");
-}
-
-int complain(std::string_view message) {
-  note(message);
-  return kExitTrouble;
-}
-
-int usage_error(std::string_view message) {
-  write_standard_error("tolvboard: " + std::string(message) + "\n" + std::string(kUsage) +
-                       "Try 'tolvboard --help' for more information.\n");
-  return kExitTrouble;
-}
+constexpr Program kTolvboard{"tolvboard", kUsage};
 
 int print_text(std::string_view text) {
   Output out;
   put(out, text);
   if (flush(out)) return kExitConverted;
-  return complain(std::string("cannot write standard output: ") + strerror(out.error));
+  return complain(kTolvboard, std::string("cannot write standard output: ") + strerror(out.error));
 }
 
 // The value of an option given as "--name VALUE" or "--name=VALUE".
@@ -176,7 +162,7 @@ int terminal_columns() {
 bool read_areas(const Options& options, std::vector<Area>& areas) {
   std::string bytes, error;
   if (!read_whole_file(options.list, bytes, error)) {
-    note(error);
+    note(kTolvboard, error);
     return false;
   }
   if (options.area_file) {
@@ -186,8 +172,9 @@ bool read_areas(const Options& options, std::vector<Area>& areas) {
   size_t short_tail = 0;
   areas = parse_dir_list(bytes, short_tail);
   if (short_tail != 0)
-    note("'" + options.list + "' ends in a short record of " + std::to_string(short_tail) +
-         " bytes (a record has " + std::to_string(kDirListRecordSize) + "); it is ignored");
+    note(kTolvboard, "'" + options.list + "' ends in a short record of " +
+                         std::to_string(short_tail) + " bytes (a record has " +
+                         std::to_string(kDirListRecordSize) + "); it is ignored");
   return true;
 }
 
@@ -202,14 +189,15 @@ int tolvboard_main(int argc, char** argv) {
   }
   Options options;
   if (std::string error = parse_options(argc, argv, options); !error.empty())
-    return usage_error(error);
+    return usage_error(kTolvboard, error);
   BoardSettings& board = options.board;
   std::vector<Area> areas;
   if (!read_areas(options, areas)) return kExitTrouble;
 
   std::string error;
   if (!board.dry_run) {
-    if (!find_converter(board.converter, error) || !open_log(board, error)) return complain(error);
+    if (!find_converter(board.converter, error) || !open_log(board, error))
+      return complain(kTolvboard, error);
     Output log;
     log.fd = board.log_fd;
     put(log, "== tolvboard: " + options.list + " into " + board.out_dir + ", by " +
@@ -224,7 +212,7 @@ int tolvboard_main(int argc, char** argv) {
   summary.dry_run = board.dry_run;
   summary.decode = options.json || locale_is_utf8();
   if (summary.decode && !open_decoder(summary.cp437, Encoding::Cp437, error)) {
-    note(error);
+    note(kTolvboard, error);
     open_decoder(summary.cp437, Encoding::Latin1, error);
   }
 
@@ -243,7 +231,8 @@ int tolvboard_main(int argc, char** argv) {
   print_totals(summary, results);
   if (board.log_fd >= 0) sys_close(board.log_fd);
   if (out.failed)
-    return complain(std::string("cannot write standard output: ") + strerror(out.error));
+    return complain(kTolvboard,
+                    std::string("cannot write standard output: ") + strerror(out.error));
   return all_converted ? kExitConverted : kExitAreaFailed;
 }
 

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "e2e/programs.h"
 #include "support/banner.h"
 #include "support/child.h"
 #include "support/listing_text.h"
@@ -27,7 +28,7 @@ std::string listing(int entries) {
 }
 
 Outcome convert(const std::string& listing_path, const std::string& base) {
-  return run_binary({TOLVCONV_BINARY, listing_path, base});
+  return run_tolvconv({listing_path, base});
 }
 
 TEST(Redirected, CountsFollowOneAnotherOnOneLine) {

@@ -8,30 +8,20 @@
 
 #include <set>
 
+#include "e2e/programs.h"
 #include "filebase/record.h"
 #include "support/banner.h"
 #include "support/child.h"
+#include "support/error_message.h"
 #include "support/listing_text.h"
 
 namespace tolv::test {
 namespace {
 
-Outcome convert(const std::vector<std::string>& args, const std::string& input = "") {
-  std::vector<std::string> argv{TOLVCONV_BINARY};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return run_binary(argv, input);
-}
-
 TEST(Convert, UsageWithFewerThanTwoArguments) {
   TempDir dir;
   for (auto args : {std::vector<std::string>{}, std::vector<std::string>{dir / "x.lst"}}) {
-    Outcome run = run_binary(
-        [&] {
-          std::vector<std::string> argv{TOLVCONV_BINARY};
-          argv.insert(argv.end(), args.begin(), args.end());
-          return argv;
-        }(),
-        "", dir.path);
+    Outcome run = run_tolvconv(args, "", dir.path);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.output, kBanner + "Usage: [PCBoard File]  [Tolvane BBS File]  -DUPE\n");
   }
@@ -43,7 +33,7 @@ TEST(Convert, MissingListingNamesThePathAsTypedAndCreatesNothing) {
   TempDir dir;
   // A relative path keeps the line within 80 columns; the console wraps
   // longer lines (tests/e2e/console_redirected_test.cpp).
-  Outcome run = run_binary({TOLVCONV_BINARY, "nope//missing.lst", "base"}, "", dir.path);
+  Outcome run = run_tolvconv({"nope//missing.lst", "base"}, "", dir.path);
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.output, kBanner + "\aERROR: PCBoard file listing (nope//missing.lst) not found.\n");
   EXPECT_FALSE(file_exists(dir / "base.dir"));
@@ -52,7 +42,7 @@ TEST(Convert, MissingListingNamesThePathAsTypedAndCreatesNothing) {
 
 TEST(Convert, SampleListingMatchesTheExpectedFileBase) {
   TempDir dir;
-  Outcome run = convert({TOLV_SOURCE_DIR "/examples/sample.lst", dir / "sample.xyz"});
+  Outcome run = run_tolvconv({TOLV_SOURCE_DIR "/examples/sample.lst", dir / "sample.xyz"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.output, kBanner +
                             "Processing: 1 files ... 2 files ... 3 files ... 4 files ... "
@@ -66,7 +56,7 @@ TEST(Convert, SampleListingMatchesTheExpectedFileBase) {
 TEST(Convert, EmptyListingCreatesEmptyFilesAndLeavesAnExistingBaseAlone) {
   TempDir dir;
   write_file(dir / "empty.lst", "Just a header\r\n\r\n");
-  Outcome run = convert({dir / "empty.lst", dir / "base"});
+  Outcome run = run_tolvconv({dir / "empty.lst", dir / "base"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.output, kBanner + "Processing: DONE.\n");
   EXPECT_EQ(read_file(dir / "base.dir"), "");
@@ -75,7 +65,7 @@ TEST(Convert, EmptyListingCreatesEmptyFilesAndLeavesAnExistingBaseAlone) {
   std::string records(250, 'r'), lines(77, 'd');
   write_file(dir / "base.dir", records);
   write_file(dir / "base.des", lines);
-  run = convert({dir / "empty.lst", dir / "base"});
+  run = run_tolvconv({dir / "empty.lst", dir / "base"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(read_file(dir / "base.dir"), records);
   EXPECT_EQ(read_file(dir / "base.des"), lines);
@@ -83,7 +73,7 @@ TEST(Convert, EmptyListingCreatesEmptyFilesAndLeavesAnExistingBaseAlone) {
 
 TEST(Convert, DirectoryAsListingReadsAsEmpty) {
   TempDir dir;
-  Outcome run = convert({dir.path, dir / "base"});
+  Outcome run = run_tolvconv({dir.path, dir / "base"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.output, kBanner + "Processing: DONE.\n");
   EXPECT_TRUE(file_exists(dir / "base.dir"));
@@ -92,8 +82,8 @@ TEST(Convert, DirectoryAsListingReadsAsEmpty) {
 TEST(Convert, EmptyFirstArgumentReadsStandardInput) {
   TempDir dir;
   Outcome run =
-      convert({"", dir / "base"}, entry_line("ONE.ZIP", "10", "01-15-95", "first") + "\n" +
-                                      entry_line("TWO.ZIP", "20", "01-15-95", "second"));
+      run_tolvconv({"", dir / "base"}, entry_line("ONE.ZIP", "10", "01-15-95", "first") + "\n" +
+                                           entry_line("TWO.ZIP", "20", "01-15-95", "second"));
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.output, kBanner + "Processing: 1 files ... 2 files ... DONE.\n");
   EXPECT_EQ(read_file(dir / "base.dir").size(), 240u);
@@ -105,7 +95,7 @@ TEST(Convert, AppendsAfterExistingRecordsOverATrailingFragment) {
   std::string records(2 * 120, 'r'), lines(30, 'd');
   write_file(dir / "base.dir", records + std::string(50, 'f'));
   write_file(dir / "base.des", lines);
-  Outcome run = convert({dir / "one.lst", dir / "base"});
+  Outcome run = run_tolvconv({dir / "one.lst", dir / "base"});
   ASSERT_EQ(run.status, 0);
   std::string after = read_file(dir / "base.dir");
   ASSERT_EQ(after.size(), 3 * 120u);
@@ -120,17 +110,18 @@ TEST(Convert, AppendsAfterExistingRecordsOverATrailingFragment) {
 TEST(Convert, BaseInAMissingDirectoryEndsWithCodeTwo) {
   TempDir dir;
   write_file(dir / "one.lst", entry_line("ONE.ZIP", "10", "01-15-95", "first") + "\n");
-  Outcome run = convert({dir / "one.lst", dir / "no/such/base"});
+  Outcome run = run_tolvconv({dir / "one.lst", dir / "no/such/base"});
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.output.substr(0, kBanner.size()), kBanner);
-  EXPECT_NE(run.output.find("Runtime error 2 at 0x"), std::string::npos) << run.output;
+  ErrorMessage message = parse_error_message(run.output);
+  EXPECT_TRUE(message.found && message.code == 2) << run.output;
 }
 
 TEST(Convert, FullDescriptionFileEndsWith101AndWritesNoRecord) {
   TempDir dir;
   write_file(dir / "one.lst", entry_line("ONE.ZIP", "10", "01-15-95", "first") + "\n");
   ASSERT_EQ(symlink("/dev/full", (dir / "base.des").c_str()), 0);
-  Outcome run = convert({dir / "one.lst", dir / "base"});
+  Outcome run = run_tolvconv({dir / "one.lst", dir / "base"});
   EXPECT_EQ(run.status, 101);
   EXPECT_NE(run.output.find("Processing: 1 files ... Runtime error 101 at 0x"), std::string::npos)
       << run.output;
@@ -149,11 +140,12 @@ TEST(Convert, OverlongPathsAreRefusedNotCut) {
   TempDir dir;
   write_file(dir / "one.lst", entry_line("ONE.ZIP", "10", "01-15-95", "first") + "\n");
   std::string long_name(300, 'n');  // longer than a file name may be
-  Outcome run = run_binary({TOLVCONV_BINARY, dir / "one.lst", dir / long_name});
+  Outcome run = run_tolvconv({dir / "one.lst", dir / long_name});
   EXPECT_EQ(run.status, 3);
-  EXPECT_NE(run.output.find("Runtime error 3 at 0x"), std::string::npos) << run.output;
+  ErrorMessage message = parse_error_message(run.output);
+  EXPECT_TRUE(message.found && message.code == 3) << run.output;
 
-  run = run_binary({TOLVCONV_BINARY, dir / long_name, dir / "base"});
+  run = run_tolvconv({dir / long_name, dir / "base"});
   EXPECT_EQ(run.status, 1);
   std::string unwrapped = run.output;  // the console breaks the line every 80 bytes
   std::erase(unwrapped, '\n');
@@ -166,7 +158,7 @@ TEST(Convert, OverlongPathsAreRefusedNotCut) {
 TEST(Convert, ClosedStandardStreamsNeverReceiveTheBase) {
   TempDir dir;
   const std::string sample = TOLV_SOURCE_DIR "/examples/sample.lst";
-  ASSERT_EQ(convert({sample, dir / "base"}).status, 0);
+  ASSERT_EQ(run_tolvconv({sample, dir / "base"}).status, 0);
   const std::string records = read_file(dir / "base.dir");
   const std::string descriptions = read_file(dir / "base.des");
   auto closed_run = [&](const std::string& listing, const std::string& third) {

@@ -2,35 +2,14 @@
 // entry leaves both files and the progress line alone.
 #include <gtest/gtest.h>
 
+#include "e2e/programs.h"
 #include "filebase/record.h"
 #include "support/child.h"
 #include "support/listing_text.h"
+#include "support/stored_base.h"
 
 namespace tolv::test {
 namespace {
-
-Outcome convert(const std::vector<std::string>& args) {
-  std::vector<std::string> argv{TOLVCONV_BINARY};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return run_binary(argv);
-}
-
-std::string stored(const std::string& name, uint8_t flags) {
-  FileRecord record;
-  record.FileName.assign(name);
-  record.Flags = flags;
-  uint8_t bytes[kRecordSize];
-  encode_record(record, bytes);
-  return std::string(reinterpret_cast<char*>(bytes), kRecordSize);
-}
-
-// The names of the records in a record file, in order.
-std::vector<std::string> names_in(const std::string& file) {
-  std::vector<std::string> names;
-  for (size_t at = 0; at + kRecordSize <= file.size(); at += kRecordSize)
-    names.push_back(file.substr(at + 1, static_cast<uint8_t>(file[at])));
-  return names;
-}
 
 // A 75-character name that still makes a file entry line: its own dashes
 // fall in columns 26 and 29.
@@ -47,7 +26,7 @@ TEST(Dupe, SecondRunOverTheSameListingChangesNothing) {
                                  entry_line("", "20", "01-15-95", "no name") + "\r\n" +
                                  long_name() + " 30 " + "\r\n" +
                                  entry_line("TWO.ZIP", "40", "01-15-95", "two") + "\r\n");
-  Outcome first = convert({dir / "in.lst", dir / "base", "-DUPE"});
+  Outcome first = run_tolvconv({dir / "in.lst", dir / "base", "-DUPE"});
   ASSERT_EQ(first.status, 0);
   EXPECT_TRUE(first.output.ends_with(
       "\nProcessing: 1 files ... 2 files ... 3 files ... 4 files ... DONE.\n"))
@@ -57,14 +36,14 @@ TEST(Dupe, SecondRunOverTheSameListingChangesNothing) {
   EXPECT_EQ(names_in(records),
             (std::vector<std::string>{"ONE.ZIP", "", long_name().substr(0, 70), "TWO.ZIP"}));
 
-  Outcome second = convert({dir / "in.lst", dir / "base", "-dupe"});
+  Outcome second = run_tolvconv({dir / "in.lst", dir / "base", "-dupe"});
   EXPECT_EQ(second.status, 0);
   EXPECT_TRUE(second.output.ends_with("\nProcessing: DONE.\n")) << second.output;
   EXPECT_EQ(read_file(dir / "base.dir"), records);
   EXPECT_EQ(read_file(dir / "base.des"), lines);
 
   // Without the switch every entry is appended again.
-  Outcome plain = convert({dir / "in.lst", dir / "base"});
+  Outcome plain = run_tolvconv({dir / "in.lst", dir / "base"});
   EXPECT_EQ(plain.status, 0);
   EXPECT_TRUE(plain.output.ends_with("4 files ... DONE.\n")) << plain.output;
   std::string again = read_file(dir / "base.dir");
@@ -81,7 +60,7 @@ TEST(Dupe, SameNameTwiceInOneListingIsAppendedOnce) {
                                  entry_line("A.ZIP", "11", "01-15-95", "again") + "\n" +
                                  continuation_line("second A") + "\n" +
                                  entry_line("B.ZIP", "12", "01-15-95", "third") + "\n");
-  Outcome run = convert({dir / "in.lst", dir / "base", "-DUPE"});
+  Outcome run = run_tolvconv({dir / "in.lst", dir / "base", "-DUPE"});
   ASSERT_EQ(run.status, 0);
   EXPECT_TRUE(run.output.ends_with("\nProcessing: 1 files ... 2 files ... DONE.\n")) << run.output;
   std::string records = read_file(dir / "base.dir");
@@ -94,20 +73,20 @@ TEST(Dupe, SameNameTwiceInOneListingIsAppendedOnce) {
             "more A"
             "\x05"
             "third");
-  EXPECT_EQ(decode_record(reinterpret_cast<const uint8_t*>(records.data()) + kRecordSize).DescPtr,
-            13);
+  EXPECT_EQ(records_in(records)[1].DescPtr, 13);
 }
 
 TEST(Dupe, SkipsOnlyNamesOfCountingWholeRecords) {
   TempDir dir;
-  std::string base = stored("KEEP.ZIP", 4) + stored("SKIP.ZIP", 8) + stored("demo.zip", 0);
-  std::string fragment = stored("FRAG.ZIP", 0).substr(0, 100);
+  std::string base =
+      stored_record("KEEP.ZIP", 4) + stored_record("SKIP.ZIP", 8) + stored_record("demo.zip", 0);
+  std::string fragment = stored_record("FRAG.ZIP", 0).substr(0, 100);
   write_file(dir / "base.dir", base + fragment);
   write_file(dir / "in.lst", entry_line("KEEP.ZIP", "1", "01-15-95", "flag 4") + "\n" +
                                  entry_line("SKIP.ZIP", "2", "01-15-95", "flag 8") + "\n" +
                                  entry_line("DEMO.ZIP", "3", "01-15-95", "case") + "\n" +
                                  entry_line("FRAG.ZIP", "4", "01-15-95", "fragment") + "\n");
-  Outcome run = convert({dir / "in.lst", dir / "base", "-Dupe"});
+  Outcome run = run_tolvconv({dir / "in.lst", dir / "base", "-Dupe"});
   ASSERT_EQ(run.status, 0);
   EXPECT_TRUE(run.output.ends_with("\nProcessing: 1 files ... 2 files ... 3 files ... DONE.\n"))
       << run.output;

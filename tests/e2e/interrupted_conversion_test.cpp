@@ -6,8 +6,9 @@
 
 #include <cerrno>
 
+#include "e2e/programs.h"
 #include "support/child.h"
-#include "support/faults.h"
+#include "support/fake_os.h"
 
 namespace tolv::test {
 namespace {
@@ -28,10 +29,9 @@ TEST(InterruptedConversion, EveryWritePointLeavesASoundBase) {
       // An existing base, so the interrupted run appends after records.
       ASSERT_EQ(run_program_in_child({listing, dir / "base"}).status, 0);
 
-      install_faults({Fault{nth_call(Call::Pwrite, k), cut.error, cut.stored}});
-      Outcome run = run_program_in_child({listing, dir / "base"});
-      remove_faults();
-      Outcome check = run_binary({TOLVBASE_BINARY, "check", dir / "base"});
+      Outcome run = run_program_in_child({listing, dir / "base"},
+                                         {Fault{nth_call(Call::Pwrite, k), cut.error, cut.stored}});
+      Outcome check = run_tolvbase({"check", dir / "base"});
 
       EXPECT_EQ(check.status, 0) << cut.what << ", write " << k << ":\n" << check.output;
       EXPECT_EQ(check.output.find("problem:"), std::string::npos) << check.output;

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <string>
 
+#include "e2e/programs.h"
 #include "support/banner.h"
 #include "support/child.h"
 #include "support/error_message.h"
@@ -46,11 +47,7 @@ Running start(const std::vector<std::string>& args) {
     dup2(fds[1], 1);
     close(fds[0]);
     close(fds[1]);
-    std::vector<char*> argv{const_cast<char*>(TOLVCONV_BINARY)};
-    for (const std::string& s : args) argv.push_back(const_cast<char*>(s.c_str()));
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(127);
+    exec_argv(program_argv(TOLVCONV_BINARY, args));
   }
   close(fds[1]);
   running.out = fds[0];
@@ -112,16 +109,23 @@ struct Interrupted {
   std::string records;
 };
 
-// Converts from a FIFO that delivers three entries and then nothing, and
-// sends `signal` once the run has shown "2 files ... " and waits for more.
-Interrupted interrupt_conversion(int signal) {
-  TempDir dir;
-  std::string fifo = dir / "in.lst";
+// A FIFO at `fifo` that holds three entries and then nothing; the
+// descriptor that feeds it, opened for reading too, so that neither side
+// waits for the other to open.
+int three_entries_then_nothing(const std::string& fifo) {
   EXPECT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  // Opened for reading too, so neither side waits for the other to open.
   int feed = open(fifo.c_str(), O_RDWR | O_CLOEXEC);
   std::string text = entry(1) + entry(2) + entry(3);
   EXPECT_EQ(write(feed, text.data(), text.size()), ssize_t(text.size()));
+  return feed;
+}
+
+// Converts from such a FIFO and sends `signal` once the run has shown
+// "2 files ... " and waits for more.
+Interrupted interrupt_conversion(int signal) {
+  TempDir dir;
+  std::string fifo = dir / "in.lst";
+  int feed = three_entries_then_nothing(fifo);
 
   Running running = start({fifo, dir / "base"});
   Interrupted result;
@@ -157,10 +161,7 @@ TEST(RuntimeError, SigfpeWithoutAFlagEndsTheRunWith200AfterTheConsoleOutput) {
 TEST(RuntimeError, OnATerminalTheModesAreRestoredBeforeTheMessage) {
   TempDir dir;
   std::string fifo = dir / "in.lst";
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  int feed = open(fifo.c_str(), O_RDWR | O_CLOEXEC);
-  std::string text = entry(1) + entry(2) + entry(3);
-  ASSERT_EQ(write(feed, text.data(), text.size()), ssize_t(text.size()));
+  int feed = three_entries_then_nothing(fifo);
 
   PtyOptions options;
   options.argv = {TOLVCONV_BINARY, fifo, dir / "base"};
@@ -196,7 +197,7 @@ TEST(RuntimeError, OnATerminalTheModesAreRestoredBeforeTheMessage) {
 TEST(RuntimeError, ABaseInAMissingDirectoryEndsWithCode2) {
   TempDir dir;
   write_file(dir / "in.lst", entry(1));
-  Outcome run = run_binary({TOLVCONV_BINARY, dir / "in.lst", dir / "no/such/base"});
+  Outcome run = run_tolvconv({dir / "in.lst", dir / "no/such/base"});
   EXPECT_EQ(run.status, 2);
   ErrorMessage message = parse_error_message(run.output);
   ASSERT_TRUE(message.found) << run.output;

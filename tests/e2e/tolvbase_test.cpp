@@ -6,117 +6,88 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "e2e/programs.h"
 #include "filebase/record.h"
 #include "support/child.h"
 #include "support/listing_text.h"
+#include "support/stored_base.h"
 
 namespace tolv::test {
 namespace {
 
-struct Result {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-// Runs tolvbase twice, once to capture each stream, and checks that both
-// runs ended alike. `input` is its standard input, `locale` its LC_ALL.
-Result tolvbase(const std::vector<std::string>& args, const std::string& input = "",
-                const char* locale = "C") {
-  std::vector<std::string> argv{TOLVBASE_BINARY};
-  argv.insert(argv.end(), args.begin(), args.end());
-  auto exec = [&](bool capture_err) {
-    return run_in_child(
-        [&] {
-          setenv("LC_ALL", locale, 1);
-          int null = ::open("/dev/null", O_WRONLY);
-          if (capture_err) dup2(1, 2);
-          dup2(null, capture_err ? 1 : 2);
-          exec_argv(argv);
-        },
-        input);
-  };
-  Outcome out = exec(false);
-  Outcome err = exec(true);
-  EXPECT_EQ(out.status, err.status);
-  return {out.status, out.output, err.output};
-}
-
 // The bundled sample converted into dir/sample.{dir,des}.
 std::string convert_sample(const TempDir& dir) {
-  Outcome run =
-      run_binary({TOLVCONV_BINARY, TOLV_SOURCE_DIR "/examples/sample.lst", dir / "sample"});
+  Outcome run = run_tolvconv({TOLV_SOURCE_DIR "/examples/sample.lst", dir / "sample"});
   EXPECT_EQ(run.status, 0) << run.output;
   return dir / "sample";
 }
 
-void patch(const std::string& path, size_t at, const std::string& bytes) {
-  std::string content = read_file(path);
-  content.replace(at, bytes.size(), bytes);
-  write_file(path, content);
-}
-
-std::string le32(int32_t value) {
-  std::string s(4, '\0');
-  for (int i = 0; i < 4; ++i) s[i] = static_cast<char>(value >> (8 * i));
-  return s;
+// The base with one field of one record overwritten: a length byte, Flags or
+// DescLines, or one of the 32-bit fields.
+void damage(const std::string& base, int record, int at, int32_t value) {
+  StoredBase stored = read_base(base);
+  if (at == kSizeAt || at == kDateTimeAt || at == kDescPtrAt)
+    stored.set32(record, at, value);
+  else
+    stored.set8(record, at, static_cast<uint8_t>(value));
+  write_base(base, stored);
 }
 
 TEST(Tolvbase, ListOfTheSampleMatchesTheExpectedText) {
   TempDir dir;
   convert_sample(dir);
   // The base is named the way tolvconv names it: any extension is dropped.
-  Result run = tolvbase({"list", dir / "sample.lst"});
+  Outcome run = run_tolvbase({"list", dir / "sample.lst"});
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.err, "");
-  EXPECT_EQ(run.out, read_file(TOLV_SOURCE_DIR "/examples/expected/sample.list.txt"));
+  EXPECT_EQ(run.errors, "");
+  EXPECT_EQ(run.output, read_file(TOLV_SOURCE_DIR "/examples/expected/sample.list.txt"));
 }
 
 TEST(Tolvbase, CheckFindsTheSampleSound) {
   TempDir dir;
   std::string base = convert_sample(dir);
-  Result run = tolvbase({"check", base});
+  Outcome run = run_tolvbase({"check", base});
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, "6 records, 491 description bytes: sound\n");
-  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.output, "6 records, 491 description bytes: sound\n");
+  EXPECT_EQ(run.errors, "");
 
   // An empty base is sound too.
   write_file(dir / "empty.dir", "");
   write_file(dir / "empty.des", "");
-  run = tolvbase({"check", dir / "empty"});
+  run = run_tolvbase({"check", dir / "empty"});
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, "0 records, 0 description bytes: sound\n");
+  EXPECT_EQ(run.output, "0 records, 0 description bytes: sound\n");
 }
 
 // In the sample, records 0 to 5 start their descriptions at bytes 0, 120,
 // 166, 232, 395 and 412 of a 491-byte description file.
 TEST(Tolvbase, CheckNamesEachProblemWithItsRecord) {
   struct Case {
-    size_t at;  // byte of the record file to overwrite
-    std::string bytes;
+    int record, at;  // the field to overwrite
+    int32_t value;
     std::string report;
   } cases[] = {
-      {2 * 120 + 0, "\x4b",
+      {2, kFileNameAt, 75,
        "problem: record 2: FileName length byte 75 is past its capacity of 70\n"
        "6 records, 491 description bytes: 1 problem\n"},
-      {4 * 120 + 80, "\x28",
+      {4, kOriginAt, 40,
        "problem: record 4: Origin length byte 40 is past its capacity of 30\n"
        "6 records, 491 description bytes: 1 problem\n"},
-      {1 * 120 + 112, le32(-120),
+      {1, kDescPtrAt, -120,
        "problem: record 1: DescPtr -120 is negative\n"
        "note: description bytes 120-165 (46 bytes) belong to no record (an entry whose record "
        "was never written); the next conversion leaves them in place\n"
        "6 records, 491 description bytes: 1 problem, 1 note\n"},
-      {3 * 120 + 112, le32(5000),
+      {3, kDescPtrAt, 5000,
        "problem: record 3: DescPtr 5000 lies outside the description file (491 bytes)\n"
        "note: description bytes 232-394 (163 bytes) belong to no record (an entry whose record "
        "was never written); the next conversion leaves them in place\n"
        "6 records, 491 description bytes: 1 problem, 1 note\n"},
-      {5 * 120 + 116, "\x09",
+      {5, kDescLinesAt, 9,
        "problem: record 5: description line 4 of 9 (from byte 491) runs past the end of the "
        "description file (491 bytes)\n"
        "6 records, 491 description bytes: 1 problem\n"},
-      {0 * 120 + 116, std::string(1, '\0'),
+      {0, kDescLinesAt, 0,
        "problem: record 0: DescLines is 0\n"
        "note: description bytes 0-119 (120 bytes) belong to no record (an entry whose record "
        "was never written); the next conversion leaves them in place\n"
@@ -125,11 +96,11 @@ TEST(Tolvbase, CheckNamesEachProblemWithItsRecord) {
   for (const Case& c : cases) {
     TempDir dir;
     std::string base = convert_sample(dir);
-    patch(base + ".dir", c.at, c.bytes);
-    Result run = tolvbase({"check", base});
+    damage(base, c.record, c.at, c.value);
+    Outcome run = run_tolvbase({"check", base});
     EXPECT_EQ(run.status, 1) << c.report;
-    EXPECT_EQ(run.out, c.report);
-    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.output, c.report);
+    EXPECT_EQ(run.errors, "");
   }
 }
 
@@ -140,9 +111,9 @@ TEST(Tolvbase, LeftoversOfAnInterruptedConversionAreNotes) {
                                 "\x03"
                                 "abc");
   write_file(base + ".dir", read_file(base + ".dir") + std::string(37, 'r'));
-  Result run = tolvbase({"check", base});
+  Outcome run = run_tolvbase({"check", base});
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out,
+  EXPECT_EQ(run.output,
             "note: the record file ends in a fragment of 37 bytes after its 6 whole records (a "
             "record write cut short); the next conversion writes over it\n"
             "note: description bytes 491-494 (4 bytes) belong to no record (an entry whose "
@@ -153,19 +124,19 @@ TEST(Tolvbase, LeftoversOfAnInterruptedConversionAreNotes) {
 TEST(Tolvbase, ListShowsTheProblemsOfADamagedRecord) {
   TempDir dir;
   std::string base = convert_sample(dir);
-  patch(base + ".dir", 4 * 120 + 116, std::string(1, '\0'));
-  Result run = tolvbase({"list", base});
+  damage(base, 4, kDescLinesAt, 0);
+  Outcome run = run_tolvbase({"list", base});
   EXPECT_EQ(run.status, 0);
-  EXPECT_NE(run.out.find("record 4\n  name    MODEMPRO.ZIP\n"), std::string::npos);
-  EXPECT_NE(run.out.find("  lines   0 at byte 395\n  ! DescLines is 0\n\nrecord 5\n"),
+  EXPECT_NE(run.output.find("record 4\n  name    MODEMPRO.ZIP\n"), std::string::npos);
+  EXPECT_NE(run.output.find("  lines   0 at byte 395\n  ! DescLines is 0\n\nrecord 5\n"),
             std::string::npos)
-      << run.out;
+      << run.output;
 }
 
 TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
   const std::string usage =
-      "Usage: tolvbase list [--encoding cp437|latin1|raw] BASE\n"
-      "       tolvbase check [--strict] BASE\n"
+      "Usage: tolvbase list [--encoding cp437|latin1|raw] BASE...\n"
+      "       tolvbase check [--strict] BASE...\n"
       "       tolvbase export BASE [--format pcboard|json|csv] [--encoding cp437|latin1|raw]\n"
       "       tolvbase preview LISTING [BASE] [--entries] [--json] [--encoding "
       "cp437|latin1|raw]\n"
@@ -177,8 +148,8 @@ TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
       {{}, "missing command"},
       {{"show", "x"}, "unknown command 'show'"},
       {{"-l", "x"}, "unknown option '-l'"},
-      {{"list"}, "list takes one BASE argument"},
-      {{"check", "a", "b"}, "check takes one BASE argument"},
+      {{"list"}, "list needs at least one BASE"},
+      {{"check", "a", "--all", "b"}, "unknown option '--all'"},
       {{"list", "--encoding", "utf8", "x"}, "unknown encoding 'utf8' (cp437, latin1 or raw)"},
       {{"export", "x", "--format", "xml"}, "unknown format 'xml' (pcboard, json or csv)"},
       {{"export", "x", "--format"}, "--format needs pcboard, json or csv"},
@@ -189,24 +160,33 @@ TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
       {{"export", "x", "y"}, "export takes one BASE argument"},
   };
   for (const Case& c : cases) {
-    Result run = tolvbase(c.args);
+    Outcome run = run_tolvbase(c.args);
     EXPECT_EQ(run.status, 2) << c.message;
-    EXPECT_EQ(run.out, "") << c.message;
-    EXPECT_EQ(run.err, "tolvbase: " + c.message + "\n" + usage);
+    EXPECT_EQ(run.output, "") << c.message;
+    EXPECT_EQ(run.errors, "tolvbase: " + c.message + "\n" + usage);
   }
 }
 
 TEST(Tolvbase, HelpAndVersionGoToStandardOutput) {
-  Result help = tolvbase({"--help"});
+  Outcome help = run_tolvbase({"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_EQ(help.err, "");
-  EXPECT_EQ(help.out.rfind("Usage: tolvbase list [--encoding cp437|latin1|raw] BASE\n", 0), 0u)
-      << help.out;
-  EXPECT_NE(help.out.find("Exit status: 0"), std::string::npos);
+  EXPECT_EQ(help.errors, "");
+  EXPECT_EQ(help.output.rfind("Usage: tolvbase list [--encoding cp437|latin1|raw] BASE...\n", 0),
+            0u)
+      << help.output;
+  EXPECT_NE(help.output.find("Exit status: 0"), std::string::npos);
 
-  Result version = tolvbase({"--version"});
-  EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out, "tolvbase (TOLVCONV) 1.1\nCopyright (C) 2026 The TOLVCONV Authors\n");
+  // One command's help, also when other arguments stand beside it.
+  Outcome one = run_tolvbase({"check", "x", "--help"});
+  EXPECT_EQ(one.status, 0);
+  EXPECT_EQ(one.output.rfind("Usage: tolvbase check [--strict] BASE...\n\nReports each", 0), 0u)
+      << one.output;
+
+  for (const char* flag : {"--version", "-V"}) {
+    Outcome version = run_tolvbase({flag});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.output, "tolvbase (TOLVCONV) 1.1\nCopyright (C) 2026 The TOLVCONV Authors\n");
+  }
 }
 
 TEST(Tolvbase, NeverWaitsForAFifoAndSaysWhenAConversionHoldsTheBase) {
@@ -215,39 +195,77 @@ TEST(Tolvbase, NeverWaitsForAFifoAndSaysWhenAConversionHoldsTheBase) {
   // The lock a conversion holds while it runs.
   int des = ::open((base + ".des").c_str(), O_RDONLY | O_CLOEXEC);
   ASSERT_EQ(flock(des, LOCK_EX), 0);
-  Result run = tolvbase({"check", base});
+  Outcome run = run_tolvbase({"check", base});
   ::close(des);
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, "6 records, 491 description bytes: sound\n");
-  EXPECT_EQ(run.err, "tolvbase: '" + base +
-                         ".des' is locked by a conversion in progress; reading it as it stands "
-                         "now\n");
+  EXPECT_EQ(run.output, "6 records, 491 description bytes: sound\n");
+  EXPECT_EQ(run.errors, "tolvbase: '" + base +
+                            ".des' is locked by a conversion in progress; reading it as it stands "
+                            "now\n");
 
   for (const char* fifo : {"f.dir", "g.des"}) {
     ASSERT_EQ(mkfifo((dir / fifo).c_str(), 0600), 0);
     std::string other = std::string(fifo) == "f.dir" ? "f.des" : "g.dir";
     write_file(dir / other, "");
-    run = tolvbase({"list", dir / std::string(fifo, 1)});
+    run = run_tolvbase({"list", dir / std::string(fifo, 1)});
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err,
+    EXPECT_EQ(run.errors,
               "tolvbase: cannot open '" + dir / fifo + "': it is a FIFO, not a regular file\n");
   }
 }
 
 TEST(Tolvbase, AFileThatCannotBeOpenedIsNamedOnStandardError) {
   TempDir dir;
-  Result run = tolvbase({"check", dir / "none.x"});
+  Outcome run = run_tolvbase({"check", dir / "none.x"});
   EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err,
+  EXPECT_EQ(run.output, "");
+  EXPECT_EQ(run.errors,
             "tolvbase: cannot open '" + dir / "none.dir" + "': No such file or directory\n");
 
-  // A record file without its description file.
-  write_file(dir / "half.dir", "");
-  run = tolvbase({"list", dir / "half"});
+  // A record file without its description file: check cannot tell, list
+  // shows the records without their descriptions.
+  std::string base = convert_sample(dir);
+  std::string records = read_file(base + ".dir");
+  write_file(dir / "half.dir", records.substr(0, 240));
+  run = run_tolvbase({"check", dir / "half"});
   EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.err,
+  EXPECT_EQ(run.errors,
             "tolvbase: cannot open '" + dir / "half.des" + "': No such file or directory\n");
+  run = run_tolvbase({"list", dir / "half"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.errors, "tolvbase: '" + dir / "half.des" +
+                            "' is missing: the records are listed without their descriptions\n");
+  EXPECT_NE(run.output.find("record 1\n  name    PACKR241.EXE\n"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("  lines   1 at byte 120 (the description file is missing)\n"),
+            std::string::npos)
+      << run.output;
+  EXPECT_EQ(run.output.find("  !"), std::string::npos) << run.output;
+}
+
+// Several bases in one call, as a shell glob gives them: each one's lines
+// name it, the status is the worst, and "--" lets a BASE start with '-'.
+TEST(Tolvbase, SeveralBasesInOneCall) {
+  TempDir dir;
+  std::string sound = convert_sample(dir);
+  write_file(dir / "-odd.dir", read_file(sound + ".dir"));
+  write_file(dir / "-odd.des", "");
+  Outcome run = run_tolvbase({"check", sound + ".dir", dir / "none.dir", "--", dir / "-odd.dir"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.output.rfind(sound + ".dir: 6 records, 491 description bytes: sound\n", 0), 0u)
+      << run.output;
+  EXPECT_NE(run.output.find(dir / "-odd.dir: problem: record 0: description line 1 of 3"),
+            std::string::npos)
+      << run.output;
+  EXPECT_NE(run.output.find(dir / "-odd.dir: 6 records, 0 description bytes: 6 problems\n"),
+            std::string::npos)
+      << run.output;
+  EXPECT_EQ(run.errors,
+            "tolvbase: cannot open '" + dir / "none.dir" + "': No such file or directory\n");
+
+  run = run_tolvbase({"list", sound, sound});
+  EXPECT_EQ(run.status, 0);
+  std::string one = read_file(TOLV_SOURCE_DIR "/examples/expected/sample.list.txt");
+  EXPECT_EQ(run.output, "==> " + sound + " <==\n" + one + "\n==> " + sound + " <==\n" + one);
 }
 
 // ---------------------------------------------------------------- preview
@@ -265,13 +283,13 @@ TEST(TolvbasePreview, TheSampleHasNoFindingAndAllIsAlreadyInItsBase) {
   TempDir dir;
   std::string base = convert_sample(dir);
   std::string sample = TOLV_SOURCE_DIR "/examples/sample.lst";
-  Result run = tolvbase({"preview", sample});
+  Outcome run = run_tolvbase({"preview", sample});
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, "6 entries, no finding\n");
-  EXPECT_EQ(run.err, "");
-  run = tolvbase({"preview", sample, base});
+  EXPECT_EQ(run.output, "6 entries, no finding\n");
+  EXPECT_EQ(run.errors, "");
+  run = run_tolvbase({"preview", sample, base});
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, "6 entries: 6 appended without -DUPE, 0 with it; no finding\n");
+  EXPECT_EQ(run.output, "6 entries: 6 appended without -DUPE, 0 with it; no finding\n");
 }
 
 TEST(TolvbasePreview, TextShowsEachFindingWithItsLineDecodedForTheLocale) {
@@ -279,22 +297,23 @@ TEST(TolvbasePreview, TextShowsEachFindingWithItsLineDecodedForTheLocale) {
       "3: size-unreadable: columns 13-21 hold '    1,024', which is not a number (a comma): "
       "the size is stored as 0\n"
       "  CAF\x82.ZIP        1,024  01-15-95  Caf\x82 \"menu\"\\x09list\n";
-  Result raw = tolvbase({"preview", "-", "--entries"}, doubtful_listing(), "C");
+  Outcome raw = run_tolvbase({"preview", "-", "--entries"}, doubtful_listing(), "C");
   EXPECT_EQ(raw.status, 1);
-  EXPECT_NE(raw.out.find(finding), std::string::npos) << raw.out;
-  EXPECT_NE(raw.out.find("3: entry: CAF\x82.ZIP, 0 bytes, 1995-01-15, 2 lines\n"),
+  EXPECT_NE(raw.output.find(finding), std::string::npos) << raw.output;
+  EXPECT_NE(raw.output.find("3: entry: CAF\x82.ZIP, 0 bytes, 1995-01-15, 2 lines\n"),
             std::string::npos)
-      << raw.out;
-  EXPECT_EQ(raw.out.substr(raw.out.rfind('\n', raw.out.size() - 2) + 1),
+      << raw.output;
+  EXPECT_EQ(raw.output.substr(raw.output.rfind('\n', raw.output.size() - 2) + 1),
             "3 entries, 2 findings: 1 separator, 1 size-unreadable\n");
 
-  Result utf8 = tolvbase({"preview", "-"}, doubtful_listing(), "C.UTF-8");
+  Outcome utf8 = run_tolvbase({"preview", "-"}, doubtful_listing(), "C.UTF-8");
   std::string decoded = finding;
   for (size_t at; (at = decoded.find('\x82')) != std::string::npos;)
     decoded.replace(at, 1, "\xc3\xa9");
-  EXPECT_NE(utf8.out.find(decoded), std::string::npos) << utf8.out;
-  Result latin1 = tolvbase({"preview", "-", "--encoding", "raw"}, doubtful_listing(), "C.UTF-8");
-  EXPECT_EQ(latin1.out, tolvbase({"preview", "-"}, doubtful_listing(), "C").out);
+  EXPECT_NE(utf8.output.find(decoded), std::string::npos) << utf8.output;
+  Outcome latin1 =
+      run_tolvbase({"preview", "-", "--encoding", "raw"}, doubtful_listing(), "C.UTF-8");
+  EXPECT_EQ(latin1.output, run_tolvbase({"preview", "-"}, doubtful_listing(), "C").output);
 }
 
 TEST(TolvbasePreview, JsonLinesParseWithTheFieldsScriptsRead) {
@@ -302,9 +321,9 @@ TEST(TolvbasePreview, JsonLinesParseWithTheFieldsScriptsRead) {
   TempDir dir;
   std::string base = convert_sample(dir);
   write_file(dir / "in.lst", doubtful_listing());
-  Result run = tolvbase({"preview", "--json", dir / "in.lst", base});
+  Outcome run = run_tolvbase({"preview", "--json", dir / "in.lst", base});
   EXPECT_EQ(run.status, 1);
-  write_file(dir / "out.jsonl", run.out);
+  write_file(dir / "out.jsonl", run.output);
   write_file(dir / "canon.py",
              "import json, sys\n"
              "for line in open(sys.argv[1], encoding='utf-8'):\n"
@@ -314,7 +333,7 @@ TEST(TolvbasePreview, JsonLinesParseWithTheFieldsScriptsRead) {
              "        o['message'] = '...'\n"
              "    print(json.dumps(o, sort_keys=True))\n");
   Outcome canon = run_binary({"/bin/sh", "-c", "python3 canon.py out.jsonl"}, "", dir.path);
-  ASSERT_EQ(canon.status, 0) << run.out;
+  ASSERT_EQ(canon.status, 0) << run.output;
   EXPECT_EQ(
       canon.output,
       R"({"date": "2000-00-00", "duplicate": false, "kind": "entry", "line": 2, "lines": 1, "name": "------------", "size": 0}
@@ -346,30 +365,30 @@ TEST(TolvbasePreview, ExitStatusTwoForUsageErrorsAndListingsThatCannotBeRead) {
        "tolvbase: cannot open '" + dir / "nobase.dir" + "': No such file or directory\n"},
   };
   for (const Case& c : cases) {
-    Result run = tolvbase(c.args);
+    Outcome run = run_tolvbase(c.args);
     EXPECT_EQ(run.status, 2) << c.error;
-    EXPECT_EQ(run.out, "") << c.error;
-    EXPECT_EQ(run.err.rfind(c.error, 0), 0u) << run.err;
+    EXPECT_EQ(run.output, "") << c.error;
+    EXPECT_EQ(run.errors.rfind(c.error, 0), 0u) << run.errors;
   }
 }
 
 TEST(TolvbasePreview, CheckStrictCountsDoubtfulRecordsAsProblems) {
   TempDir dir;
   write_file(dir / "in.lst", doubtful_listing());
-  ASSERT_EQ(run_binary({TOLVCONV_BINARY, dir / "in.lst", dir / "b"}).status, 0);
-  Result notes = tolvbase({"check", dir / "b"});
+  ASSERT_EQ(run_tolvconv({dir / "in.lst", dir / "b"}).status, 0);
+  Outcome notes = run_tolvbase({"check", dir / "b"});
   EXPECT_EQ(notes.status, 0);
-  EXPECT_EQ(notes.out,
+  EXPECT_EQ(notes.output,
             "note: record 0: the date 2000-00-00 has a month outside 1 to 12 or a day outside 1 "
             "to 31\n"
             "note: record 0: the name '------------' is only rule characters (a rule or header "
             "row)\n"
             "3 records, 30 description bytes: sound, 2 notes\n");
-  Result strict = tolvbase({"check", "--strict", dir / "b"});
+  Outcome strict = run_tolvbase({"check", "--strict", dir / "b"});
   EXPECT_EQ(strict.status, 1);
-  EXPECT_EQ(strict.out.substr(0, 25), "problem: record 0: the da");
-  EXPECT_NE(strict.out.find("3 records, 30 description bytes: 2 problems\n"), std::string::npos)
-      << strict.out;
+  EXPECT_EQ(strict.output.substr(0, 25), "problem: record 0: the da");
+  EXPECT_NE(strict.output.find("3 records, 30 description bytes: 2 problems\n"), std::string::npos)
+      << strict.output;
 }
 
 // ---------------------------------------------------------------- export
@@ -383,7 +402,7 @@ std::string convert_art(const TempDir& dir) {
                                   "\r\n" + continuation_line("say \"hi\", then\tgo") + "\r\n" +
                                   entry_line("CAF\x82,1.ZIP", "7", "12-24-99", "") + "\r\n" +
                                   continuation_line("ctl\x01") + "\r\n");
-  EXPECT_EQ(run_binary({TOLVCONV_BINARY, dir / "art.lst", dir / "art"}).status, 0);
+  EXPECT_EQ(run_tolvconv({dir / "art.lst", dir / "art"}).status, 0);
   return dir / "art";
 }
 
@@ -391,15 +410,15 @@ TEST(TolvbaseExport, JsonLinesAndCsvReadBackWithPythonsParsers) {
   if (system("python3 -c 'import json, csv' >/dev/null 2>&1") != 0) GTEST_SKIP() << "no python3";
   TempDir dir;
   std::string base = convert_art(dir);
-  patch(base + ".dir", 120 + kDateTimeAt, le32(0x27980000 | 11 << 11 | 17 << 5 | 15));
-  Result json = tolvbase({"export", base, "--format", "json"});
-  Result csv = tolvbase({"export", base, "--format=csv"});
+  damage(base, 1, kDateTimeAt, 0x27980000 | 11 << 11 | 17 << 5 | 15);
+  Outcome json = run_tolvbase({"export", base, "--format", "json"});
+  Outcome csv = run_tolvbase({"export", base, "--format=csv"});
   EXPECT_EQ(json.status, 0);
   EXPECT_EQ(csv.status, 0);
-  EXPECT_EQ(json.err + csv.err, "");
-  EXPECT_EQ(csv.out.substr(0, 53), "record,name,size,date,time,origin,flags,description\r\n");
-  write_file(dir / "out.jsonl", json.out);
-  write_file(dir / "out.csv", csv.out);
+  EXPECT_EQ(json.errors + csv.errors, "");
+  EXPECT_EQ(csv.output.substr(0, 53), "record,name,size,date,time,origin,flags,description\r\n");
+  write_file(dir / "out.jsonl", json.output);
+  write_file(dir / "out.csv", csv.output);
   write_file(dir / "canon.py",
              "import csv, json\n"
              "for line in open('out.jsonl', encoding='utf-8'):\n"
@@ -407,7 +426,7 @@ TEST(TolvbaseExport, JsonLinesAndCsvReadBackWithPythonsParsers) {
              "for row in csv.DictReader(open('out.csv', encoding='utf-8', newline='')):\n"
              "    print(json.dumps(row, sort_keys=True))\n");
   Outcome canon = run_binary({"/bin/sh", "-c", "python3 canon.py"}, "", dir.path);
-  ASSERT_EQ(canon.status, 0) << json.out << csv.out;
+  ASSERT_EQ(canon.status, 0) << json.output << csv.output;
   const std::string box = R"(\u2554\u2550\u2550\u2557 \u2591\u2592\u2593\u2588 \u00dcber)";
   EXPECT_EQ(
       canon.output,
@@ -428,46 +447,46 @@ TEST(TolvbaseExport, Cp437ShowsAsUtf8InAUtf8LocaleAndControlBytesStayEscaped) {
       "\xc9\xcd\xcd\xbb \xb0\xb1\xb2\xdb \x9a"
       "ber";
   const std::string utf8 = "╔══╗ ░▒▓█ Über";
-  Result raw = tolvbase({"list", base}, "", "C");
-  Result shown = tolvbase({"list", base}, "", "C.UTF-8");
-  EXPECT_NE(raw.out.find("  | " + box + "\n"), std::string::npos) << raw.out;
-  EXPECT_NE(shown.out.find("  | " + utf8 + "\n"), std::string::npos) << shown.out;
-  EXPECT_NE(shown.out.find("  name    CAF\xc3\xa9,1.ZIP\n"), std::string::npos) << shown.out;
+  Outcome raw = run_tolvbase({"list", base}, "", "C");
+  Outcome shown = run_tolvbase({"list", base}, "", "C.UTF-8");
+  EXPECT_NE(raw.output.find("  | " + box + "\n"), std::string::npos) << raw.output;
+  EXPECT_NE(shown.output.find("  | " + utf8 + "\n"), std::string::npos) << shown.output;
+  EXPECT_NE(shown.output.find("  name    CAF\xc3\xa9,1.ZIP\n"), std::string::npos) << shown.output;
   // Byte 1 is a glyph in CP437, but a control byte stays escaped.
-  EXPECT_NE(raw.out.find("  | ctl\\x01\n"), std::string::npos) << raw.out;
-  EXPECT_NE(shown.out.find("  | ctl\\x01\n"), std::string::npos) << shown.out;
-  EXPECT_EQ(tolvbase({"list", "--encoding", "raw", base}, "", "C.UTF-8").out, raw.out);
+  EXPECT_NE(raw.output.find("  | ctl\\x01\n"), std::string::npos) << raw.output;
+  EXPECT_NE(shown.output.find("  | ctl\\x01\n"), std::string::npos) << shown.output;
+  EXPECT_EQ(run_tolvbase({"list", "--encoding", "raw", base}, "", "C.UTF-8").output, raw.output);
 
   // JSON is UTF-8 in any locale; a listing keeps the bytes as stored.
-  Result json = tolvbase({"export", "--format", "json", base}, "", "C");
-  EXPECT_NE(json.out.find("[\"" + utf8 + "\", "), std::string::npos) << json.out;
-  Result listing = tolvbase({"export", base}, "", "C.UTF-8");
-  EXPECT_EQ(listing.out, read_file(dir / "art.lst"));
+  Outcome json = run_tolvbase({"export", "--format", "json", base}, "", "C");
+  EXPECT_NE(json.output.find("[\"" + utf8 + "\", "), std::string::npos) << json.output;
+  Outcome listing = run_tolvbase({"export", base}, "", "C.UTF-8");
+  EXPECT_EQ(listing.output, read_file(dir / "art.lst"));
 }
 
 TEST(TolvbaseExport, NamesEachRecordNotWrittenAsStoredAndExportsTheRest) {
   TempDir dir;
   std::string base = convert_sample(dir);
-  patch(base + ".dir", 1 * 120 + kFlagsAt, "\x04");
-  patch(base + ".dir", 3 * 120 + kDescPtrAt, le32(5000));
-  Result listing = tolvbase({"export", base});
+  damage(base, 1, kFlagsAt, 0x04);
+  damage(base, 3, kDescPtrAt, 5000);
+  Outcome listing = run_tolvbase({"export", base});
   EXPECT_EQ(listing.status, 1);
-  EXPECT_EQ(listing.err,
+  EXPECT_EQ(listing.errors,
             "tolvbase: record 1: Flags is 0x04; a conversion writes 0x00\n"
             "tolvbase: record 3: DescPtr 5000 lies outside the description file (491 bytes)\n"
             "tolvbase: 2 records of 6 not written as stored\n");
   // Every record is there; the one whose description is lost has none.
-  EXPECT_NE(listing.out.find("FONETERM.ZIP   436915  12-24-99  \r\nMODEMPRO.ZIP"),
+  EXPECT_NE(listing.output.find("FONETERM.ZIP   436915  12-24-99  \r\nMODEMPRO.ZIP"),
             std::string::npos)
-      << listing.out;
+      << listing.output;
 
   // JSON carries Flags, so only the damage is reported there.
-  Result json = tolvbase({"export", base, "--format", "json"});
+  Outcome json = run_tolvbase({"export", base, "--format", "json"});
   EXPECT_EQ(json.status, 1);
-  EXPECT_EQ(json.err,
+  EXPECT_EQ(json.errors,
             "tolvbase: record 3: DescPtr 5000 lies outside the description file (491 bytes)\n"
             "tolvbase: 1 record of 6 not written as stored\n");
-  EXPECT_NE(json.out.find("\"flags\": 4, "), std::string::npos);
+  EXPECT_NE(json.output.find("\"flags\": 4, "), std::string::npos);
 }
 
 }  // namespace

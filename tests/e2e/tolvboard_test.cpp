@@ -3,7 +3,6 @@
 // whose listing is missing, one whose base cannot be written, one on an
 // unmapped drive, a short last record. The bases must be those tolvconv
 // makes when run by hand.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,34 +10,26 @@
 #include <string>
 #include <vector>
 
+#include "e2e/programs.h"
 #include "support/child.h"
 #include "support/listing_text.h"
 
 namespace tolv::test {
 namespace {
 
-struct BoardRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-// Runs tolvboard with the built tolvconv's directory first on PATH.
-BoardRun tolvboard(const TempDir& dir, const std::vector<std::string>& args) {
-  std::vector<std::string> argv{TOLVBOARD_BINARY};
-  argv.insert(argv.end(), args.begin(), args.end());
+// Runs tolvboard in `dir` with the built tolvconv's directory first on PATH.
+Outcome tolvboard(const TempDir& dir, const std::vector<std::string>& args) {
+  std::vector<std::string> argv = program_argv(TOLVBOARD_BINARY, args);
   std::string converter_dir = TOLVCONV_BINARY;
   converter_dir.resize(converter_dir.rfind('/'));
-  std::string err_file = dir / "stderr";
-  Outcome outcome = run_in_child([&] {
-    setenv("PATH", (converter_dir + ":" + getenv("PATH")).c_str(), 1);
-    setenv("LC_ALL", "C.UTF-8", 1);
-    int err = ::open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(err, 2);
-    if (chdir(dir.path.c_str()) != 0) _exit(253);
-    exec_argv(argv);
-  });
-  return {outcome.status, outcome.output, read_file(err_file)};
+  return run_in_child(
+      [&] {
+        setenv("PATH", (converter_dir + ":" + getenv("PATH")).c_str(), 1);
+        setenv("LC_ALL", "C.UTF-8", 1);
+        if (chdir(dir.path.c_str()) != 0) _exit(253);
+        exec_argv(argv);
+      },
+      "", true);
 }
 
 std::string dir_list_record(const std::string& listing, const std::string& text) {
@@ -69,7 +60,7 @@ struct Board {
 // The base tolvconv makes of `listing` by hand: its two files' bytes.
 std::string direct_conversion(const std::string& listing) {
   TempDir scratch;
-  Outcome run = run_binary({TOLVCONV_BINARY, listing, scratch / "base"});
+  Outcome run = run_tolvconv({listing, scratch / "base"});
   EXPECT_EQ(run.status, 0) << run.output;
   return read_file(scratch / "base.dir") + "|" + read_file(scratch / "base.des");
 }
@@ -81,10 +72,10 @@ std::string base_bytes(const Board& board, const std::string& name) {
 
 TEST(Tolvboard, ConvertsEveryAreaAndSaysWhatBecameOfEach) {
   Board board;
-  BoardRun run = tolvboard(board.dir, {board.map(), "--json", "DIR.LST", "out"});
+  Outcome run = tolvboard(board.dir, {board.map(), "--json", "DIR.LST", "out"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("'DIR.LST' ends in a short record of 8 bytes"), std::string::npos)
-      << run.err;
+  EXPECT_NE(run.errors.find("'DIR.LST' ends in a short record of 8 bytes"), std::string::npos)
+      << run.errors;
   std::string c = board.dir.path + "/c/pcb/Dir/";
   std::string lines[] = {
       "{\"area\": 1, \"description\": \"Utilities \xC3\x86\", \"listing\": \"" + c +
@@ -107,9 +98,9 @@ TEST(Tolvboard, ConvertsEveryAreaAndSaysWhatBecameOfEach) {
   };
   size_t at = 0;
   for (const std::string& line : lines) {
-    size_t found = run.out.find(line, at);
-    EXPECT_EQ(found, at) << "expected at byte " << at << ": " << line << "\nin:\n" << run.out;
-    at = run.out.find('\n', at) + 1;
+    size_t found = run.output.find(line, at);
+    EXPECT_EQ(found, at) << "expected at byte " << at << ": " << line << "\nin:\n" << run.output;
+    at = run.output.find('\n', at) + 1;
   }
   EXPECT_EQ(base_bytes(board, "1-DIR1"), direct_conversion(board.dir / "c/pcb/Dir/dir1"));
   std::string log = read_file(board.dir / "out/tolvboard.log");
@@ -126,35 +117,36 @@ TEST(Tolvboard, ADupeRunAgainAppendsNothingAndADryRunWritesNothing) {
 
   // What a dry run says a --dupe run appends is what the run then does.
   for (const char* mode : {"--dry-run", "--json"}) {
-    BoardRun run = tolvboard(board.dir, {board.map(), "--dupe", "--json", mode, "DIR.LST", "out"});
+    Outcome run = tolvboard(board.dir, {board.map(), "--dupe", "--json", mode, "DIR.LST", "out"});
     EXPECT_EQ(run.status, 1) << mode;
-    EXPECT_NE(run.out.find("\"area\": 1,"), std::string::npos) << run.out;
+    EXPECT_NE(run.output.find("\"area\": 1,"), std::string::npos) << run.output;
     for (const char* counts :
          {"\"appended\": 0, \"skipped\": 6,", "\"appended\": 0, \"skipped\": 2,"})
-      EXPECT_NE(run.out.find(counts), std::string::npos) << mode << ": " << run.out;
+      EXPECT_NE(run.output.find(counts), std::string::npos) << mode << ": " << run.output;
     EXPECT_EQ(base_bytes(board, "1-DIR1"), first[0]);
     EXPECT_EQ(base_bytes(board, "2-GAMES"), first[1]);
   }
 
   // A dry run into a directory that does not exist leaves it so.
-  BoardRun dry = tolvboard(board.dir, {board.map(), "--dry-run", "DIR.LST", "new"});
+  Outcome dry = tolvboard(board.dir, {board.map(), "--dry-run", "DIR.LST", "new"});
   EXPECT_EQ(dry.status, 1);
   EXPECT_FALSE(file_exists(board.dir / "new"));
-  EXPECT_NE(dry.out.find("2 would be converted, 1 missing, 1 failed; 8 records would be appended"),
-            std::string::npos)
-      << dry.out;
+  EXPECT_NE(
+      dry.output.find("2 would be converted, 1 missing, 1 failed; 8 records would be appended"),
+      std::string::npos)
+      << dry.output;
 }
 
 TEST(Tolvboard, AnAreaFileOfSoundAreasEndsWithStatusZero) {
   Board board(false);
   write_file(board.dir / "areas", "# two areas\nc/PCB/dir/DIR1\tUtilities\nc/pcb/dir/games\n");
-  BoardRun run = tolvboard(board.dir, {"--areas", "areas", "--", "out"});
-  EXPECT_EQ(run.status, 0) << run.out << run.err;
-  EXPECT_NE(run.out.find("   1  Utilities    c/pcb/Dir/dir1   out/1-DIR1"), std::string::npos)
-      << run.out;
-  EXPECT_NE(run.out.find("2 areas: 2 converted, 0 missing, 0 failed; 8 records appended"),
+  Outcome run = tolvboard(board.dir, {"--areas", "areas", "--", "out"});
+  EXPECT_EQ(run.status, 0) << run.output << run.errors;
+  EXPECT_NE(run.output.find("   1  Utilities    c/pcb/Dir/dir1   out/1-DIR1"), std::string::npos)
+      << run.output;
+  EXPECT_NE(run.output.find("2 areas: 2 converted, 0 missing, 0 failed; 8 records appended"),
             std::string::npos)
-      << run.out;
+      << run.output;
 }
 
 TEST(Tolvboard, UsageErrorsAndUnreadableListsEndWithStatusTwo) {
@@ -170,12 +162,12 @@ TEST(Tolvboard, UsageErrorsAndUnreadableListsEndWithStatusTwo) {
       {"DIR.LST", "DIR.LST"},  // OUTDIR a file
   };
   for (const auto& args : cases) {
-    BoardRun run = tolvboard(board.dir, args);
+    Outcome run = tolvboard(board.dir, args);
     EXPECT_EQ(run.status, 2) << testing::PrintToString(args);
-    EXPECT_EQ(run.err.rfind("tolvboard: ", 0), 0u) << run.err;
-    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.errors.rfind("tolvboard: ", 0), 0u) << run.errors;
+    EXPECT_EQ(run.output, "");
   }
-  EXPECT_EQ(tolvboard(board.dir, {"-V"}).out.rfind("tolvboard (TOLVCONV) ", 0), 0u);
+  EXPECT_EQ(tolvboard(board.dir, {"-V"}).output.rfind("tolvboard (TOLVCONV) ", 0), 0u);
 }
 
 }  // namespace

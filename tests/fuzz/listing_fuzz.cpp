@@ -1,6 +1,6 @@
 // Fuzz target: arbitrary bytes as a listing, through the reader and the
-// writer into an in-memory file base. The first byte picks the largest read
-// the fake file system hands out (1 to 256 bytes), so line ends and long
+// writer into a file base in memory (support/fake_os.h). The first byte picks
+// the largest read the fake hands out (1 to 256 bytes), so line ends and long
 // lines land on every buffer boundary.
 //
 // Checked for every input:
@@ -8,21 +8,24 @@
 //    lines of at most 50 bytes;
 //  - the entries equal those of a plain reference reader that splits the
 //    whole input into lines at once;
-//  - the file base holds exactly one record per entry, every record points
-//    inside the description file at exactly DescLines complete lines, and the
-//    description lines follow one another with no gap.
+//  - the file base holds exactly one record per entry, with the entry's
+//    fields and lines, one description after the other;
+//  - tolvbase's check finds neither a problem nor a note in it, doubts
+//    about the listing's names and dates aside.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "filebase/description_lines.h"
 #include "filebase/file_base.h"
 #include "filebase/record.h"
 #include "listing/number.h"
 #include "listing/reader.h"
-#include "memory_files.h"
 #include "runtime/io_error.h"
+#include "support/fake_os.h"
+#include "tolvbase/check.h"
 
 namespace {
 
@@ -95,42 +98,52 @@ void require(bool condition) {
   if (!condition) abort();
 }
 
-// The record file and description file hold exactly `expected`, in order.
-void check_file_base(const fuzz::MemoryFiles& files, const std::vector<RefEntry>& expected) {
-  require(files.records.size() == expected.size() * kRecordSize);
+// The record file and description file hold exactly `expected`, in order,
+// and the check that tolvbase makes of a base finds nothing.
+void check_file_base(const test::MemoryFiles& memory, const std::vector<RefEntry>& expected) {
+  const std::string& records = memory.files.at("base.dir");
+  std::string_view descriptions = memory.files.at("base.des");
+  require(records.size() == expected.size() * kRecordSize);
   size_t desc_at = 0;
   for (size_t i = 0; i < expected.size(); ++i) {
     FileRecord r =
-        decode_record(reinterpret_cast<const uint8_t*>(files.records.data()) + i * kRecordSize);
+        decode_record(reinterpret_cast<const uint8_t*>(records.data()) + i * kRecordSize);
     const RefEntry& e = expected[i];
     require(r.FileName.length <= kFileNameCapacity);
     require(r.FileName.view() == std::string_view(e.name).substr(0, kFileNameCapacity));
     require(r.Size == e.size && r.DateTime == e.date_time);
     require(r.Origin.view() == kOrigin && r.Flags == 0 && r.AuxCount == 0);
     require(r.DescPtr >= 0 && static_cast<size_t>(r.DescPtr) == desc_at);
-    require(r.DescLines == e.desc.size());
-    for (const std::string& line : e.desc) {
-      require(desc_at < files.descriptions.size());
-      size_t length = static_cast<uint8_t>(files.descriptions[desc_at]);
-      require(length == line.size());
-      require(desc_at + 1 + length <= files.descriptions.size());
-      require(files.descriptions.compare(desc_at + 1, length, line) == 0);
-      desc_at += 1 + length;
-    }
+    std::vector<std::string> lines;
+    desc_at += decode_description(descriptions.substr(desc_at), r.DescLines, &lines).end;
+    require(lines == e.desc);
   }
-  require(desc_at == files.descriptions.size());
+  require(desc_at == descriptions.size());
+
+  ReadOnlyBase base;
+  std::string error;
+  require(open_base(base, "base", error));
+  CheckResult result = check_base(base, [](const Finding&) {});
+  close_base(base);
+  // Doubts about names and dates are of the listing, not of the writer.
+  require(!result.read_failed && result.problems == 0 && result.notes == result.doubts);
+  require(result.records == static_cast<int64_t>(expected.size()));
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
-  fuzz::MemoryFiles files;
-  files.max_read = size_t{data[0]} + 1;
-  files.listing = std::string_view(reinterpret_cast<const char*>(data + 1), size - 1);
-  std::vector<RefEntry> expected = reference_entries(files.listing);
+  static test::MemoryFiles memory;
+  memory.files.clear();
+  std::string_view input(reinterpret_cast<const char*>(data + 1), size - 1);
+  memory.files["listing"] = input;
+  std::vector<RefEntry> expected = reference_entries(input);
 
-  fuzz::install(files);
+  test::install_memory_files(memory);
+  ssize_t max_read = ssize_t{data[0]} + 1;
+  test::install_faults({test::Fault{
+      .when = test::every_call(test::Call::Read), .short_count = max_read, .once = false}});
   pending_error = 0;
   static Listing listing;
   static FileBase base;
@@ -156,7 +169,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   close_listing(listing);
   close_file_base(base);
   require(pending_error == 0);
-  fuzz::uninstall();
-  check_file_base(files, expected);
+  check_file_base(memory, expected);
+  test::restore_real_system();
   return 0;
 }

@@ -17,42 +17,48 @@ namespace tolv::test {
 
 namespace {
 
-// Feeds `input` to the child's descriptor 0 through a temporary file, so a
-// child that never reads it cannot block the parent.
-int input_descriptor(const std::string& input) {
-  char name[] = "/tmp/tolv-input-XXXXXX";
+// An unlinked temporary file holding `bytes`, at its start.
+int temporary_file(const std::string& bytes) {
+  char name[] = "/tmp/tolv-child-XXXXXX";
   int fd = mkstemp(name);
   if (fd < 0) throw std::runtime_error("mkstemp");
   unlink(name);
-  if (!input.empty() && write(fd, input.data(), input.size()) != ssize_t(input.size()))
+  if (!bytes.empty() && write(fd, bytes.data(), bytes.size()) != ssize_t(bytes.size()))
     throw std::runtime_error("write input");
   lseek(fd, 0, SEEK_SET);
   return fd;
 }
 
-Outcome collect(pid_t pid, int out) {
-  Outcome outcome;
+std::string read_all(int fd) {
+  std::string bytes;
   char buf[4096];
   ssize_t n;
-  while ((n = read(out, buf, sizeof buf)) > 0) outcome.output.append(buf, n);
-  close(out);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  if (WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) outcome.signal = WTERMSIG(status);
-  return outcome;
+  while ((n = read(fd, buf, sizeof buf)) > 0) bytes.append(buf, n);
+  close(fd);
+  return bytes;
 }
 
 }  // namespace
 
-Outcome run_in_child(const std::function<void()>& body, const std::string& input) {
+Argv::Argv(std::vector<std::string> args) : strings(std::move(args)) {
+  for (std::string& s : strings) pointers.push_back(s.data());
+  pointers.push_back(nullptr);
+}
+
+Outcome run_in_child(const std::function<void()>& body, const std::string& input,
+                     bool capture_errors) {
   int pipe_fds[2];
   if (pipe(pipe_fds) != 0) throw std::runtime_error("pipe");
-  int in = input_descriptor(input);
+  // The input comes from a file, so a child that never reads it cannot
+  // block the parent; standard error goes to one, so the parent can read
+  // the two streams one after the other.
+  int in = temporary_file(input);
+  int errors = capture_errors ? temporary_file("") : -1;
   pid_t pid = fork();
   if (pid == 0) {
     dup2(in, 0);
     dup2(pipe_fds[1], 1);
+    if (errors >= 0) dup2(errors, 2), close(errors);
     close(in);
     close(pipe_fds[0]);
     close(pipe_fds[1]);
@@ -61,38 +67,46 @@ Outcome run_in_child(const std::function<void()>& body, const std::string& input
   }
   close(in);
   close(pipe_fds[1]);
-  return collect(pid, pipe_fds[0]);
+  Outcome outcome;
+  outcome.output = read_all(pipe_fds[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) outcome.signal = WTERMSIG(status);
+  if (errors >= 0) {
+    lseek(errors, 0, SEEK_SET);
+    outcome.errors = read_all(errors);
+  }
+  return outcome;
 }
 
-Outcome run_program_in_child(const std::vector<std::string>& args, const std::string& input) {
+Outcome run_program_in_child(const std::vector<std::string>& args, std::vector<Fault> faults,
+                             const std::string& input) {
   return run_in_child(
       [&] {
-        std::vector<std::string> storage{"tolvconv"};
-        storage.insert(storage.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& s : storage) argv.push_back(s.data());
-        argv.push_back(nullptr);
-        run_program(static_cast<int>(storage.size()), argv.data());
+        std::vector<std::string> all{"tolvconv"};
+        all.insert(all.end(), args.begin(), args.end());
+        Argv argv(std::move(all));
+        install_faults(std::move(faults));
+        run_program(argv.argc(), argv.argv());
       },
       input);
 }
 
 void exec_argv(const std::vector<std::string>& args) {
-  std::vector<char*> argv;
-  for (const std::string& s : args) argv.push_back(const_cast<char*>(s.c_str()));
-  argv.push_back(nullptr);
-  execv(argv[0], argv.data());
+  Argv argv(args);
+  execv(argv.argv()[0], argv.argv());
   _exit(252);
 }
 
 Outcome run_binary(const std::vector<std::string>& args, const std::string& input,
-                   const std::string& cwd) {
+                   const std::string& cwd, bool capture_errors) {
   return run_in_child(
       [&] {
         if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(251);
         exec_argv(args);
       },
-      input);
+      input, capture_errors);
 }
 
 TempDir::TempDir() {

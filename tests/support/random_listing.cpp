@@ -7,12 +7,13 @@
 
 namespace tolv::test {
 
-std::string random_listing(uint32_t seed) {
+RandomListing make_random_listing(uint32_t seed) {
   std::mt19937 rng(seed);
   auto pick = [&](int n) { return static_cast<int>(rng() % n); };
   const char* ends[] = {"\r\n", "\n", "\r"};
   std::string end = ends[pick(3)];
   std::vector<std::string> names;
+  std::vector<std::string> read;  // the names as the reader takes them
   std::string out = "Random listing " + std::to_string(seed) + end + "==============" + end;
   int entries = 1 + pick(60);
   for (int i = 0; i < entries; ++i) {
@@ -50,12 +51,13 @@ std::string random_listing(uint32_t seed) {
       line = name + " " + std::string(40, ' ');
       line[25] = line[28] = '-';
     }
+    read.push_back(line.substr(0, line.find(' ')));
     out += line + end;
     int more = pick(5) == 0 ? pick(110) : pick(3);
     for (int j = 0; j < more; ++j) out += continuation_line(std::string(pick(70), 'c')) + end;
   }
   if (pick(2)) out += "Trailer" + end;
-  return out;
+  return {out, read};
 }
 
 }  // namespace tolv::test

@@ -7,22 +7,23 @@
 //  - the bytes that existed before the run are unchanged;
 //  - the records written are a prefix of those the unfailed run writes, and
 //    so are the description bytes;
-//  - every record points inside the description file at exactly DescLines
-//    complete lines;
+//  - tolvbase's check finds no problem in the base: every record points
+//    inside the description file at exactly DescLines complete lines of its
+//    own;
 //  - an interrupted read or write (EINTR) and a short read of the listing
 //    change nothing at all.
 #include <errno.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <regex>
 #include <string>
 
-#include "app/run.h"
 #include "filebase/record.h"
 #include "support/child.h"
-#include "support/faults.h"
+#include "support/error_message.h"
+#include "support/fake_os.h"
 #include "support/listing_text.h"
+#include "support/stored_base.h"
 
 namespace tolv::test {
 namespace {
@@ -37,8 +38,7 @@ constexpr int kEntries = 200;
 
 struct Scenario {
   std::string listing;
-  std::string records;  // the base before the run
-  std::string descriptions;
+  StoredBase before;  // the base before the run
 };
 
 // An existing base of `stored` records and a listing of `entries` entries
@@ -46,27 +46,14 @@ struct Scenario {
 // name, so a -DUPE run skips some.
 Scenario make_scenario(int stored, int entries) {
   Scenario s;
+  char name[32];
   for (int i = 0; i < stored; ++i) {
-    FileRecord r;
-    char name[32];
     snprintf(name, sizeof name, "OLD%05d.ZIP", i);
-    r.FileName.assign(name);
-    r.Size = i;
-    r.Origin.assign("TOLVCONV");
-    r.DescPtr = static_cast<int32_t>(s.descriptions.size());
-    r.DescLines = 1;
-    s.descriptions += std::string(1, '\x04') + "old.";
-    uint8_t bytes[kRecordSize];
-    encode_record(r, bytes);
-    s.records.append(reinterpret_cast<char*>(bytes), kRecordSize);
+    s.before.add(name, {"old."}, i);
   }
   s.listing = "Sweep listing\r\n=============\r\n\r\n";
   for (int i = 0; i < entries; ++i) {
-    char name[32];
-    if (i % 3 == 0)
-      snprintf(name, sizeof name, "OLD%05d.ZIP", i);
-    else
-      snprintf(name, sizeof name, "NEW%05d.ZIP", i);
+    snprintf(name, sizeof name, i % 3 == 0 ? "OLD%05d.ZIP" : "NEW%05d.ZIP", i);
     s.listing += entry_line(name, std::to_string(1000 + i), "03-14-95",
                             "First line of " + std::string(name)) +
                  "\r\n";
@@ -78,27 +65,18 @@ Scenario make_scenario(int stored, int entries) {
 
 struct Result {
   Outcome outcome;
-  std::string records;
-  std::string descriptions;
+  StoredBase after;
+  BaseCheck check;  // tolvbase's check of the base afterwards
 };
 
 Result convert(const TempDir& dir, const Scenario& s, bool dupe, std::vector<Fault> faults) {
-  write_file(dir / "base.dir", s.records);
-  write_file(dir / "base.des", s.descriptions);
+  write_base(dir / "base", s.before);
   std::vector<std::string> args{dir / "in.lst", dir / "base"};
   if (dupe) args.push_back("-DUPE");
   Result r;
-  r.outcome = run_in_child([&] {
-    install_faults(faults);
-    std::vector<char*> argv;
-    static std::string program = "tolvconv";
-    argv.push_back(program.data());
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    run_program(static_cast<int>(argv.size()) - 1, argv.data());
-  });
-  r.records = read_file(dir / "base.dir");
-  r.descriptions = read_file(dir / "base.des");
+  r.outcome = run_program_in_child(args, std::move(faults));
+  r.after = read_base(dir / "base");
+  r.check = check_stored_base(dir / "base");
   return r;
 }
 
@@ -106,30 +84,19 @@ bool starts_with(const std::string& s, const std::string& prefix) {
   return s.size() >= prefix.size() && s.compare(0, prefix.size(), prefix) == 0;
 }
 
-// Every record's description lies inside the description file, whole.
-// A trailing fragment (a record write cut short) is not a record.
+// Every record's description lies inside the description file, whole, and
+// no two share their bytes; a trailing fragment (a record write cut short)
+// and lines no record points at are only notes.
 std::string inconsistency(const Result& r) {
-  size_t whole = r.records.size() - r.records.size() % kRecordSize;
-  for (size_t at = 0; at < whole; at += kRecordSize) {
-    FileRecord rec = decode_record(reinterpret_cast<const uint8_t*>(r.records.data()) + at);
-    std::string which = "record " + std::to_string(at / kRecordSize);
-    if (rec.DescPtr < 0) return which + " has a negative DescPtr";
-    size_t p = static_cast<size_t>(rec.DescPtr);
-    for (int line = 0; line < rec.DescLines; ++line) {
-      if (p >= r.descriptions.size()) return which + " has lines past the description file";
-      p += 1 + static_cast<uint8_t>(r.descriptions[p]);
-    }
-    if (p > r.descriptions.size()) return which + " has a line cut short";
-  }
+  if (!r.check.opened || r.check.result.read_failed) return "tolvbase cannot read the base";
+  if (r.check.result.problems > 0) return "tolvbase finds problems: " + r.check.text();
   return "";
 }
 
 std::string message_problem(const Outcome& o) {
-  static const std::regex message(
-      "Runtime error ([0-9]+) at 0x([0-9A-F]{8})\n  0x\\2\n(  0x[0-9A-F]{8}\n)+\n$");
-  std::smatch m;
-  if (!std::regex_search(o.output, m, message)) return "no well-formed message";
-  if (std::stoi(m[1]) != o.status) return "the message names another code than the status";
+  ErrorMessage message = parse_error_message(o.output);
+  if (!message.found || message.trace.empty()) return "no well-formed message";
+  if (message.code != o.status) return "the message names another code than the status";
   return "";
 }
 
@@ -150,17 +117,19 @@ std::string check(const Result& r, const Scenario& s, const Result& clean, Call 
                   const Way& way) {
   const Outcome& o = r.outcome;
   if (o.signal != 0) return "ended by signal " + std::to_string(o.signal);
-  if (!starts_with(r.records, s.records)) return "records that existed were changed";
-  if (!starts_with(r.descriptions, s.descriptions))
+  const StoredBase& after = r.after;
+  if (!starts_with(after.records, s.before.records)) return "records that existed were changed";
+  if (!starts_with(after.descriptions, s.before.descriptions))
     return "description bytes that existed were changed";
   // A listing read that fails without a code ends the input where it stands,
   // so the last entry may be cut short; every other run writes a prefix.
   bool input_cut = kind == Call::Read && way.error == EPERM;
-  if (!input_cut && !starts_with(clean.records, r.records))
+  if (!input_cut && !starts_with(clean.after.records, after.records))
     return "records are not a prefix of the unfailed run's";
-  if (!input_cut && !starts_with(clean.descriptions, r.descriptions))
+  if (!input_cut && !starts_with(clean.after.descriptions, after.descriptions))
     return "description bytes are not a prefix of the unfailed run's";
-  if (o.status == 0 && r.records.size() % kRecordSize != 0) return "a fragment after a clean end";
+  if (o.status == 0 && after.records.size() % kRecordSize != 0)
+    return "a fragment after a clean end";
   if (std::string bad = inconsistency(r); !bad.empty()) return bad;
   if (o.status == 0) {
     if (o.output.find("Runtime error") != std::string::npos) return "status 0 with a message";
@@ -169,7 +138,7 @@ std::string check(const Result& r, const Scenario& s, const Result& clean, Call 
     // Only the listing's open may fail this way, before the base is touched.
     if (kind != Call::Open) return "status 1 after a failed " + std::string(call_name(kind));
     if (o.output.find(") not found.\n") == std::string::npos) return "status 1 without its line";
-    if (r.records != s.records) return "status 1 but records written";
+    if (after.records != s.before.records) return "status 1 but records written";
   } else if (std::string bad = message_problem(o); !bad.empty()) {
     return bad;
   }
@@ -184,7 +153,8 @@ std::string check(const Result& r, const Scenario& s, const Result& clean, Call 
   if (unchanged) status = 0;
   if (status >= 0 && o.status != status)
     return "status " + std::to_string(o.status) + ", expected " + std::to_string(status);
-  if (unchanged && (r.records != clean.records || r.descriptions != clean.descriptions))
+  if (unchanged &&
+      (after.records != clean.after.records || after.descriptions != clean.after.descriptions))
     return "the file base differs from the unfailed run's";
   return "";
 }

@@ -5,7 +5,7 @@
 #include <climits>
 #include <string>
 
-#include "unit/console_fake_sys.h"
+#include "unit/console_fixture.h"
 
 namespace tolv {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "console/move.h"
-#include "unit/console_fake_sys.h"
+#include "unit/console_fixture.h"
 
 namespace tolv {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "console/position_query.h"
-#include "unit/console_fake_sys.h"
+#include "unit/console_fixture.h"
 
 namespace tolv {
 namespace {

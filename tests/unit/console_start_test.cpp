@@ -7,7 +7,7 @@
 #include <string>
 
 #include "console/raw_mode.h"
-#include "unit/console_fake_sys.h"
+#include "unit/console_fixture.h"
 
 namespace tolv {
 namespace {
@@ -130,10 +130,7 @@ TEST_F(Start, ScreenSizeFromTheTerminal) {
 }
 
 TEST_F(Start, FailuresOfModeSwitchingAreIgnored) {
-  sys.tcsetattr = [](int, int, const termios*) -> int {
-    errno = EIO;
-    return -1;
-  };
+  fake.modes_error = EIO;
   console_start();
   EXPECT_EQ(take_output(), "\x1b[m");
   console_stop();
@@ -183,13 +180,12 @@ using SignalsDeathTest = ConsoleTest;
 
 // The death test's child reports on stderr whether the terminal got its own
 // modes back before the signal ended it.
-int report_restore(int, int, const termios* t) {
-  if (t->c_lflag & ICANON) {
+void report_restore(const termios& modes) {
+  if (same_modes(modes, cooked_modes())) {
     static const char kRestored[] = "modes restored\n";
     ssize_t ignored = ::write(2, kRestored, sizeof kRestored - 1);
     (void)ignored;
   }
-  return 0;
 }
 
 TEST_F(SignalsDeathTest, TerminationRestoresTheModesAndEndsBySignal) {
@@ -199,7 +195,7 @@ TEST_F(SignalsDeathTest, TerminationRestoresTheModesAndEndsBySignal) {
         {
           fake.modes = cooked_modes();
           console_start();
-          sys.tcsetattr = report_restore;
+          fake.on_modes = report_restore;
           raise(signal);
         },
         testing::KilledBySignal(signal), "modes restored");

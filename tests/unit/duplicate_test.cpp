@@ -9,13 +9,13 @@
 
 #include <memory>
 #include <random>
-#include <regex>
 
-#include "app/run.h"
 #include "filebase/file_base.h"
 #include "support/child.h"
-#include "support/faults.h"
+#include "support/error_message.h"
+#include "support/fake_os.h"
 #include "support/listing_text.h"
+#include "support/stored_base.h"
 
 namespace tolv {
 namespace {
@@ -24,16 +24,6 @@ using test::Call;
 using test::CallInfo;
 using test::Fault;
 using test::TempDir;
-
-// A stored record holding `name` (as given, up to 70 bytes) and `flags`.
-std::string stored(const std::string& name, uint8_t flags = 0) {
-  FileRecord record;
-  record.FileName.assign(name);
-  record.Flags = flags;
-  uint8_t bytes[kRecordSize];
-  encode_record(record, bytes);
-  return std::string(reinterpret_cast<char*>(bytes), kRecordSize);
-}
 
 Entry entry_named(const std::string& name) {
   Entry entry;
@@ -61,8 +51,7 @@ struct OpenBase {
 // The check as a scan of every whole record of the file would answer it.
 bool rescan(const std::string& file, std::string name) {
   name = name.substr(0, std::min<size_t>(name.size(), kFileNameCapacity));
-  for (size_t at = 0; at + kRecordSize <= file.size(); at += kRecordSize) {
-    FileRecord record = decode_record(reinterpret_cast<const uint8_t*>(file.data() + at));
+  for (const FileRecord& record : test::records_in(file)) {
     if (record.Flags & kFlagNoDupeCheck) continue;
     if (record.FileName.length == name.size() && record.FileName.view() == name) return true;
   }
@@ -71,17 +60,18 @@ bool rescan(const std::string& file, std::string name) {
 
 TEST(Duplicate, OnlyFlagBitTwoTakesARecordOutOfTheCheck) {
   for (uint8_t flags : {4, 5, 6, 7, 12}) {
-    OpenBase b(stored("DEMO.ZIP", flags));
+    OpenBase b(test::stored_record("DEMO.ZIP", flags));
     EXPECT_FALSE(b.check("DEMO.ZIP")) << "Flags " << int{flags};
   }
   for (uint8_t flags : {0, 1, 2, 8}) {
-    OpenBase b(stored("DEMO.ZIP", flags));
+    OpenBase b(test::stored_record("DEMO.ZIP", flags));
     EXPECT_TRUE(b.check("DEMO.ZIP")) << "Flags " << int{flags};
   }
 }
 
 TEST(Duplicate, NamesCompareExactlyAsStored) {
-  OpenBase b(stored("OTHER.ARJ") + stored("Demo.zip") + stored("", 4));
+  OpenBase b(test::stored_record("OTHER.ARJ") + test::stored_record("Demo.zip") +
+             test::stored_record("", 4));
   EXPECT_TRUE(b.check("Demo.zip"));
   EXPECT_FALSE(b.check("DEMO.ZIP"));
   EXPECT_FALSE(b.check("demo.zip"));
@@ -89,7 +79,7 @@ TEST(Duplicate, NamesCompareExactlyAsStored) {
   EXPECT_FALSE(b.check("Demo.zip "));
   EXPECT_FALSE(b.check(""));  // the only empty name is not counting
 
-  OpenBase empty_name(stored("A.ZIP") + stored(""));
+  OpenBase empty_name(test::stored_record("A.ZIP") + test::stored_record(""));
   EXPECT_TRUE(empty_name.check(""));
 
   OpenBase no_records("");
@@ -98,12 +88,12 @@ TEST(Duplicate, NamesCompareExactlyAsStored) {
 
 TEST(Duplicate, LongNamesCompareCutToTheFieldCapacity) {
   std::string seventy(70, 'n');
-  OpenBase b(stored(seventy));
+  OpenBase b(test::stored_record(seventy));
   EXPECT_TRUE(b.check(seventy));
   EXPECT_TRUE(b.check(seventy + "MORE!"));
   EXPECT_FALSE(b.check(seventy.substr(0, 69)));
 
-  OpenBase short_stored(stored(seventy.substr(0, 69)));
+  OpenBase short_stored(test::stored_record(seventy.substr(0, 69)));
   EXPECT_FALSE(short_stored.check(seventy + "MORE!"));
 }
 
@@ -111,9 +101,9 @@ TEST(Duplicate, LengthByteBeyondTheFieldNeverMatches) {
   // 70 matching characters under a length byte the format does not allow: a
   // comparison that clamped the length would wrongly match.
   for (uint8_t length : {71, 120, 255}) {
-    std::string record = stored(std::string(70, 'n'));
+    std::string record = test::stored_record(std::string(70, 'n'));
     record[0] = static_cast<char>(length);
-    OpenBase b(record + stored("NEXT.ZIP"));
+    OpenBase b(record + test::stored_record("NEXT.ZIP"));
     EXPECT_FALSE(b.check(std::string(70, 'n'))) << int{length};
     EXPECT_FALSE(b.check(std::string(75, 'n'))) << int{length};
     EXPECT_TRUE(b.check("NEXT.ZIP"));
@@ -121,8 +111,8 @@ TEST(Duplicate, LengthByteBeyondTheFieldNeverMatches) {
 }
 
 TEST(Duplicate, TrailingFragmentIsNotARecord) {
-  std::string fragment = stored("FRAG.ZIP").substr(0, kRecordSize - 1);
-  OpenBase b(stored("WHOLE.ZIP") + fragment);
+  std::string fragment = test::stored_record("FRAG.ZIP").substr(0, kRecordSize - 1);
+  OpenBase b(test::stored_record("WHOLE.ZIP") + fragment);
   EXPECT_TRUE(b.check("WHOLE.ZIP"));
   EXPECT_FALSE(b.check("FRAG.ZIP"));
   // The appended record lands over the fragment and counts from then on.
@@ -137,7 +127,7 @@ class DuplicateIndex : public ::testing::Test {
 };
 
 TEST_F(DuplicateIndex, AppendsOfTheRunCountWithoutReadingTheFileAgain) {
-  OpenBase b(stored("OLD.ZIP"));
+  OpenBase b(test::stored_record("OLD.ZIP"));
   test::install_faults({});  // counts the calls
   EXPECT_FALSE(b.check("NEW.ZIP"));
   EXPECT_EQ(test::calls_made(Call::Pread), 1);
@@ -160,17 +150,17 @@ TEST_F(DuplicateIndex, RecordsAppendedBeforeTheFirstCheckCount) {
 }
 
 TEST_F(DuplicateIndex, AFileReplacedOrGrownBetweenChecksIsReadAgain) {
-  OpenBase b(stored("A.ZIP"));
+  OpenBase b(test::stored_record("A.ZIP"));
   EXPECT_TRUE(b.check("A.ZIP"));
 
   // Same size, new file under the same path: only its identity tells.
-  test::write_file(b.dir / "new.dir", stored("B.ZIP"));
+  test::write_file(b.dir / "new.dir", test::stored_record("B.ZIP"));
   ASSERT_EQ(rename((b.dir / "new.dir").c_str(), b.record_path().c_str()), 0);
   EXPECT_FALSE(b.check("A.ZIP"));
   EXPECT_TRUE(b.check("B.ZIP"));
 
   // Same file, grown by another writer.
-  test::write_file(b.record_path(), stored("B.ZIP") + stored("C.ZIP"));
+  test::write_file(b.record_path(), test::stored_record("B.ZIP") + test::stored_record("C.ZIP"));
   EXPECT_TRUE(b.check("C.ZIP"));
   // Same file, cut down to nothing.
   test::write_file(b.record_path(), "");
@@ -190,11 +180,11 @@ TEST(Duplicate, AnswersAsARescanOverMixedRecordsAndAppends) {
   for (int round = 0; round < 20; ++round) {
     std::string file;
     for (int i = pick(30); i > 0; --i) {
-      std::string record = stored(name(), static_cast<uint8_t>(pick(16)));
+      std::string record = test::stored_record(name(), static_cast<uint8_t>(pick(16)));
       if (pick(10) == 0) record[0] = static_cast<char>(71 + pick(185));
       file += record;
     }
-    file += stored(name()).substr(0, pick(kRecordSize));
+    file += test::stored_record(name()).substr(0, pick(kRecordSize));
     OpenBase b(file);
     for (int i = 0; i < 40; ++i) {
       std::string query = name();
@@ -207,18 +197,26 @@ TEST(Duplicate, AnswersAsARescanOverMixedRecordsAndAppends) {
 
 // --- Failures: the program runs in a child, with faults in the seam ---
 
-const std::regex kDuplicateCheckFailure(
-    "Runtime error ([0-9]+) at 0x([0-9A-F]{8})\n"
-    "  0x\\2\n"
-    "  0x[0-9A-F]{8}\n"
-    "  0x([0-9A-F]{8})\n"
-    "\n$");
-
+// A failure inside the duplicate check has two trace lines: the return into
+// the run sequence and the one into the start code.
 struct FailedRun {
   test::Outcome outcome;
-  std::smatch message;  // code, position, outermost trace line
-  bool matched = false;
+  test::ErrorMessage message;
+  bool matched = false;  // a message with those two trace lines
 };
+
+FailedRun failed_run(test::Outcome outcome) {
+  FailedRun run{outcome, test::parse_error_message(outcome.output)};
+  run.matched = run.message.found && run.message.trace.size() == 2;
+  return run;
+}
+
+// The run ended with `code`, and its message names it.
+void expect_code(const FailedRun& run, int code) {
+  ASSERT_TRUE(run.matched) << run.outcome.output;
+  EXPECT_EQ(run.outcome.status, code);
+  EXPECT_EQ(run.message.code, code);
+}
 
 // Matches the nth open of the record file: the first is the run's own open,
 // each later one the reopen of a check.
@@ -229,15 +227,9 @@ std::function<bool(const CallInfo&)> nth_record_open(int nth) {
 }
 
 test::Outcome run_with_faults(const TempDir& dir, std::vector<Fault> faults, bool dupe = true) {
-  std::vector<std::string> args{"tolvconv", dir / "in.lst", dir / "base"};
+  std::vector<std::string> args{dir / "in.lst", dir / "base"};
   if (dupe) args.push_back("-DUPE");
-  return test::run_in_child([&] {
-    test::install_faults(faults);
-    std::vector<char*> argv;
-    for (std::string& s : args) argv.push_back(s.data());
-    argv.push_back(nullptr);
-    run_program(static_cast<int>(args.size()), argv.data());
-  });
+  return test::run_program_in_child(args, std::move(faults));
 }
 
 class DuplicateFailure : public ::testing::Test {
@@ -246,15 +238,13 @@ class DuplicateFailure : public ::testing::Test {
     test::write_file(dir / "in.lst", test::entry_line("ONE.ZIP", "10", "01-15-95", "one") + "\n" +
                                          test::entry_line("TWO.ZIP", "20", "01-15-95", "two") +
                                          "\n");
-    test::write_file(dir / "base.dir", stored("OLD.ZIP"));
+    test::write_file(dir / "base.dir", test::stored_record("OLD.ZIP"));
   }
 
   // The run fails inside the check of TWO.ZIP, after ONE.ZIP was appended.
   FailedRun failed(std::vector<Fault> faults) {
-    FailedRun run;
-    run.outcome = run_with_faults(dir, std::move(faults));
-    run.matched = std::regex_search(run.outcome.output, run.message, kDuplicateCheckFailure);
-    std::string before = run.matched ? run.message.prefix().str() : "";
+    FailedRun run = failed_run(run_with_faults(dir, std::move(faults)));
+    std::string before = run.matched ? run.message.console : "";
     EXPECT_TRUE(before.ends_with("Processing: 1 files ... ")) << run.outcome.output;
     EXPECT_EQ(test::read_file(dir / "base.dir").size(), 2u * kRecordSize);
     return run;
@@ -265,34 +255,27 @@ class DuplicateFailure : public ::testing::Test {
 
 TEST_F(DuplicateFailure, ReopenRefusedEndsWithItsCodeTracedThroughTheRunSequence) {
   FailedRun run = failed({Fault{nth_record_open(3), EACCES}});
-  ASSERT_TRUE(run.matched) << run.outcome.output;
-  EXPECT_EQ(run.outcome.status, 5);
-  EXPECT_EQ(run.message[1], "5");
+  ASSERT_NO_FATAL_FAILURE(expect_code(run, 5));
 
   // A failure in the run sequence itself (the record write of ONE.ZIP) has a
   // trace one line shorter, ending at the same return into the start code.
   SetUp();
   test::Outcome plain =
       run_with_faults(dir, {Fault{test::nth_call(Call::Pwrite, 2), EIO}}, /*dupe=*/false);
-  std::smatch one_level;
-  ASSERT_TRUE(std::regex_search(
-      plain.output, one_level,
-      std::regex("Runtime error 101 at 0x([0-9A-F]{8})\n  0x\\1\n  0x([0-9A-F]{8})\n\n$")))
+  test::ErrorMessage one_level = test::parse_error_message(plain.output);
+  ASSERT_TRUE(one_level.found && one_level.code == 101 && one_level.trace.size() == 1)
       << plain.output;
-  EXPECT_EQ(one_level[2], run.message[3]);
+  EXPECT_EQ(one_level.trace[0], run.message.trace[1]);
 }
 
 TEST_F(DuplicateFailure, ReopenFailingWithoutACodeEndsWithSixAtTheSizeQuery) {
   FailedRun no_code = failed({Fault{nth_record_open(3), EISDIR}});
-  ASSERT_TRUE(no_code.matched) << no_code.outcome.output;
-  EXPECT_EQ(no_code.outcome.status, 6);
-  EXPECT_EQ(no_code.message[1], "6");
+  ASSERT_NO_FATAL_FAILURE(expect_code(no_code, 6));
 
   SetUp();
   FailedRun refused = failed({Fault{nth_record_open(3), ENOENT}});
-  ASSERT_TRUE(refused.matched) << refused.outcome.output;
-  EXPECT_EQ(refused.outcome.status, 2);
-  EXPECT_NE(no_code.message[2], refused.message[2]);  // a different statement
+  ASSERT_NO_FATAL_FAILURE(expect_code(refused, 2));
+  EXPECT_NE(no_code.message.position, refused.message.position);  // a different statement
 }
 
 TEST_F(DuplicateFailure, SizeQueryFailureEndsWithItsCode) {
@@ -315,9 +298,9 @@ TEST_F(DuplicateFailure, ShortOrFailedRecordReadEndsWith100) {
                       Fault{test::nth_call(Call::Pread, 1), EIO}}) {
     test::Outcome run = run_with_faults(dir, {fault});
     EXPECT_EQ(run.status, 100);
-    EXPECT_TRUE(std::regex_search(run.output, kDuplicateCheckFailure)) << run.output;
+    EXPECT_TRUE(failed_run(run).matched) << run.output;
     EXPECT_NE(run.output.find("Processing: Runtime error 100 at"), std::string::npos);
-    EXPECT_EQ(test::read_file(dir / "base.dir"), stored("OLD.ZIP"));
+    EXPECT_EQ(test::read_file(dir / "base.dir"), test::stored_record("OLD.ZIP"));
   }
 }
 

@@ -13,7 +13,7 @@
 #include "runtime/io_error.h"
 #include "support/allocations.h"
 #include "support/child.h"
-#include "support/faults.h"
+#include "support/fake_os.h"
 #include "support/listing_text.h"
 
 namespace tolv {

@@ -1,7 +1,6 @@
 // The exit sequence, the run-time error message and the statement check,
 // each run in a child since every way out ends the process.
 #include <gtest/gtest.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -9,13 +8,15 @@
 
 #include "runtime/exit.h"
 #include "runtime/io_error.h"
-#include "runtime/syscall.h"
+#include "support/call_levels.h"
 #include "support/child.h"
 #include "support/error_message.h"
+#include "support/fake_os.h"
 
 namespace tolv {
 namespace {
 
+using test::nest;
 using test::Outcome;
 using test::run_in_child;
 
@@ -130,17 +131,6 @@ TEST(StatementCheck, WithoutAPendingCodeNothingHappens) {
   EXPECT_EQ(run.output, "");
 }
 
-// Opens `levels` call levels, one per recursion, and runs `innermost` in the
-// last; each level's return place is recorded.
-[[gnu::noipa]] void nest(int levels, void (*innermost)()) {
-  TOLV_CALL_LEVEL();
-  if (levels > 1) {
-    nest(levels - 1, innermost);
-  } else {
-    innermost();
-  }
-}
-
 void fail_here() {
   pending_error = 101;
   statement_check();
@@ -168,7 +158,9 @@ TEST(Trace, StopsAfter257LinesOrAfter9OnATerminal) {
   EXPECT_EQ(run.status, 101);
 
   run = run_in_child([] {
-    sys.tcgetattr = [](int fd, struct termios*) { return fd == 1 ? 0 : -1; };
+    static test::FakeTerminal terminal;  // descriptor 1 stays the pipe
+    terminal.keeps_output = false;
+    test::install_terminal(terminal);
     nest(300, fail_here);
   });
   message = test::parse_error_message(run.output);

@@ -11,6 +11,7 @@
 #include "runtime/fault.h"
 #include "runtime/io_error.h"
 #include "runtime/startup.h"
+#include "support/call_levels.h"
 #include "support/child.h"
 #include "support/error_message.h"
 
@@ -20,6 +21,7 @@ extern "C" const char tolv_test_segv_at[];
 namespace tolv {
 namespace {
 
+using test::nest;
 using test::Outcome;
 using test::run_in_child;
 
@@ -105,28 +107,24 @@ Outcome fault_in_child(void (*fault)()) {
   });
 }
 
+// a / b or a * b on the x87 unit, through volatiles so that it is computed.
+void x87(long double a, long double b, bool divide) {
+  volatile long double x = a, y = b;
+  volatile long double result = divide ? x / y : x * y;
+  (void)result;
+}
+
 void x87_divide_by_zero() {
-  volatile long double one = 1, zero = 0;
-  volatile long double result = one / zero;
-  (void)result;
+  x87(1, 0, true);
 }
-
 void x87_overflow() {
-  volatile long double big = LDBL_MAX;
-  volatile long double result = big * big;
-  (void)result;
+  x87(LDBL_MAX, LDBL_MAX, false);
 }
-
 void x87_invalid_operation() {
-  volatile long double zero = 0;
-  volatile long double result = zero / zero;
-  (void)result;
+  x87(0, 0, true);
 }
-
 void x87_underflow_is_masked() {
-  volatile long double small = LDBL_MIN;
-  volatile long double result = small * small;
-  (void)result;
+  x87(LDBL_MIN, LDBL_MIN, false);
 }
 
 void integer_divide_by_zero() {
@@ -174,19 +172,6 @@ TEST(Fault, ArithmeticFaultsGiveTheirCodeAndTheUnitIsReset) {
       "movl $1, 0");
 }
 
-#endif
-
-// Runs `fault` inside `levels` call levels.
-[[gnu::noipa]] void nest(int levels, void (*fault)()) {
-  TOLV_CALL_LEVEL();
-  if (levels > 1) {
-    nest(levels - 1, fault);
-  } else {
-    fault();
-  }
-}
-
-#if defined(__x86_64__) || defined(__i386__)
 TEST(Fault, SegmentationFaultGives216AtTheFaultingInstruction) {
   Outcome run = run_in_child([] {
     start_runtime();

@@ -10,7 +10,7 @@
 #include "runtime/io_error.h"
 #include "runtime/syscall.h"
 #include "support/child.h"
-#include "support/faults.h"
+#include "support/fake_os.h"
 
 namespace tolv {
 namespace {

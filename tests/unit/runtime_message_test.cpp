@@ -9,7 +9,7 @@
 #include "runtime/io_error.h"
 #include "runtime/message.h"
 #include "support/child.h"
-#include "support/faults.h"
+#include "support/fake_os.h"
 
 namespace tolv {
 namespace {

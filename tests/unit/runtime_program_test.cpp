@@ -12,7 +12,7 @@
 #include "support/banner.h"
 #include "support/child.h"
 #include "support/error_message.h"
-#include "support/faults.h"
+#include "support/fake_os.h"
 #include "support/listing_text.h"
 
 namespace tolv::test {
@@ -50,10 +50,8 @@ struct Result {
 Result convert(const TempDir& dir, const std::string& listing_text,
                std::vector<Fault> faults = {}) {
   write_file(dir / "in.lst", listing_text);
-  install_faults(std::move(faults));
   Result result;
-  result.run = run_program_in_child({dir / "in.lst", dir / "base"});
-  remove_faults();
+  result.run = run_program_in_child({dir / "in.lst", dir / "base"}, std::move(faults));
   result.message = parse_error_message(result.run.output);
   result.records = read_file(dir / "base.dir");
   result.descriptions = read_file(dir / "base.des");
@@ -66,6 +64,16 @@ Result clean(int count) {
   Result result = convert(dir, listing(count));
   EXPECT_EQ(result.run.status, 0);
   return result;
+}
+
+// The run ended normally after `count` entries, with the file base those
+// entries make without any failure.
+void expect_whole_run(const Result& result, int count) {
+  EXPECT_EQ(result.run.status, 0);
+  EXPECT_EQ(result.run.output, progress(count) + "DONE.\n");
+  Result unfailed = clean(count);
+  EXPECT_EQ(result.records, unfailed.records);
+  EXPECT_EQ(result.descriptions, unfailed.descriptions);
 }
 
 // A run-time error with `code` ended the run after `console`, with the one
@@ -92,11 +100,7 @@ TEST(RunFailure, AListingReadFailureEndsTheRunAndKeepsTheEntriesBefore) {
 TEST(RunFailure, AListingReadFailureWithoutACodeIsTheEndOfTheListing) {
   TempDir dir;
   Result result = convert(dir, listing(8), {Fault{nth_call(Call::Read, 2), EPERM}});
-  EXPECT_EQ(result.run.status, 0);
-  EXPECT_EQ(result.run.output, progress(5) + "DONE.\n");
-  Result five = clean(5);
-  EXPECT_EQ(result.records, five.records);
-  EXPECT_EQ(result.descriptions, five.descriptions);
+  expect_whole_run(result, 5);
 }
 
 TEST(RunFailure, ARecordFileThatCannotBeCreatedLeavesTheDescriptionFileAlone) {
@@ -189,11 +193,7 @@ TEST(RunFailure, InterruptedReadsAndWritesAreMadeAgainAndTheRunSucceeds) {
               {Fault{nth_call(Call::Read, 1), EINTR}, Fault{nth_call(Call::Read, 2), EINTR},
                Fault{nth_call(Call::Pwrite, 1), EINTR}, Fault{nth_call(Call::Pwrite, 2), EINTR},
                Fault{nth_call(Call::Pwrite, 4), EINTR}});
-  EXPECT_EQ(result.run.status, 0);
-  EXPECT_EQ(result.run.output, progress(6) + "DONE.\n");
-  Result six = clean(6);
-  EXPECT_EQ(result.records, six.records);
-  EXPECT_EQ(result.descriptions, six.descriptions);
+  expect_whole_run(result, 6);
 }
 
 TEST(RunFailure, AnExistingRecordFileOnAReadOnlyFileSystemFailsWith6AtItsFirstWrite) {

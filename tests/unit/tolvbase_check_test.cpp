@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "filebase/description_lines.h"
 #include "filebase/record.h"
 #include "support/child.h"
-#include "support/faults.h"
+#include "support/fake_os.h"
+#include "support/stored_base.h"
 #include "tolvbase/base.h"
 #include "tolvbase/check.h"
 #include "tolvbase/list.h"
@@ -24,29 +24,7 @@ namespace {
 using test::TempDir;
 using test::write_file;
 
-// The two files of a base, built the way the converter appends.
-struct Stored {
-  std::string records;
-  std::string descriptions;
-
-  void add(const std::string& name, const std::vector<std::string>& lines) {
-    FileRecord record;
-    record.FileName.assign(name);
-    record.Size = 1000;
-    record.DateTime = 0x1E2F0000;  // 1995-01-15
-    record.Origin.assign(kOrigin);
-    record.DescPtr = static_cast<int32_t>(descriptions.size());
-    record.DescLines = static_cast<uint8_t>(lines.size());
-    for (const std::string& line : lines) append_description_line(descriptions, line);
-    uint8_t bytes[kRecordSize];
-    encode_record(record, bytes);
-    records.append(reinterpret_cast<char*>(bytes), kRecordSize);
-  }
-  void set8(int record, int at, uint8_t value) { records[record * kRecordSize + at] = value; }
-  void set32(int record, int at, int32_t value) {
-    for (int i = 0; i < 4; ++i) set8(record, at + i, static_cast<uint8_t>(value >> (8 * i)));
-  }
-};
+using Stored = test::StoredBase;
 
 // Three sound records: names of 70 characters and an Origin of 30 are the
 // limits, not past them; empty description lines are fine.
@@ -67,17 +45,11 @@ struct Findings {
 
 Findings check(const Stored& stored) {
   TempDir dir;
-  write_file(dir / "b.dir", stored.records);
-  write_file(dir / "b.des", stored.descriptions);
-  ReadOnlyBase base;
-  std::string error;
-  EXPECT_TRUE(open_base(base, dir / "b.xyz", error)) << error;
-  Findings f;
-  f.result = check_base(base, [&](const Finding& finding) {
-    f.findings.push_back(finding);
-    f.found.emplace_back(finding.kind, finding.record);
-  });
-  close_base(base);
+  test::write_base(dir / "b", stored);
+  test::BaseCheck checked = test::check_stored_base(dir / "b.xyz");
+  EXPECT_TRUE(checked.opened) << checked.error;
+  Findings f{{}, checked.findings, checked.result};
+  for (const Finding& finding : f.findings) f.found.emplace_back(finding.kind, finding.record);
   return f;
 }
 
@@ -204,6 +176,17 @@ TEST(TolvbaseCheck, LeftoversOfAnInterruptedRunAreNotesOnly) {
   EXPECT_NE(f.findings[0].text.find(range), std::string::npos) << f.findings[0].text;
 }
 
+TEST(TolvbaseCheck, ADescriptionLinePastFiftyCharactersIsANote) {
+  // 50 is the most tolvconv writes; one more is already a note.
+  for (size_t length : {size_t{50}, size_t{51}, size_t{255}}) {
+    Stored s;
+    s.add("A.ZIP", {"first", std::string(length, 'y')});
+    Findings f = check(s);
+    EXPECT_EQ(f.found, (length > 50 ? Found{{K::LongDescLine, 0}} : Found{})) << length;
+    EXPECT_EQ(f.result.problems, 0) << length;
+  }
+}
+
 TEST(TolvbaseCheck, ManyNotesOfAKindAreSummedUpAfterTheFirstFew) {
   // Ten runs of lost lines, one after each record; and a record holding a
   // line no conversion writes.
@@ -288,8 +271,7 @@ TEST(TolvbaseCheck, LargeBaseIsReadAcrossBlocksAndWindows) {
 
 // The base's two files, written for a test that opens them itself.
 std::string write_base(const TempDir& dir, const Stored& stored) {
-  write_file(dir / "b.dir", stored.records);
-  write_file(dir / "b.des", stored.descriptions);
+  test::write_base(dir / "b", stored);
   return dir / "b";
 }
 

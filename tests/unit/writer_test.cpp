@@ -10,9 +10,9 @@
 
 #include "filebase/file_base.h"
 #include "runtime/io_error.h"
-#include "runtime/syscall.h"
 #include "support/child.h"
-#include "support/faults.h"
+#include "support/error_message.h"
+#include "support/fake_os.h"
 
 namespace tolv {
 namespace {
@@ -260,9 +260,8 @@ TEST_F(Writer, RecordFileThatCannotBeCreatedEndsTheRunBeforeTheDescriptionFile) 
         _exit(200);  // not reached: the failure ends the run
       });
       EXPECT_EQ(run.status, c.status) << run.output;
-      EXPECT_NE(run.output.find("Runtime error " + std::to_string(c.status) + " at 0x"),
-                std::string::npos)
-          << run.output;
+      test::ErrorMessage message = test::parse_error_message(run.output);
+      EXPECT_TRUE(message.found && message.code == c.status) << run.output;
       EXPECT_FALSE(test::file_exists(dir / "base.dir"));
       if (description_exists)
         EXPECT_EQ(descriptions(), "existing lines");
@@ -279,36 +278,23 @@ struct Pwrite {
   size_t count;
   off_t offset;
 };
-std::vector<Pwrite> pwrites;
-int fake_size_fd = -1;
-off_t fake_size = 0;
-bool swallow_fake_size_writes = false;
 
-ssize_t logging_pwrite(int fd, const void* buf, size_t count, off_t offset) {
-  pwrites.push_back({fd, count, offset});
-  if (swallow_fake_size_writes && fd == fake_size_fd) return static_cast<ssize_t>(count);
-  return real_syscalls.pwrite(fd, buf, count, offset);
+// Notes every pwrite and fails none.
+Fault log_pwrites(std::vector<Pwrite>& log) {
+  return Fault{.when =
+                   [&log](const test::CallInfo& c) {
+                     if (c.kind == Call::Pwrite) log.push_back({c.fd, c.count, c.offset});
+                     return false;
+                   },
+               .once = false};
 }
 
-int sized_fstat(int fd, struct stat* st) {
-  int result = real_syscalls.fstat(fd, st);
-  if (result == 0 && fd == fake_size_fd) st->st_size = fake_size;
-  return result;
-}
-
-class WriterCalls : public Writer {
- protected:
-  void SetUp() override {
-    Writer::SetUp();
-    pwrites.clear();
-    fake_size_fd = -1;
-    swallow_fake_size_writes = false;
-  }
-};
+using WriterCalls = Writer;
 
 TEST_F(WriterCalls, DescriptionLinesGoOutInOneWriteBeforeTheRecord) {
   open();
-  sys.pwrite = logging_pwrite;
+  std::vector<Pwrite> pwrites;
+  test::install_faults({log_pwrites(pwrites)});
   for (int lines : {1, 2, 10, 99}) {
     pwrites.clear();
     std::vector<std::string> text(lines, "some text");
@@ -337,14 +323,19 @@ TEST_F(WriterCalls, AtMostFourSystemCallsPerEntry) {
 
 TEST_F(WriterCalls, DescriptionFileOf2GiBOrMoreEndsWith101BeforeAnyWrite) {
   open();
-  sys.pwrite = logging_pwrite;
-  sys.fstat = sized_fstat;
-  fake_size_fd = base->descriptions.fd;
-  // Description bytes are never really written at such an offset: a writer
-  // that let them through would otherwise leave a huge sparse file.
-  swallow_fake_size_writes = true;
+  std::vector<Pwrite> pwrites;
+  // The description file reports `size`. Its bytes are never really written
+  // at such an offset: a writer that let them through would otherwise leave
+  // a huge sparse file.
+  auto sized = [&](off_t size) {
+    int fd = base->descriptions.fd;
+    test::install_faults(
+        {log_pwrites(pwrites),
+         Fault{.when = test::every_call(Call::Fstat, fd), .once = false, .size = size},
+         Fault{.when = test::every_call(Call::Pwrite, fd), .once = false, .lost = true}});
+  };
   for (off_t size : {off_t{1} << 31, (off_t{1} << 31) + 5000, off_t{1} << 40}) {
-    fake_size = size;
+    sized(size);
     append_entry(*base, make_entry("BIG.ZIP", 1, 0, {"big"}));
     EXPECT_EQ(error_code_query(), 101) << size;
     EXPECT_TRUE(pwrites.empty()) << size;
@@ -352,10 +343,11 @@ TEST_F(WriterCalls, DescriptionFileOf2GiBOrMoreEndsWith101BeforeAnyWrite) {
   EXPECT_EQ(records(), "");
 
   // One byte less still fits DescPtr.
-  fake_size = (off_t{1} << 31) - 1;
+  off_t fits = (off_t{1} << 31) - 1;
+  sized(fits);
   append(make_entry("EDGE.ZIP", 1, 0, {"edge"}));
   ASSERT_EQ(pwrites.size(), 2u);
-  EXPECT_EQ(pwrites[0].offset, fake_size);
+  EXPECT_EQ(pwrites[0].offset, fits);
   EXPECT_EQ(records(), expected_record("EDGE.ZIP", 1, 0, 0x7FFFFFFF, 1));
 }
 

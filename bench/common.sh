@@ -1,0 +1,33 @@
+# Shared by the benchmark scripts, sourced after `set -euo pipefail`:
+#
+#   source "$(dirname "$0")/common.sh" BUILD_DIR NAME PROGRAM...
+#
+# sets tolvconv, tolvbase, tolvboard and make_listing to the programs of
+# BUILD_DIR (default build/release), checks that each PROGRAM named is built,
+# and makes a scratch directory $work, removed at exit.
+build=${1:-build/release}
+tolvconv=$build/src/app/tolvconv
+tolvbase=$build/src/tolvbase/tolvbase
+tolvboard=$build/src/tolvboard/tolvboard
+make_listing=$build/bench/make_listing
+for program in "${@:3}"; do
+  [[ -x ${!program} ]] || { echo "missing ${!program}: build the release preset first" >&2; exit 2; }
+done
+work=$(mktemp -d "/tmp/tolv-$2-bench-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+# best_of COMMAND...: the best wall time of 5 runs, in seconds, standard
+# output to a file. Status 1 (findings, a record not written exactly) counts
+# as a run. A script that must undo a run before the next defines
+# bench_reset.
+best_of() {
+  local best=
+  for _ in 1 2 3 4 5; do
+    if declare -F bench_reset >/dev/null; then bench_reset; fi
+    local start=$(date +%s%N)
+    "$@" >"$work/stdout" || [[ $? -eq 1 ]]
+    local ns=$(($(date +%s%N) - start))
+    [[ -z $best || $ns -lt $best ]] && best=$ns
+  done
+  echo "$best / 1000000000" | bc -l
+}
