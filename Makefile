@@ -1,5 +1,5 @@
 # Front for the CMake presets.
-#   make run         builds the two programs and converts the bundled sample
+#   make run         builds the programs and converts the bundled sample
 #   make test        builds the tests and runs them (ctest, JOBS at a time)
 #   make test-debug  the same under AddressSanitizer and UndefinedBehaviorSanitizer
 #   make bench       builds the benchmarks and runs them
