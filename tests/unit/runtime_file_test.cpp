@@ -152,20 +152,6 @@ TEST_F(FileOps, InterruptedReadsAndWritesAreMadeAgain) {
   EXPECT_EQ(test::read_file(path), "Z123456789");
 }
 
-TEST_F(FileOps, TheLockWaitIsMadeAgainAfterASignalAndALockThatFailsIsNoFailure) {
-  struct Case {
-    int error;
-    int calls;
-  } cases[] = {{EINTR, 2}, {ENOLCK, 1}, {EINVAL, 1}, {EOPNOTSUPP, 1}, {EIO, 1}};
-  for (Case c : cases) {
-    open_file({Fault{nth_call(Call::Flock, 1), c.error}});
-    file_lock_exclusive(file);
-    EXPECT_EQ(calls_made(Call::Flock), c.calls) << c.error;
-    EXPECT_EQ(pending_error, 0) << c.error;
-    file_close(file);
-  }
-}
-
 TEST_F(FileOps, AnInterruptedOpenIsNotMadeAgainAndGives101) {
   install_faults({Fault{nth_call(Call::Open, 1), EINTR}});
   file_open(file, path, OpenMode::ReadWrite);

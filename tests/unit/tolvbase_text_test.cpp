@@ -58,24 +58,5 @@ TEST(TextEncoding, EachEncodingDecodesEveryByte) {
   }
 }
 
-TEST(TextEncoding, NamesAndLocale) {
-  Encoding e = Encoding::Raw;
-  EXPECT_TRUE(parse_encoding("cp437", e) && e == Encoding::Cp437);
-  EXPECT_TRUE(parse_encoding("latin1", e) && e == Encoding::Latin1);
-  EXPECT_TRUE(parse_encoding("raw", e) && e == Encoding::Raw);
-  EXPECT_FALSE(parse_encoding("CP437", e) || parse_encoding("utf8", e) || parse_encoding("", e));
-
-  const char* saved = getenv("LC_ALL");
-  std::string old = saved ? saved : "";
-  setenv("LC_ALL", "C.UTF-8", 1);
-  EXPECT_TRUE(locale_is_utf8());
-  setenv("LC_ALL", "C", 1);
-  EXPECT_FALSE(locale_is_utf8());
-  if (saved)
-    setenv("LC_ALL", old.c_str(), 1);
-  else
-    unsetenv("LC_ALL");
-}
-
 }  // namespace
 }  // namespace tolv
