@@ -2,8 +2,9 @@
 
 #include <string>
 
-#include "tolvbase/json_text.h"
-#include "tolvbase/record_text.h"
+#include "companion/date_text.h"
+#include "companion/json_text.h"
+#include "companion/text.h"
 
 namespace tolv {
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "tolvbase/json_text.h"
-#include "tolvbase/record_text.h"
+#include "companion/json_text.h"
+#include "companion/text.h"
 
 namespace tolv {
 

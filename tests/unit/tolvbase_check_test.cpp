@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "companion/base.h"
+#include "companion/output.h"
 #include "filebase/record.h"
 #include "support/child.h"
 #include "support/fake_os.h"
 #include "support/stored_base.h"
-#include "tolvbase/base.h"
 #include "tolvbase/check.h"
 #include "tolvbase/list.h"
-#include "tolvbase/output.h"
 
 namespace tolv {
 namespace {

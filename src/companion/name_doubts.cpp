@@ -1,4 +1,4 @@
-#include "tolvbase/name_doubts.h"
+#include "companion/name_doubts.h"
 
 #include <cstring>
 

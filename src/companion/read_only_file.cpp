@@ -1,4 +1,4 @@
-#include "tolvbase/read_only_file.h"
+#include "companion/read_only_file.h"
 
 #include <errno.h>
 #include <fcntl.h>

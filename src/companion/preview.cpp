@@ -1,4 +1,4 @@
-#include "tolvbase/preview.h"
+#include "companion/preview.h"
 
 #include <sys/stat.h>
 
@@ -7,13 +7,13 @@
 #include <cstring>
 #include <vector>
 
+#include "companion/line_doubts.h"
+#include "companion/name_doubts.h"
+#include "companion/record_cursor.h"
+#include "companion/text.h"
 #include "filebase/file_base.h"
 #include "runtime/io_error.h"
 #include "runtime/syscall.h"
-#include "tolvbase/line_doubts.h"
-#include "tolvbase/name_doubts.h"
-#include "tolvbase/record_cursor.h"
-#include "tolvbase/record_text.h"
 
 namespace tolv {
 
@@ -270,14 +270,6 @@ std::string listing_name(const std::string& path) {
 }
 
 }  // namespace
-
-const char* doubt_name(Doubt kind) {
-  static const char* const kNames[kDoubtKinds] = {
-      "separator", "size-unreadable", "date-impossible", "name-cut",          "name-runs-on",
-      "text-cut",  "lines-dropped",   "near-miss",       "lost-continuation", "include",
-      "ctrl-z",    "repeat",          "layout"};
-  return kNames[static_cast<int>(kind)];
-}
 
 bool load_base_names(ReadOnlyBase& base, NameIndex& names, std::string& error) {
   RecordCursor cursor = record_cursor(base);

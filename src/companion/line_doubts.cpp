@@ -1,10 +1,13 @@
-#include "tolvbase/line_doubts.h"
+#include "companion/line_doubts.h"
 
+#include "companion/date_text.h"
+#include "companion/name_doubts.h"
+#include "companion/text.h"
 #include "filebase/record.h"
+#include "listing/columns.h"
 #include "listing/entry.h"
 #include "listing/number.h"
-#include "tolvbase/name_doubts.h"
-#include "tolvbase/record_text.h"
+#include "listing/reader.h"
 
 namespace tolv {
 
