@@ -106,6 +106,15 @@ TEST(TolvbaseCheck, EachDamageIsNamedWithItsRecord) {
          s.set8(1, kDescLinesAt, 1);
        },
        {{K::SharedDescription, 1}, {K::UnreferencedBytes, -1}}},
+      // Record 2 reads a line of 3 from byte 8, inside record 1's (bytes
+      // 7-57), and past the end of record 0's: the furthest end must move on.
+      {"a text starting inside the previous record's",
+       [](Stored& s) {
+         s.descriptions[8] = 3;
+         s.set32(2, kDescPtrAt, 8);
+         s.set8(2, kDescLinesAt, 1);
+       },
+       {{K::SharedDescription, 2}, {K::UnreferencedBytes, -1}}},
   };
   for (const Case& c : cases) {
     Stored stored = three_records();
