@@ -298,7 +298,7 @@ PreviewResult preview_open_listing(Listing& listing, const std::string& path, Na
   if (uint16_t code = error_code_query(); code != 0) {
     result.failed = true;
     result.error = "cannot read " + listing_name(path) + ": " +
-                   (system_error != 0 ? strerror(system_error) : "error " + std::to_string(code));
+                   (system_error != 0 ? errno_text(system_error) : "error " + std::to_string(code));
   }
   release_held(p);
   if (!result.failed) note_layout(p);
@@ -314,14 +314,14 @@ PreviewResult preview_listing(const std::string& path, NameIndex* base, const Pr
   std::string shown_path = listing_name(path);
   if (error_code_query() != 0) {
     result.failed = true;
-    result.error = "cannot open " + shown_path + ": " + strerror(system_error);
+    result.error = "cannot open " + shown_path + ": " + errno_text(system_error);
     return result;
   }
   struct stat st;
   if (listing.file.fd >= 0 && sys_fstat(listing.file.fd, &st) == 0 && S_ISDIR(st.st_mode)) {
     close_listing(listing);
     result.failed = true;
-    result.error = "cannot read " + shown_path + ": " + strerror(EISDIR);
+    result.error = "cannot read " + shown_path + ": " + errno_text(EISDIR);
     return result;
   }
   result = preview_open_listing(listing, path, base, sink);

@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "companion/text.h"
 #include "runtime/syscall.h"
 
 namespace tolv {
@@ -14,7 +15,7 @@ namespace tolv {
 namespace {
 
 bool fail(ReadOnlyFile& file, const char* what, int number) {
-  file.error = std::string("cannot ") + what + " '" + file.path + "': " + strerror(number);
+  file.error = cannot(what, file.path, number);
   return false;
 }
 

@@ -5,15 +5,14 @@
 
 namespace tolv {
 
+std::string plural(int64_t n, std::string_view one, std::string_view many) {
+  if (n == 1) return std::string(one);
+  if (many.empty()) return std::string(one) + "s";
+  return std::string(many);
+}
+
 std::string counted(int64_t n, std::string_view one, std::string_view many) {
-  std::string text = std::to_string(n) + " ";
-  if (n == 1)
-    text += one;
-  else if (many.empty())
-    text.append(one).append("s");
-  else
-    text += many;
-  return text;
+  return std::to_string(n) + " " + plural(n, one, many);
 }
 
 bool is_control(uint32_t code) {
@@ -91,6 +90,10 @@ std::string terminal_text(std::string_view text, bool utf8) {
 
 char fold_case(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+char upper_case(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 std::string folded(std::string_view text) {

@@ -9,7 +9,9 @@
 namespace tolv {
 
 // "1 record", "3 records"; `many` when the plural is not the noun and "s".
+// plural() gives the noun alone.
 std::string counted(int64_t n, std::string_view one, std::string_view many = {});
+std::string plural(int64_t n, std::string_view one, std::string_view many = {});
 
 // True for a code point a terminal acts on instead of showing: the C0
 // controls (0-31), DEL (127) and the C1 controls (128-159).
@@ -39,8 +41,10 @@ std::string terminal_text(std::string_view text, bool utf8);
 // are not valid); `code` receives its code point.
 size_t utf8_sequence(std::string_view text, uint32_t& code);
 
-// ASCII letters folded to lower case; other bytes unchanged.
+// ASCII letters folded to lower case, or to upper case; other bytes
+// unchanged.
 char fold_case(char c);
+char upper_case(char c);
 std::string folded(std::string_view text);
 bool equal_ignoring_case(std::string_view a, std::string_view b);
 

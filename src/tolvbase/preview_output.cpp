@@ -10,10 +10,6 @@ namespace tolv {
 
 namespace {
 
-std::string counted(int64_t n, const char* one, const char* many) {
-  return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
 std::string json_head(std::string_view kind, int64_t line) {
   std::string out = "{\"kind\": ";
   append_json_string(out, kind);

@@ -13,6 +13,7 @@
 #include "companion/command_line.h"
 #include "companion/messages.h"
 #include "companion/output.h"
+#include "companion/text.h"
 #include "runtime/syscall.h"
 #include "tolvboard/area_list.h"
 #include "tolvboard/area_run.h"
@@ -99,7 +100,7 @@ std::string take_arguments(const Arguments& arguments, Options& options) {
 bool open_log(BoardSettings& board, std::string& error) {
   const std::string& dir = board.out_dir;
   if (sys_mkdir(dir.c_str(), 0777) < 0 && system_error != EEXIST) {
-    error = "cannot make '" + dir + "': " + strerror(system_error);
+    error = cannot("make", dir, system_error);
     return false;
   }
   struct stat st;
@@ -111,7 +112,7 @@ bool open_log(BoardSettings& board, std::string& error) {
   // Read as well: the run-time error message of a conversion is read back.
   board.log_fd = sys_open(log.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
   if (board.log_fd < 0) {
-    error = "cannot open '" + log + "': " + strerror(system_error);
+    error = cannot("open", log, system_error);
     return false;
   }
   return true;

@@ -58,10 +58,6 @@ std::string right(const std::string& text, size_t width) {
   return std::string(width - std::min(width, text.size()), ' ') + text;
 }
 
-std::string counted(int64_t n, const char* noun) {
-  return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
-}
-
 std::string number_text(int64_t n) {
   return n < 0 ? "-" : std::to_string(n);
 }
