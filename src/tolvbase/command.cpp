@@ -25,6 +25,7 @@ constexpr Option kCheckOptions[] = {
 constexpr Option kExportOptions[] = {
     {"format", 0, {}, kFormats, "a listing (the default), JSON Lines or CSV"},
     kEncoding,
+    {"as-stored", 0, {}, {}, "csv: no apostrophe before a cell that would run as a formula"},
 };
 constexpr Option kPreviewOptions[] = {
     {"entries", 0, {}, {}, "show every entry too"},
@@ -61,7 +62,9 @@ constexpr Command kCommands[] = {
      "PCBoard listing that tolvconv converts back into the same records, naming\n"
      "on standard error each record it cannot write exactly; json as JSON Lines,\n"
      "csv as CSV (RFC 4180), both with text decoded by --encoding (default cp437,\n"
-     "to UTF-8).\n",
+     "to UTF-8). A CSV cell that a spreadsheet would run as a formula (starting\n"
+     "with =, +, -, @, TAB or CR) is written after an apostrophe; --as-stored\n"
+     "writes every cell exactly as stored.\n",
      run_export},
     {"preview", kPreviewOptions, kListing,
      "Reads a PCBoard listing as tolvconv would and reports every line it reads\n"

@@ -34,9 +34,10 @@ struct ExportResult {
 };
 
 // Exports every whole record to `out`; texts of JSON and CSV go through
-// `decoder`, a listing keeps the bytes as stored. A failed write of `out`
-// stops the export (the caller reports it).
+// `decoder`, a listing keeps the bytes as stored; `as_stored` keeps CSV
+// cells that a spreadsheet would run as a formula as they are. A failed
+// write of `out` stops the export (the caller reports it).
 ExportResult export_base(ReadOnlyBase& base, ExportFormat format, const Decoder& decoder,
-                         Output& out, const ExportReport& report);
+                         Output& out, const ExportReport& report, bool as_stored = false);
 
 }  // namespace tolv
