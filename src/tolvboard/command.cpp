@@ -12,6 +12,7 @@
 #include "companion/command_line.h"
 #include "companion/messages.h"
 #include "companion/output.h"
+#include "companion/read_only_file.h"
 #include "companion/text.h"
 #include "runtime/syscall.h"
 #include "tolvboard/area_list.h"

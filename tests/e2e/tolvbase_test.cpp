@@ -223,6 +223,11 @@ TEST(Tolvbase, NeverWaitsForAFifoAndSaysWhenAConversionHoldsTheBase) {
     EXPECT_EQ(run.errors,
               "tolvbase: cannot open '" + dir / fifo + "': it is a FIFO, not a regular file\n");
   }
+  // A listing too: nobody writes to this FIFO, and the preview does not wait.
+  run = run_tolvbase({"preview", dir / "f.dir"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.errors,
+            "tolvbase: cannot open '" + dir / "f.dir" + "': it is a FIFO, not a regular file\n");
 }
 
 TEST(Tolvbase, AFileThatCannotBeOpenedIsNamedOnStandardError) {
@@ -373,7 +378,9 @@ TEST(TolvbasePreview, ExitStatusTwoForUsageErrorsAndListingsThatCannotBeRead) {
       {{"preview", "a", "--all"}, "tolvbase: unknown option '--all'\n"},
       {{"preview", dir / "none.lst"},
        "tolvbase: cannot open '" + dir / "none.lst" + "': No such file or directory\n"},
-      {{"preview", dir.path}, "tolvbase: cannot read '" + dir.path + "': Is a directory\n"},
+      {{"preview", dir.path}, "tolvbase: cannot open '" + dir.path + "': Is a directory\n"},
+      {{"preview", "/dev/zero"},
+       "tolvbase: cannot open '/dev/zero': it is a character device, not a regular file\n"},
       {{"preview", dir / "in.lst", dir / "nobase"},
        "tolvbase: cannot open '" + dir / "nobase.dir" + "': No such file or directory\n"},
   };
