@@ -59,18 +59,6 @@ bool open_cp437(Decoder& decoder, std::string& error) {
 
 }  // namespace
 
-bool parse_encoding(std::string_view name, Encoding& encoding) {
-  if (name == "cp437")
-    encoding = Encoding::Cp437;
-  else if (name == "latin1")
-    encoding = Encoding::Latin1;
-  else if (name == "raw")
-    encoding = Encoding::Raw;
-  else
-    return false;
-  return true;
-}
-
 bool locale_is_utf8() {
   if (setlocale(LC_CTYPE, "") == nullptr) return false;
   const char* codeset = nl_langinfo(CODESET);

@@ -14,9 +14,8 @@
 namespace tolv {
 
 enum class Encoding { Cp437, Latin1, Raw };
-
-// Parses the value of --encoding; false for an unknown name.
-bool parse_encoding(std::string_view name, Encoding& encoding);
+// Their names, in the order of Encoding: the values of --encoding.
+inline constexpr std::string_view kEncodingNames[] = {"cp437", "latin1", "raw"};
 
 // True when the locale of the environment (LC_ALL, LC_CTYPE, LANG) uses the
 // UTF-8 character set.

@@ -1,6 +1,7 @@
 #include "tolvbase/command.h"
 
 #include "tolvbase/base_commands.h"
+#include "tolvbase/export.h"
 #include "tolvbase/export_command.h"
 #include "tolvbase/preview_command.h"
 
@@ -12,18 +13,18 @@ namespace tolv {
 
 namespace {
 
-constexpr std::string_view kEncodings[] = {"cp437", "latin1", "raw"};
-constexpr std::string_view kFormats[] = {"pcboard", "json", "csv"};
-
-constexpr Option kEncoding{
-    "encoding", 0, {}, kEncodings, "text as CP437 decoded to UTF-8, as Latin-1, or as raw bytes"};
+constexpr Option kEncoding{"encoding",
+                           0,
+                           {},
+                           kEncodingNames,
+                           "text as CP437 decoded to UTF-8, as Latin-1, or as raw bytes"};
 
 constexpr Option kListOptions[] = {kEncoding};
 constexpr Option kCheckOptions[] = {
     {"strict", 0, {}, {}, "count doubtful records as problems"},
 };
 constexpr Option kExportOptions[] = {
-    {"format", 0, {}, kFormats, "a listing (the default), JSON Lines or CSV"},
+    {"format", 0, {}, kExportFormatNames, "a listing (the default), JSON Lines or CSV"},
     kEncoding,
     {"as-stored", 0, {}, {}, "csv: no apostrophe before a cell that would run as a formula"},
 };
@@ -98,10 +99,6 @@ constexpr Program kTolvbase{
 
 const Program& tolvbase_program() {
   return kTolvbase;
-}
-
-int tolvbase_main(int argc, char** argv) {
-  return run_program(kTolvbase, argc, argv);
 }
 
 }  // namespace tolv

@@ -10,18 +10,6 @@
 
 namespace tolv {
 
-bool parse_export_format(std::string_view name, ExportFormat& format) {
-  if (name == "pcboard")
-    format = ExportFormat::Pcboard;
-  else if (name == "json")
-    format = ExportFormat::Json;
-  else if (name == "csv")
-    format = ExportFormat::Csv;
-  else
-    return false;
-  return true;
-}
-
 ExportResult export_base(ReadOnlyBase& base, ExportFormat format, const Decoder& decoder,
                          Output& out, const ExportReport& report, bool as_stored) {
   ExportResult result;

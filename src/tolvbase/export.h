@@ -20,9 +20,8 @@
 namespace tolv {
 
 enum class ExportFormat { Pcboard, Json, Csv };
-
-// Parses the value of --format; false for an unknown name.
-bool parse_export_format(std::string_view name, ExportFormat& format);
+// Their names, in the order of ExportFormat: the values of --format.
+inline constexpr std::string_view kExportFormatNames[] = {"pcboard", "json", "csv"};
 
 using ExportReport = std::function<void(int64_t record, const std::string& reason)>;
 

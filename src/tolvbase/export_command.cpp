@@ -11,11 +11,9 @@
 namespace tolv {
 
 int run_export(const Arguments& arguments) {
-  ExportFormat format = ExportFormat::Pcboard;
-  parse_export_format(option_value(arguments, "format", "pcboard"), format);
+  auto format = static_cast<ExportFormat>(value_index(arguments, "format", 0));
   bool encoding_given = has_option(arguments, "encoding");
-  Encoding encoding = Encoding::Cp437;
-  parse_encoding(option_value(arguments, "encoding", "cp437"), encoding);
+  auto encoding = static_cast<Encoding>(value_index(arguments, "encoding", 0));
   if (format == ExportFormat::Pcboard && encoding_given && encoding != Encoding::Raw)
     return usage_error(
         "--encoding applies to json and csv: a pcboard listing keeps the bytes as stored");

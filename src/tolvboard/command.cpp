@@ -188,8 +188,4 @@ const Program& tolvboard_program() {
   return kTolvboard;
 }
 
-int tolvboard_main(int argc, char** argv) {
-  return run_program(kTolvboard, argc, argv);
-}
-
 }  // namespace tolv
