@@ -84,7 +84,8 @@ void remove_memory_files();
 // --------------------------------------------------------- fake terminal
 
 struct FakeTerminal {
-  bool is_terminal = true;  // tcgetattr on descriptor 1 succeeds
+  bool is_terminal = true;        // tcgetattr on descriptor 1 succeeds
+  bool input_is_terminal = true;  // and on descriptor 0
   bool winsize_fails = false;
   int modes_error = 0;  // errno of every tcsetattr; 0: they succeed
   unsigned short rows = 24;
