@@ -215,6 +215,8 @@ int fake_fstat(int fd, struct stat* st) {
     result = real_syscalls.fstat(fd, st);
   }
   if (result == 0 && f && f->size >= 0) st->st_size = f->size;
+  if (result == 0 && f && f->links >= 0) st->st_nlink = static_cast<nlink_t>(f->links);
+  if (result == 0 && f && f->inode != 0) st->st_ino = f->inode;
   return result;
 }
 
