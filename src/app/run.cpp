@@ -119,7 +119,8 @@ bool is_dupe_switch(std::string_view argument) {
 
 void run_program(int argc, char** argv) {
   start_runtime();
-  console_start();
+  // The run sequence reads standard input for an empty first argument.
+  console_start(argc >= 3 && argv[1][0] == '\0');
   run_sequence(argc, argv);
 }
 

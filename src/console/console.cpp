@@ -47,7 +47,7 @@ void append_text(std::string_view text) {
 
 }  // namespace
 
-void console_start() {
+void console_start(bool listing_on_stdin) {
   ConsoleState& console = console_state;
   console = ConsoleState{};
   set_console_stop(console_stop);
@@ -61,7 +61,11 @@ void console_start() {
   console.saved_modes = modes;
   console.restore_at_stop = true;
   restore_modes_on_signals(modes);
-  apply_modes(raw_modes(modes));
+  // A listing typed on the terminal gives no end of input in raw mode: the
+  // interrupt and quit keys end the run, through the handlers above.
+  termios input;
+  bool typed_listing = listing_on_stdin && sys_tcgetattr(0, &input) == 0;
+  apply_modes(raw_modes(modes, typed_listing));
 
   Cursor at = query_position(console.width, console.height);
   if (at.column == 0) {

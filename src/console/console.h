@@ -17,8 +17,10 @@
 
 namespace tolv {
 
-// Sets up the console and hands console_stop to the exit sequence.
-void console_start();
+// Sets up the console and hands console_stop to the exit sequence. When the
+// listing is read from standard input and that is a terminal, raw mode keeps
+// the interrupt and quit keys: they are the only way to end such a run.
+void console_start(bool listing_on_stdin = false);
 
 // Sends what is queued and restores the terminal's modes. Runs once.
 void console_stop();

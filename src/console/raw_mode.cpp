@@ -4,7 +4,7 @@
 
 namespace tolv {
 
-termios raw_modes(const termios& modes) {
+termios raw_modes(const termios& modes, bool keep_signal_keys) {
   termios raw = modes;
   raw.c_iflag &=
       ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON);
@@ -12,6 +12,7 @@ termios raw_modes(const termios& modes) {
   raw.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
   raw.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB);
   raw.c_cflag |= CS8;
+  if (keep_signal_keys) raw.c_lflag |= modes.c_lflag & ISIG;
   return raw;
 }
 

@@ -7,8 +7,9 @@ namespace tolv {
 
 // `modes` with input translation, flow control, output processing, echo,
 // line editing and signal keys off and 8-bit characters; the control
-// characters (VMIN, VTIME, ...) are kept.
-termios raw_modes(const termios& modes);
+// characters (VMIN, VTIME, ...) are kept. With `keep_signal_keys` the
+// interrupt and quit keys (ISIG) stay as they are in `modes`.
+termios raw_modes(const termios& modes, bool keep_signal_keys = false);
 
 // Apply `modes` to descriptor 1 at once (TCSANOW). A failure is ignored.
 void apply_modes(const termios& modes);

@@ -33,6 +33,11 @@ bool is_duplicate(FileBase& base, std::string_view name) {
   // trailing fragment does not matter.
   int64_t size = 0;
   FileIdentity identity = file_identity(base.records, &size);
+  // Once the run has appended, the file under the path must be the one it
+  // appended to: another one there means the records went to a file that has
+  // lost that name, and appending on in the new one would mix two bases.
+  if (pending_error == 0 && base.appended_to != FileIdentity{} && identity != base.appended_to)
+    pending_error = kDiskWriteError;
   statement_check();
   int64_t records = size / kRecordSize;
 

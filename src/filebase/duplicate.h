@@ -9,9 +9,10 @@
 //
 // Every check still closes the record file and opens it again by its path,
 // for reading and writing and without creating it, so a record file that
-// has gone or become inaccessible ends the run with its code, and a file
+// has gone or become inaccessible ends the run with its code. A file
 // replaced under the same path is noticed by its identity (or its size) and
-// read afresh.
+// read afresh while the run has appended nothing; once it has, a file other
+// than the one it appended to ends the run with 101.
 #pragma once
 
 #include <string_view>

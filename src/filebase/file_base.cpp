@@ -24,6 +24,7 @@ void open_file_base(FileBase& base, const std::string& record_path,
   base.record_path = record_path;
   base.description_path = description_path;
   base.names = NameIndex{};  // nothing read yet: the first check fills it
+  base.appended_to = FileIdentity{};
   open_or_create(base.records, record_path);
   statement_check();
   open_or_create(base.descriptions, description_path);
@@ -49,7 +50,8 @@ FileRecord make_record(const Entry& entry, int32_t desc_ptr) {
 }
 
 void append_entry(FileBase& base, const Entry& entry) {
-  int64_t desc_ptr = file_size(base.descriptions);
+  int64_t desc_ptr = 0;
+  named_file_identity(base.descriptions, &desc_ptr);
   if (pending_error != 0) return;
   if (desc_ptr > std::numeric_limits<int32_t>::max()) {
     // DescPtr is a signed 32-bit offset: nothing past 2 GiB can be addressed.
@@ -60,10 +62,14 @@ void append_entry(FileBase& base, const Entry& entry) {
   file_write_at(base.descriptions, base.lines, n, desc_ptr);
   FileRecord record = make_record(entry, static_cast<int32_t>(desc_ptr));
   encode_record(record, base.record);
-  int64_t records = file_size(base.records) / kRecordSize;
+  int64_t record_bytes = 0;
+  FileIdentity record_file = named_file_identity(base.records, &record_bytes);
+  int64_t records = record_bytes / kRecordSize;
   file_write_at(base.records, base.record, kRecordSize, records * kRecordSize);
+  if (pending_error != 0) return;
   // A stored record counts for the duplicate check of every later entry.
-  if (pending_error == 0) index_note_append(base.names, records, record);
+  index_note_append(base.names, records, record);
+  base.appended_to = record_file;
 }
 
 void close_file_base(FileBase& base) {

@@ -5,7 +5,9 @@
 // file's last whole record, with DescPtr = the description file's size before
 // the lines. A failure between the two leaves unreferenced description bytes,
 // never a record whose description is missing. Writes are unbuffered: every
-// record is in the file as soon as it is appended.
+// record is in the file as soon as it is appended. A file that has lost its
+// name during the run (deleted, or replaced by a rename) ends the run with
+// 101 at the entry that finds it so, before anything more is written to it.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +29,7 @@ struct FileBase {
   uint8_t record[kRecordSize];   // the one record buffer
   uint8_t lines[kMaxDescBytes];  // an entry's description lines, as stored
   NameIndex names;               // for the duplicate check; filled by its first call
+  FileIdentity appended_to;      // the record file of the run's appends; {0, 0} before the first
 };
 
 // Opens both files, record file first; a missing file is created (mode 0666

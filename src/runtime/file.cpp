@@ -116,12 +116,28 @@ int64_t file_size(File& file) {
   return file_status(file, st) ? st.st_size : 0;
 }
 
-FileIdentity file_identity(File& file, int64_t* size) {
+namespace {
+
+FileIdentity status_identity(File& file, int64_t* size, bool must_be_named) {
   struct stat st;
   if (size) *size = 0;
   if (!file_status(file, st)) return {};
+  if (must_be_named && st.st_nlink == 0) {
+    pending_error = kDiskWriteError;
+    return {};
+  }
   if (size) *size = st.st_size;
   return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}
+
+}  // namespace
+
+FileIdentity file_identity(File& file, int64_t* size) {
+  return status_identity(file, size, false);
+}
+
+FileIdentity named_file_identity(File& file, int64_t* size) {
+  return status_identity(file, size, true);
 }
 
 void file_lock_exclusive(File& file) {

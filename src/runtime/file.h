@@ -61,6 +61,12 @@ struct FileIdentity {
 // When `size` is given it receives the file's length from the same query.
 FileIdentity file_identity(File& file, int64_t* size = nullptr);
 
+// As file_identity, for a file about to be written: a file that no longer
+// has a name (its link count is 0: deleted, or replaced by a rename) sets
+// 101, as a failed write does, since nothing written to it could be found
+// again.
+FileIdentity named_file_identity(File& file, int64_t* size);
+
 // Takes an exclusive advisory lock (flock) on the open file, waiting while
 // another process holds a lock on it; an interrupted wait is made again. It
 // never sets a code: a file system that cannot lock (ENOLCK, EINVAL,

@@ -204,5 +204,32 @@ TEST_F(Terminal, AWritePastTheFileSizeLimitEndsWith101AndRestoresTheModes) {
   EXPECT_EQ(read_file(dir / "base.dir").size(), 64u * 120);
 }
 
+TEST_F(Terminal, CtrlCEndsARunThatReadsTheListingFromTheTerminal) {
+  PtyOptions options;
+  options.type_after = "Processing: ";
+  options.keys = "\x03";
+  PtyRun run = convert("", options);
+  EXPECT_EQ(run.signal, SIGINT);
+  EXPECT_EQ(run.output, kBanner + "Processing: ");
+}
+
+// Standard input is the base's own description file, open for reading and
+// writing: the position query must not land in it.
+TEST_F(Terminal, AFileAsStandardInputIsNotAskedForThePosition) {
+  ASSERT_EQ(convert_entries(2).status, 0);
+  std::string records = read_file(dir / "base.dir"), descriptions = read_file(dir / "base.des");
+  PtyOptions options;
+  options.argv = {
+      "/bin/sh",    "-c",   "exec \"$0\" \"$@\" 0<>\"$2.des\"", TOLVCONV_BINARY, dir / "area.lst",
+      dir / "base", "-DUPE"};
+  PtyRun run = run_in_pty(options);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(same_modes(run.modes_before, run.modes_after));
+  EXPECT_EQ(read_file(dir / "base.des"), descriptions);
+  EXPECT_EQ(read_file(dir / "base.dir"), records);
+  // As with a terminal that does not answer: the cursor is sent home.
+  EXPECT_EQ(run.output, "\x1b[H" + kBanner.substr(kAsk.size()) + "Processing: DONE." + kNext);
+}
+
 }  // namespace
 }  // namespace tolv::test

@@ -215,6 +215,8 @@ int fake_fstat(int fd, struct stat* st) {
     result = real_syscalls.fstat(fd, st);
   }
   if (result == 0 && f && f->size >= 0) st->st_size = f->size;
+  if (result == 0 && f && f->links >= 0) st->st_nlink = static_cast<nlink_t>(f->links);
+  if (result == 0 && f && f->inode != 0) st->st_ino = f->inode;
   return result;
 }
 
@@ -240,7 +242,8 @@ int fake_flock(int fd, int operation) {
 // Memory descriptors (100 and up) are never asked for terminal modes.
 int fake_tcgetattr(int fd, termios* t) {
   if (!terminal) return real_syscalls.tcgetattr(fd, t);
-  if (!on_terminal(fd)) return fail<int>(ENOTTY);
+  bool input = fd == 0 && terminal->input_is_terminal;
+  if (!input && !on_terminal(fd)) return fail<int>(ENOTTY);
   *t = terminal->modes;
   return 0;
 }
@@ -267,7 +270,9 @@ int fake_wait_readable(int fd, int timeout_ms) {
   if (!terminal) return real_syscalls.wait_readable(fd, timeout_ms);
   terminal->wait_fd = fd;
   terminal->wait_timeout = timeout_ms;
-  return terminal->reply.empty() ? 0 : 1;
+  // A terminal answers the position query only once it has been asked.
+  bool asked = terminal->stdin_bytes.find("\x1b[6n") != std::string::npos;
+  return terminal->reply.empty() || !asked ? 0 : 1;
 }
 
 // The live table: the fake's entries while any part is installed, the

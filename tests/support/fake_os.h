@@ -48,6 +48,8 @@ struct Fault {
   bool once = true;          // stop matching after the first hit
   off_t size = -1;           // a size query that succeeds reports this size
   bool lost = false;         // a write reports every byte written and stores none
+  int links = -1;            // a status query that succeeds reports this link count
+  ino_t inode = 0;           // and, when not 0, this inode number
 };
 
 // Matches the nth call of a kind (counted from 1).
@@ -84,7 +86,8 @@ void remove_memory_files();
 // --------------------------------------------------------- fake terminal
 
 struct FakeTerminal {
-  bool is_terminal = true;  // tcgetattr on descriptor 1 succeeds
+  bool is_terminal = true;        // tcgetattr on descriptor 1 succeeds
+  bool input_is_terminal = true;  // and on descriptor 0
   bool winsize_fails = false;
   int modes_error = 0;  // errno of every tcsetattr; 0: they succeed
   unsigned short rows = 24;

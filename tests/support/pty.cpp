@@ -90,6 +90,7 @@ PtyRun run_in_pty(const PtyOptions& options) {
   // read the modes the child left behind.
   auto deadline = std::chrono::steady_clock::now() + kHangGuard;
   size_t scanned = 0;
+  bool typed = options.keys.empty();
   int status = 0;
   for (;;) {
     pollfd p{master, POLLIN, 0};
@@ -97,6 +98,10 @@ PtyRun run_in_pty(const PtyOptions& options) {
       size_t before = run.output.size();
       read_some(master, run.output);
       answer_queries(master, options, run.output, scanned);
+      if (!typed && run.output.find(options.type_after) != std::string::npos) {
+        write_all(master, options.keys);
+        typed = true;
+      }
       if (options.on_output && run.output.size() > before) options.on_output(pid, run.output);
     }
     pid_t done = waitpid(pid, &status, WNOHANG);

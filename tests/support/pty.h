@@ -24,6 +24,9 @@ struct PtyOptions {
   // Called with the output so far each time more of it arrives, e.g. to
   // signal the child at a given point of the run.
   std::function<void(pid_t child, const std::string& output)> on_output;
+  // Typed on the terminal's keyboard once the output holds `type_after`.
+  std::string type_after;
+  std::string keys;
 };
 
 struct PtyRun {

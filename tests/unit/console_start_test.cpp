@@ -53,6 +53,29 @@ TEST(RawModes, ClearsAndSetsExactlyTheseFlags) {
 
 using Start = ConsoleTest;
 
+TEST_F(Start, StandardInputDecidesTheSignalKeysAndThePositionQuery) {
+  struct Case {
+    bool listing_on_stdin, input_is_terminal, keys, asked;
+  };
+  for (Case c : {Case{true, true, true, true}, Case{true, false, false, false},
+                 Case{false, true, false, true}, Case{false, false, false, false}}) {
+    SCOPED_TRACE(testing::Message() << c.listing_on_stdin << c.input_is_terminal);
+    console_stop();
+    fake = console_test::FakeTerminal{};
+    fake.modes = cooked_modes();
+    fake.input_is_terminal = c.input_is_terminal;
+    console_start(c.listing_on_stdin);
+    ASSERT_EQ(fake.applied.size(), 1u);
+    termios raw = raw_modes(cooked_modes());
+    if (c.keys) raw.c_lflag |= ISIG;
+    EXPECT_TRUE(same_modes(fake.applied[0], raw));
+    EXPECT_EQ(fake.stdin_bytes, c.asked ? "\x1b[6n" : "");
+    // Not asked, it waits for an answer all the same, and none comes.
+    EXPECT_EQ(fake.wait_timeout, 1000);
+    EXPECT_EQ(take_output(), c.asked ? "\x1b[m" : "\x1b[H\x1b[m");
+  }
+}
+
 TEST_F(Start, RedirectedTouchesNothing) {
   start_redirected();
   EXPECT_TRUE(fake.writes.empty());

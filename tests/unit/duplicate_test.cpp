@@ -291,6 +291,13 @@ TEST_F(DuplicateFailure, SizeQueryFailureEndsWithItsCode) {
   EXPECT_EQ(run.outcome.status, 217);
 }
 
+TEST_F(DuplicateFailure, AnotherRecordFileAfterAnAppendEnds101) {
+  // The fourth status query is the check of TWO.ZIP's, after the check of
+  // ONE.ZIP and its append (description file, record file).
+  FailedRun run = failed({Fault{.when = test::nth_call(Call::Fstat, 4), .inode = 12345}});
+  ASSERT_NO_FATAL_FAILURE(expect_code(run, 101));
+}
+
 TEST_F(DuplicateFailure, ShortOrFailedRecordReadEndsWith100) {
   // The index is filled by the first check, so its read fails the run before
   // anything is appended.

@@ -186,6 +186,24 @@ TEST(RunFailure, AFailingSizeQueryOfTheDescriptionFileEndsTheRunWithItsCode) {
   EXPECT_EQ(result.descriptions, "");
 }
 
+TEST(RunFailure, AFileWithoutANameEnds101AtThatEntryAsAFailedWrite) {
+  TempDir failed_write;
+  std::string position =
+      convert(failed_write, listing(4), {Fault{nth_call(Call::Pwrite, 5), EIO}}).message.position;
+  Result two = clean(2), three = clean(3);
+  // Each entry asks for the description file's status, then the record file's.
+  for (int query : {5, 6}) {
+    SCOPED_TRACE(query);
+    TempDir dir;
+    Result result =
+        convert(dir, listing(4), {Fault{.when = nth_call(Call::Fstat, query), .links = 0}});
+    expect_error(result, 101, progress(3));
+    EXPECT_EQ(result.message.position, position);
+    EXPECT_EQ(result.records, two.records);
+    EXPECT_EQ(result.descriptions, query == 5 ? two.descriptions : three.descriptions);
+  }
+}
+
 TEST(RunFailure, InterruptedReadsAndWritesAreMadeAgainAndTheRunSucceeds) {
   TempDir dir;
   Result result =
