@@ -64,10 +64,10 @@ void console_start(bool listing_on_stdin) {
   // A listing typed on the terminal gives no end of input in raw mode: the
   // interrupt and quit keys end the run, through the handlers above.
   termios input;
-  bool typed_listing = listing_on_stdin && sys_tcgetattr(0, &input) == 0;
-  apply_modes(raw_modes(modes, typed_listing));
+  bool input_is_terminal = sys_tcgetattr(0, &input) == 0;
+  apply_modes(raw_modes(modes, listing_on_stdin && input_is_terminal));
 
-  Cursor at = query_position(console.width, console.height);
+  Cursor at = query_position(console.width, console.height, input_is_terminal);
   if (at.column == 0) {
     console.cursor = Cursor{1, 1};
     send(console, "\x1b[H");

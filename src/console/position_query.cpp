@@ -1,7 +1,6 @@
 #include "console/position_query.h"
 
 #include <sys/types.h>
-#include <termios.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -60,13 +59,12 @@ Cursor parse_position_reply(std::string_view bytes, int width, int height) {
   return Cursor{clamp_to(column, width), clamp_to(row, height)};
 }
 
-Cursor query_position(int width, int height) {
+Cursor query_position(int width, int height, bool ask) {
   // The request goes to standard input's terminal and the answer is read
   // from standard output's: both are the same terminal in an interactive run.
   // Standard input that is not a terminal gets nothing: it may be a file
   // open for writing, even one of the base. No answer comes then.
-  termios input;
-  if (sys_tcgetattr(0, &input) == 0) sys_write(0, "\x1b[6n", 4);
+  if (ask) sys_write(0, "\x1b[6n", 4);
   if (sys_wait_readable(1, kReplyTimeoutMs) <= 0) return Cursor{0, 0};
   char reply[kReplyReadSize];
   ssize_t count = sys_read(1, reply, sizeof reply);

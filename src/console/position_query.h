@@ -18,9 +18,9 @@ inline constexpr size_t kReplyReadSize = 256;
 // width x height screen; {0, 0} when there is no usable answer in it.
 Cursor parse_position_reply(std::string_view bytes, int width, int height);
 
-// Sends the request on descriptor 0, when that is a terminal, and reads the
-// answer from descriptor 1: one wait of at most kReplyTimeoutMs, one read.
-// {0, 0} when no usable answer came.
-Cursor query_position(int width, int height);
+// Sends the request on descriptor 0, when that is a terminal (`ask`), and
+// reads the answer from descriptor 1: one wait of at most kReplyTimeoutMs,
+// one read. {0, 0} when no usable answer came.
+Cursor query_position(int width, int height, bool ask);
 
 }  // namespace tolv

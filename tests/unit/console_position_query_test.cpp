@@ -77,7 +77,7 @@ using PositionQuery = ConsoleTest;
 
 TEST_F(PositionQuery, AsksOnStdinAndReadsStdout) {
   fake.reply = "\x1b[7;9R";
-  EXPECT_EQ(query_position(80, 24), (Cursor{9, 7}));
+  EXPECT_EQ(query_position(80, 24, true), (Cursor{9, 7}));
   EXPECT_EQ(fake.stdin_bytes, "\x1b[6n");
   EXPECT_TRUE(fake.writes.empty());
   EXPECT_EQ(fake.wait_fd, 1);
@@ -87,7 +87,7 @@ TEST_F(PositionQuery, AsksOnStdinAndReadsStdout) {
 
 TEST_F(PositionQuery, ReadsOnceAndDropsTheRest) {
   fake.reply = std::string(251, 'k') + "\x1b[7;9R";  // its R is byte 257
-  EXPECT_EQ(query_position(80, 24), kNone);
+  EXPECT_EQ(query_position(80, 24, true), kNone);
   EXPECT_EQ(fake.reply, "R");  // left unread
 }
 

@@ -67,7 +67,10 @@ TEST_F(Start, StandardInputDecidesTheSignalKeysAndThePositionQuery) {
     console_start(c.listing_on_stdin);
     ASSERT_EQ(fake.applied.size(), 1u);
     termios raw = raw_modes(cooked_modes());
-    if (c.keys) raw.c_lflag |= ISIG;
+    if (c.keys) {
+      raw.c_lflag |= ISIG;
+      raw.c_cc[VSUSP] = _POSIX_VDISABLE;
+    }
     EXPECT_TRUE(same_modes(fake.applied[0], raw));
     EXPECT_EQ(fake.stdin_bytes, c.asked ? "\x1b[6n" : "");
     // Not asked, it waits for an answer all the same, and none comes.
