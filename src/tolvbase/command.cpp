@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "tolv_version.h"
 #include "tolvbase/base.h"
 #include "tolvbase/check.h"
 #include "tolvbase/export_command.h"
@@ -13,10 +14,6 @@
 #include "tolvbase/options.h"
 #include "tolvbase/output.h"
 #include "tolvbase/preview_command.h"
-
-#ifndef TOLV_VERSION
-#define TOLV_VERSION "unknown"
-#endif
 
 namespace tolv {
 

@@ -11,15 +11,12 @@
 #include <vector>
 
 #include "runtime/syscall.h"
+#include "tolv_version.h"
 #include "tolvbase/output.h"
 #include "tolvboard/area_list.h"
 #include "tolvboard/area_run.h"
 #include "tolvboard/converter.h"
 #include "tolvboard/summary.h"
-
-#ifndef TOLV_VERSION
-#define TOLV_VERSION "unknown"
-#endif
 
 namespace tolv {
 

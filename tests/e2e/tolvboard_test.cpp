@@ -13,6 +13,7 @@
 #include "e2e/programs.h"
 #include "support/child.h"
 #include "support/listing_text.h"
+#include "tolv_version.h"
 
 namespace tolv::test {
 namespace {
@@ -167,7 +168,8 @@ TEST(Tolvboard, UsageErrorsAndUnreadableListsEndWithStatusTwo) {
     EXPECT_EQ(run.errors.rfind("tolvboard: ", 0), 0u) << run.errors;
     EXPECT_EQ(run.output, "");
   }
-  EXPECT_EQ(tolvboard(board.dir, {"-V"}).output.rfind("tolvboard (TOLVCONV) ", 0), 0u);
+  EXPECT_EQ(tolvboard(board.dir, {"-V"}).output,
+            "tolvboard (TOLVCONV) " TOLV_VERSION "\nCopyright (C) 2026 The TOLVCONV Authors\n");
 }
 
 }  // namespace

@@ -10,6 +10,10 @@
 #   runtime   uses none of them
 #   tolvbase  uses filebase, listing, runtime (never app or console)
 #   tolvboard uses tolvbase, filebase, listing, runtime (never app or console)
+#
+# An include without a folder is not checked: a header beside the file, or
+# "tolv_version.h", which the build generates outside src/ (the package
+# version only) and any folder may include.
 set -u
 src=$(cd "${1:-$(dirname "$0")/../../src}" && pwd)
 
