@@ -2,7 +2,8 @@
 // paths spell the listings in another letter case than the disk, an area
 // whose listing is missing, one whose base cannot be written, one on an
 // unmapped drive, a short last record. The bases must be those tolvconv
-// makes when run by hand.
+// makes when run by hand. No tolvconv is on PATH: tolvboard runs the one
+// beside it.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,14 +19,12 @@
 namespace tolv::test {
 namespace {
 
-// Runs tolvboard in `dir` with the built tolvconv's directory first on PATH.
+// Runs tolvboard in `dir`, which is all of PATH and holds no tolvconv.
 Outcome tolvboard(const TempDir& dir, const std::vector<std::string>& args) {
   std::vector<std::string> argv = program_argv(TOLVBOARD_BINARY, args);
-  std::string converter_dir = TOLVCONV_BINARY;
-  converter_dir.resize(converter_dir.rfind('/'));
   return run_in_child(
       [&] {
-        setenv("PATH", (converter_dir + ":" + getenv("PATH")).c_str(), 1);
+        setenv("PATH", dir.path.c_str(), 1);
         setenv("LC_ALL", "C.UTF-8", 1);
         if (chdir(dir.path.c_str()) != 0) _exit(253);
         exec_argv(argv);
@@ -105,6 +104,11 @@ TEST(Tolvboard, ConvertsEveryAreaAndSaysWhatBecameOfEach) {
   }
   EXPECT_EQ(base_bytes(board, "1-DIR1"), direct_conversion(board.dir / "c/pcb/Dir/dir1"));
   std::string log = read_file(board.dir / "out/tolvboard.log");
+  char* beside = realpath(TOLVCONV_BINARY, nullptr);
+  ASSERT_NE(beside, nullptr);
+  EXPECT_EQ(log.find("== tolvboard: DIR.LST into out, by " + std::string(beside) + " ==\n"), 0u)
+      << log;
+  free(beside);
   for (const char* header : {"== area 1: ", "== area 2: ", "== area 3: ", "== area 4: "})
     EXPECT_NE(log.find(header), std::string::npos) << header;
   EXPECT_NE(log.find("not found."), std::string::npos) << log;
