@@ -27,8 +27,9 @@ constexpr int kExitAreaFailed = 1;
 constexpr const char* kLogName = "tolvboard.log";
 
 constexpr std::string_view kUsage =
-    "Usage: tolvboard [--map DRIVE:=DIR]... [--dupe] [--dry-run] [--json] DIR.LST OUTDIR\n"
-    "       tolvboard [--map DRIVE:=DIR]... [--dupe] [--dry-run] [--json] --areas FILE OUTDIR\n";
+    "Usage: tolvboard [--map DRIVE:=DIR]... [--dupe] [--dry-run] [--json]\n"
+    "                 [--converter PROGRAM] DIR.LST OUTDIR\n"
+    "       tolvboard [options] --areas FILE OUTDIR\n";
 
 constexpr std::string_view kHelp =
     "Converts every file area of a PCBoard board into a Tolvane BBS file base:\n"
@@ -44,6 +45,9 @@ constexpr std::string_view kHelp =
     "  --dry-run     write nothing and run nothing: report what a conversion\n"
     "                would append, from a preview of each listing\n"
     "  --json        one JSON object per area, then one with the totals\n"
+    "  --converter PROGRAM\n"
+    "                run PROGRAM to convert each area instead of the tolvconv\n"
+    "                beside this program (else on PATH); no other is tried\n"
     "  -h, --help    show this help and exit\n"
     "  -V, --version show the version and exit\n"
     "\n"
@@ -109,6 +113,10 @@ std::string parse_options(int argc, char** argv, Options& options) {
       if (!parse_drive_map(value, map))
         return "--map '" + value + "' is not DRIVE:=DIRECTORY (as C:=/srv/pcb)";
       options.board.maps.push_back(map);
+    } else if (arg == "--converter" || arg.starts_with("--converter=")) {
+      if (!option_value("--converter", argc, argv, i, value) || value.empty())
+        return "--converter needs a PROGRAM";
+      options.board.converter = value;
     } else if (arg == "--areas" || arg.starts_with("--areas=")) {
       if (!option_value("--areas", argc, argv, i, value)) return "--areas needs a FILE";
       options.list = value;
@@ -188,12 +196,17 @@ int tolvboard_main(int argc, char** argv) {
   if (std::string error = parse_options(argc, argv, options); !error.empty())
     return usage_error(kTolvboard, error);
   BoardSettings& board = options.board;
+  // A converter named by --converter is the one, even for a dry run, which
+  // runs none: it is checked here and no other is looked for.
+  if (!board.converter.empty() && !is_executable_file(board.converter))
+    return complain(kTolvboard, "--converter '" + board.converter + "' is not an executable file");
   std::vector<Area> areas;
   if (!read_areas(options, areas)) return kExitTrouble;
 
   std::string error;
   if (!board.dry_run) {
-    if (!find_converter(board.converter, error) || !open_log(board, error))
+    if ((board.converter.empty() && !find_converter(board.converter, error)) ||
+        !open_log(board, error))
       return complain(kTolvboard, error);
     Output log;
     log.fd = board.log_fd;

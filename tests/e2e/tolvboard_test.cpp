@@ -3,7 +3,7 @@
 // whose listing is missing, one whose base cannot be written, one on an
 // unmapped drive, a short last record. The bases must be those tolvconv
 // makes when run by hand. No tolvconv is on PATH: tolvboard runs the one
-// beside it.
+// beside it, or the one --converter names.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -154,6 +154,20 @@ TEST(Tolvboard, AnAreaFileOfSoundAreasEndsWithStatusZero) {
       << run.output;
 }
 
+TEST(Tolvboard, ConverterOptionRunsThatProgramAndTheLogNamesIt) {
+  Board board(false);
+  write_file(board.dir / "areas", "c/pcb/Dir/dir1\tUtilities\n");
+  write_file(board.dir / "fake", "#!/bin/sh\necho \"fake: $*\"\n");
+  chmod((board.dir / "fake").c_str(), 0755);
+  Outcome run = tolvboard(board.dir, {"--converter=./fake", "--areas", "areas", "out"});
+  EXPECT_EQ(run.status, 0) << run.output << run.errors;
+  EXPECT_FALSE(file_exists(board.dir / "out/1-dir1.dir"));  // the real tolvconv did not run
+  EXPECT_EQ(read_file(board.dir / "out/tolvboard.log"),
+            "== tolvboard: areas into out, by ./fake ==\n"
+            "== area 1: c/pcb/Dir/dir1 -> out/1-dir1 ==\n"
+            "fake: c/pcb/Dir/dir1 out/1-dir1\n");
+}
+
 TEST(Tolvboard, UsageErrorsAndUnreadableListsEndWithStatusTwo) {
   Board board;
   std::vector<std::vector<std::string>> cases = {
@@ -171,6 +185,17 @@ TEST(Tolvboard, UsageErrorsAndUnreadableListsEndWithStatusTwo) {
     EXPECT_EQ(run.status, 2) << testing::PrintToString(args);
     EXPECT_EQ(run.errors.rfind("tolvboard: ", 0), 0u) << run.errors;
     EXPECT_EQ(run.output, "");
+  }
+  // A --converter that cannot be run is refused, even for a dry run, and no
+  // other converter is tried.
+  for (const char* converter : {"DIR.LST", "c", "nosuch"}) {
+    for (const char* mode : {"--dupe", "--dry-run"}) {
+      Outcome run = tolvboard(board.dir, {"--converter", converter, mode, "DIR.LST", "out"});
+      EXPECT_EQ(run.status, 2) << converter;
+      EXPECT_EQ(run.errors, "tolvboard: --converter '" + std::string(converter) +
+                                "' is not an executable file\n");
+      EXPECT_FALSE(file_exists(board.dir / "out/tolvboard.log"));
+    }
   }
   EXPECT_EQ(tolvboard(board.dir, {"-V"}).output,
             "tolvboard (TOLVCONV) " TOLV_VERSION "\nCopyright (C) 2026 The TOLVCONV Authors\n");
