@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <string>
 
+#include "companion/base.h"
+#include "companion/record_cursor.h"
 #include "filebase/record.h"
-#include "tolvbase/base.h"
 #include "tolvbase/description.h"
-#include "tolvbase/record_cursor.h"
 
 namespace tolv {
 

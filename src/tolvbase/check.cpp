@@ -134,11 +134,6 @@ void report_gaps(const std::vector<Span>& spans, int64_t size, Reporter& reporte
 
 }  // namespace
 
-bool is_problem(FindingKind kind) {
-  return kind != FindingKind::TrailingFragment && kind != FindingKind::UnreferencedBytes &&
-         kind != FindingKind::LongDescLine && !is_doubt(kind);
-}
-
 void check_record(const FileRecord& record, int64_t number, const Description& description,
                   int64_t description_size, std::vector<Finding>& findings) {
   auto add = [&](FindingKind kind, std::string text) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tolvbase/base.h"
+#include "companion/base.h"
 
 namespace tolv {
 

@@ -13,9 +13,9 @@
 #include <string>
 #include <string_view>
 
-#include "tolvbase/base.h"
-#include "tolvbase/output.h"
-#include "tolvbase/text_encoding.h"
+#include "companion/base.h"
+#include "companion/output.h"
+#include "companion/text_encoding.h"
 
 namespace tolv {
 

@@ -1,72 +1,42 @@
 #include "tolvbase/export_command.h"
 
 #include <string>
-#include <string_view>
 
-#include "tolvbase/base.h"
-#include "tolvbase/command.h"
+#include "companion/base.h"
+#include "companion/messages.h"
+#include "companion/text.h"
+#include "tolvbase/base_commands.h"
 #include "tolvbase/export.h"
-#include "tolvbase/options.h"
 
 namespace tolv {
 
-namespace {
-
-struct Options {
-  BaseArguments base;
+int run_export(const Arguments& arguments) {
   ExportFormat format = ExportFormat::Pcboard;
-  bool encoding_given = false;
+  parse_export_format(option_value(arguments, "format", "pcboard"), format);
+  bool encoding_given = has_option(arguments, "encoding");
   Encoding encoding = Encoding::Cp437;
-};
+  parse_encoding(option_value(arguments, "encoding", "cp437"), encoding);
+  if (format == ExportFormat::Pcboard && encoding_given && encoding != Encoding::Raw)
+    return usage_error(
+        "--encoding applies to json and csv: a pcboard listing keeps the bytes as stored");
+  if (format == ExportFormat::Json && encoding == Encoding::Raw)
+    return usage_error(raw_json_refusal("--format json"));
+  if (format == ExportFormat::Pcboard) encoding = Encoding::Raw;
 
-// Parses the arguments; an empty string on success, else the usage error.
-std::string parse_options(int argc, char** argv, Options& options) {
-  std::string error = read_base_arguments(
-      "export", argc, argv, options.base, [&](int count, char** args, int& i, std::string& error) {
-        if (OptionValue format = option_value(count, args, i, "--format"); format.matched) {
-          if (format.missing)
-            error = "--format needs pcboard, json or csv";
-          else if (!parse_export_format(format.value, options.format))
-            error = "unknown format '" + std::string(format.value) + "' (pcboard, json or csv)";
-        } else if (OptionValue encoding = option_value(count, args, i, "--encoding");
-                   encoding.matched) {
-          error = read_encoding(encoding, options.encoding);
-          options.encoding_given = true;
-        } else {
-          return false;
-        }
-        return true;
-      });
-  if (!error.empty()) return error;
-  if (options.format == ExportFormat::Pcboard && options.encoding_given &&
-      options.encoding != Encoding::Raw)
-    return "--encoding applies to json and csv: a pcboard listing keeps the bytes as stored";
-  if (options.format == ExportFormat::Json && options.encoding == Encoding::Raw)
-    return "--encoding raw cannot be used with --format json (JSON text is UTF-8)";
-  return {};
-}
-
-}  // namespace
-
-int run_export(int argc, char** argv) {
-  Options options;
-  if (std::string error = parse_options(argc, argv, options); !error.empty())
-    return usage_error(error);
-  if (options.format == ExportFormat::Pcboard) options.encoding = Encoding::Raw;
   Decoder decoder;
   std::string error;
-  if (!open_decoder(decoder, options.encoding, error)) return complain(error);
+  if (!open_decoder(decoder, encoding, error)) return complain(error);
   // The reasons name texts of the base: shown as `tolvbase list` shows them.
   Decoder shown;
   if (!open_decoder(shown, display_encoding(), error)) open_decoder(shown, Encoding::Raw, error);
 
   ReadOnlyBase base;
-  if (!open_command_base(base, options.base.paths[0])) return kExitTrouble;
+  if (!open_command_base(base, arguments.operands[0])) return kExitTrouble;
   Output out;
   Output report;
   report.fd = 2;
   ExportResult result =
-      export_base(base, options.format, decoder, out, [&](int64_t record, const std::string& why) {
+      export_base(base, format, decoder, out, [&](int64_t record, const std::string& why) {
         put(report,
             "tolvbase: record " + std::to_string(record) + ": " + decoded(shown, why) + "\n");
       });

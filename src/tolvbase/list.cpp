@@ -4,10 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "companion/date_text.h"
+#include "companion/text.h"
 #include "filebase/record.h"
 #include "tolvbase/base_walk.h"
 #include "tolvbase/check.h"
-#include "tolvbase/record_text.h"
 
 namespace tolv {
 

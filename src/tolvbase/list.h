@@ -16,9 +16,9 @@
 // escaped), then the texts are decoded.
 #pragma once
 
-#include "tolvbase/base.h"
-#include "tolvbase/output.h"
-#include "tolvbase/text_encoding.h"
+#include "companion/base.h"
+#include "companion/output.h"
+#include "companion/text_encoding.h"
 
 namespace tolv {
 

@@ -3,12 +3,13 @@
 #include <cstdio>
 #include <string_view>
 
+#include "companion/date_text.h"
+#include "companion/text.h"
 #include "listing/columns.h"
 #include "listing/entry.h"
 #include "listing/number.h"
 #include "listing/packed_date.h"
 #include "listing/reader.h"
-#include "tolvbase/record_text.h"
 
 namespace tolv {
 

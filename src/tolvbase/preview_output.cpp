@@ -2,16 +2,13 @@
 
 #include <string>
 
-#include "tolvbase/json_text.h"
-#include "tolvbase/record_text.h"
+#include "companion/date_text.h"
+#include "companion/json_text.h"
+#include "companion/text.h"
 
 namespace tolv {
 
 namespace {
-
-std::string counted(int64_t n, const char* one, const char* many) {
-  return std::to_string(n) + " " + (n == 1 ? one : many);
-}
 
 std::string json_head(std::string_view kind, int64_t line) {
   std::string out = "{\"kind\": ";

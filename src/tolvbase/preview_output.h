@@ -11,9 +11,9 @@
 // "duplicate" and "appended_with_dupe" appear when a base was given.
 #pragma once
 
-#include "tolvbase/output.h"
-#include "tolvbase/preview.h"
-#include "tolvbase/text_encoding.h"
+#include "companion/output.h"
+#include "companion/preview.h"
+#include "companion/text_encoding.h"
 
 namespace tolv {
 

@@ -1,13 +1,9 @@
 #include "tolvbase/record_doubts.h"
 
-#include "tolvbase/record_text.h"
+#include "companion/date_text.h"
+#include "companion/text.h"
 
 namespace tolv {
-
-bool is_doubt(FindingKind kind) {
-  return kind == FindingKind::RuleName || kind == FindingKind::ImpossibleDate ||
-         kind == FindingKind::RepeatedName || kind == FindingKind::OtherCaseName;
-}
 
 void doubt_record(RecordDoubts& doubts, const FileRecord& record, int64_t number,
                   std::vector<Finding>& findings) {

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "companion/name_doubts.h"
 #include "filebase/record.h"
-#include "tolvbase/check.h"
-#include "tolvbase/name_doubts.h"
+#include "tolvbase/finding.h"
 
 namespace tolv {
 

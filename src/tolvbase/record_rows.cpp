@@ -2,9 +2,9 @@
 
 #include <string_view>
 
+#include "companion/date_text.h"
+#include "companion/json_text.h"
 #include "listing/packed_date.h"
-#include "tolvbase/json_text.h"
-#include "tolvbase/record_text.h"
 
 namespace tolv {
 

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "companion/text_encoding.h"
 #include "filebase/record.h"
-#include "tolvbase/text_encoding.h"
 
 namespace tolv {
 

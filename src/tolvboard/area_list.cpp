@@ -1,6 +1,6 @@
 #include "tolvboard/area_list.h"
 
-#include "tolvbase/read_only_file.h"
+#include "companion/read_only_file.h"
 
 namespace tolv {
 

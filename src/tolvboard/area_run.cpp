@@ -4,11 +4,11 @@
 
 #include <algorithm>
 
+#include "companion/output.h"
+#include "companion/preview.h"
 #include "filebase/base_path.h"
 #include "filebase/record.h"
 #include "runtime/syscall.h"
-#include "tolvbase/output.h"
-#include "tolvbase/preview.h"
 #include "tolvboard/base_name.h"
 #include "tolvboard/converter.h"
 

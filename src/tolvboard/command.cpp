@@ -10,9 +10,12 @@
 #include <string_view>
 #include <vector>
 
+#include "companion/command_line.h"
+#include "companion/messages.h"
+#include "companion/output.h"
+#include "companion/text.h"
 #include "runtime/syscall.h"
 #include "tolv_version.h"
-#include "tolvbase/output.h"
 #include "tolvboard/area_list.h"
 #include "tolvboard/area_run.h"
 #include "tolvboard/converter.h"
@@ -26,41 +29,43 @@ constexpr int kExitConverted = 0;
 constexpr int kExitAreaFailed = 1;
 constexpr const char* kLogName = "tolvboard.log";
 
-constexpr std::string_view kUsage =
-    "Usage: tolvboard [--map DRIVE:=DIR]... [--dupe] [--dry-run] [--json]\n"
-    "                 [--converter PROGRAM] DIR.LST OUTDIR\n"
-    "       tolvboard [options] --areas FILE OUTDIR\n";
+int run_board(const Arguments& arguments);
 
-constexpr std::string_view kHelp =
+constexpr Option kOptions[] = {
+    {"map", 0, "DRIVE:=DIR", {}, "the directory that stands for DOS drive D: (repeatable)", true},
+    {"dupe", 0, {}, {}, "convert with -DUPE: files a base already holds are skipped"},
+    {"dry-run", 0, {}, {}, "write nothing and run nothing: report what would be appended"},
+    {"json", 0, {}, {}, "one JSON object per area, then one with the totals"},
+    {"areas", 0, "FILE", {}, "the areas from FILE instead of a DIR.LST (see below)"},
+    {"converter", 0, "PROGRAM", {}, "run PROGRAM, not the tolvconv beside this program or on PATH"},
+};
+
+constexpr Operands kOperands[] = {
+    {{}, "DIR.LST OUTDIR", 2, 2, "needs a DIR.LST and an OUTDIR", "needs a DIR.LST and an OUTDIR"},
+    {"areas", "OUTDIR", 1, 1, "--areas FILE takes one OUTDIR", "--areas FILE takes one OUTDIR"},
+};
+
+constexpr Command kBoard[] = {{{}, kOptions, kOperands, {}, run_board}};
+
+constexpr Program kTolvboard{
+    "tolvboard",
     "Converts every file area of a PCBoard board into a Tolvane BBS file base:\n"
     "area N's DIR listing becomes OUTDIR/N-NAME.{dir,des}, NAME the listing's\n"
     "file name, each converted by tolvconv. A summary row per area and the\n"
-    "totals go to standard output, tolvconv's own output to OUTDIR/tolvboard.log.\n"
-    "\n"
-    "  --map D:=DIR  the directory that stands for DOS drive D: (repeatable)\n"
-    "  --areas FILE  take the areas from FILE instead of a DIR.LST: one a line,\n"
-    "                the listing's path, a TAB and a description; '#' comments\n"
-    "  --dupe        convert with -DUPE: files a base already holds are skipped,\n"
-    "                so a second run appends nothing\n"
-    "  --dry-run     write nothing and run nothing: report what a conversion\n"
-    "                would append, from a preview of each listing\n"
-    "  --json        one JSON object per area, then one with the totals\n"
-    "  --converter PROGRAM\n"
-    "                run PROGRAM to convert each area instead of the tolvconv\n"
-    "                beside this program (else on PATH); no other is tried\n"
-    "  -h, --help    show this help and exit\n"
-    "  -V, --version show the version and exit\n"
-    "\n"
-    "A listing path's backslashes become '/', and a component that does not\n"
-    "exist in its exact letter case is looked up in any case.\n"
+    "totals go to standard output, tolvconv's own output to OUTDIR/tolvboard.log.\n",
+    kBoard,
+    "An area file (--areas) has one area a line: the listing's path, a TAB and a\n"
+    "description; '#' starts a comment. A listing path's backslashes become '/',\n"
+    "and a component that does not exist in its exact letter case is looked up\n"
+    "in any case.\n"
     "\n"
     "Exit status: 0 every area converted (or would be), 1 an area missing or\n"
     "failed, 2 usage error, or a DIR.LST, OUTDIR or log that cannot be read or\n"
-    "made.\n";
-
-constexpr std::string_view kVersion = "tolvboard (TOLVCONV) " TOLV_VERSION
-                                      "\n"
-                                      "Copyright (C) 2026 The TOLVCONV Authors\n";
+    "made.\n",
+    "tolvboard (TOLVCONV) " TOLV_VERSION
+    "\n"
+    "Copyright (C) 2026 The TOLVCONV Authors\n",
+};
 
 struct Options {
   BoardSettings board;
@@ -69,67 +74,24 @@ struct Options {
   std::string list;  // the DIR.LST or the area file
 };
 
-constexpr Program kTolvboard{"tolvboard", kUsage};
-
-int print_text(std::string_view text) {
-  Output out;
-  put(out, text);
-  if (flush(out)) return kExitConverted;
-  return complain(kTolvboard, std::string("cannot write standard output: ") + strerror(out.error));
-}
-
-// The value of an option given as "--name VALUE" or "--name=VALUE".
-bool option_value(std::string_view name, int argc, char** argv, int& i, std::string& value) {
-  std::string_view arg = argv[i];
-  if (arg.size() > name.size() && arg.starts_with(name) && arg[name.size()] == '=') {
-    value = arg.substr(name.size() + 1);
-    return true;
+// Takes the checked arguments into `options`; an empty string, or the usage
+// error.
+std::string take_arguments(const Arguments& arguments, Options& options) {
+  for (std::string_view value : option_values(arguments, "map")) {
+    DriveMap map;
+    if (!parse_drive_map(value, map))
+      return "--map '" + std::string(value) + "' is not DRIVE:=DIRECTORY (as C:=/srv/pcb)";
+    options.board.maps.push_back(map);
   }
-  if (arg != name || i + 1 >= argc) return false;
-  value = argv[++i];
-  return true;
-}
-
-// Parses the arguments; an empty string on success, else the usage error.
-std::string parse_options(int argc, char** argv, Options& options) {
-  std::vector<std::string> operands;
-  bool options_end = false;
-  for (int i = 1; i < argc; ++i) {
-    std::string_view arg = argv[i];
-    std::string value;
-    if (options_end || arg == "-" || !arg.starts_with("-")) {
-      operands.emplace_back(arg);
-    } else if (arg == "--") {
-      options_end = true;
-    } else if (arg == "--dupe") {
-      options.board.dupe = true;
-    } else if (arg == "--dry-run") {
-      options.board.dry_run = true;
-    } else if (arg == "--json") {
-      options.json = true;
-    } else if (arg == "--map" || arg.starts_with("--map=")) {
-      DriveMap map;
-      if (!option_value("--map", argc, argv, i, value)) return "--map needs DRIVE:=DIRECTORY";
-      if (!parse_drive_map(value, map))
-        return "--map '" + value + "' is not DRIVE:=DIRECTORY (as C:=/srv/pcb)";
-      options.board.maps.push_back(map);
-    } else if (arg == "--converter" || arg.starts_with("--converter=")) {
-      if (!option_value("--converter", argc, argv, i, value) || value.empty())
-        return "--converter needs a PROGRAM";
-      options.board.converter = value;
-    } else if (arg == "--areas" || arg.starts_with("--areas=")) {
-      if (!option_value("--areas", argc, argv, i, value)) return "--areas needs a FILE";
-      options.list = value;
-      options.area_file = true;
-    } else {
-      return "unknown option '" + std::string(arg) + "'";
-    }
-  }
-  size_t wanted = options.area_file ? 1 : 2;
-  if (operands.size() != wanted)
-    return options.area_file ? "--areas FILE takes one OUTDIR" : "needs a DIR.LST and an OUTDIR";
-  if (!options.area_file) options.list = operands[0];
-  options.board.out_dir = operands.back();
+  options.board.dupe = has_option(arguments, "dupe");
+  options.board.dry_run = has_option(arguments, "dry-run");
+  options.json = has_option(arguments, "json");
+  options.area_file = has_option(arguments, "areas");
+  options.list = options.area_file ? option_value(arguments, "areas") : arguments.operands[0];
+  options.board.out_dir = arguments.operands.back();
+  options.board.converter = option_value(arguments, "converter");
+  if (has_option(arguments, "converter") && options.board.converter.empty())
+    return "--converter needs a PROGRAM";
   if (options.list.empty() || options.board.out_dir.empty()) return "an empty file name";
   return {};
 }
@@ -139,7 +101,7 @@ std::string parse_options(int argc, char** argv, Options& options) {
 bool open_log(BoardSettings& board, std::string& error) {
   const std::string& dir = board.out_dir;
   if (sys_mkdir(dir.c_str(), 0777) < 0 && system_error != EEXIST) {
-    error = "cannot make '" + dir + "': " + strerror(system_error);
+    error = cannot("make", dir, system_error);
     return false;
   }
   struct stat st;
@@ -151,7 +113,7 @@ bool open_log(BoardSettings& board, std::string& error) {
   // Read as well: the run-time error message of a conversion is read back.
   board.log_fd = sys_open(log.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
   if (board.log_fd < 0) {
-    error = "cannot open '" + log + "': " + strerror(system_error);
+    error = cannot("open", log, system_error);
     return false;
   }
   return true;
@@ -167,7 +129,7 @@ int terminal_columns() {
 bool read_areas(const Options& options, std::vector<Area>& areas) {
   std::string bytes, error;
   if (!read_whole_file(options.list, bytes, error)) {
-    note(kTolvboard, error);
+    note(error);
     return false;
   }
   if (options.area_file) {
@@ -177,29 +139,20 @@ bool read_areas(const Options& options, std::vector<Area>& areas) {
   size_t short_tail = 0;
   areas = parse_dir_list(bytes, short_tail);
   if (short_tail != 0)
-    note(kTolvboard, "'" + options.list + "' ends in a short record of " +
-                         std::to_string(short_tail) + " bytes (a record has " +
-                         std::to_string(kDirListRecordSize) + "); it is ignored");
+    note("'" + options.list + "' ends in a short record of " + std::to_string(short_tail) +
+         " bytes (a record has " + std::to_string(kDirListRecordSize) + "); it is ignored");
   return true;
 }
 
-}  // namespace
-
-int tolvboard_main(int argc, char** argv) {
-  for (int i = 1; i < argc && std::string_view(argv[i]) != "--"; ++i) {
-    std::string_view arg = argv[i];
-    if (arg == "--help" || arg == "-h")
-      return print_text(std::string(kUsage) + "\n" + std::string(kHelp));
-    if (arg == "--version" || arg == "-V") return print_text(kVersion);
-  }
+int run_board(const Arguments& arguments) {
   Options options;
-  if (std::string error = parse_options(argc, argv, options); !error.empty())
-    return usage_error(kTolvboard, error);
+  if (std::string error = take_arguments(arguments, options); !error.empty())
+    return usage_error(error);
   BoardSettings& board = options.board;
   // A converter named by --converter is the one, even for a dry run, which
   // runs none: it is checked here and no other is looked for.
   if (!board.converter.empty() && !is_executable_file(board.converter))
-    return complain(kTolvboard, "--converter '" + board.converter + "' is not an executable file");
+    return complain("--converter '" + board.converter + "' is not an executable file");
   std::vector<Area> areas;
   if (!read_areas(options, areas)) return kExitTrouble;
 
@@ -207,7 +160,7 @@ int tolvboard_main(int argc, char** argv) {
   if (!board.dry_run) {
     if ((board.converter.empty() && !find_converter(board.converter, error)) ||
         !open_log(board, error))
-      return complain(kTolvboard, error);
+      return complain(error);
     Output log;
     log.fd = board.log_fd;
     put(log, "== tolvboard: " + options.list + " into " + board.out_dir + ", by " +
@@ -222,7 +175,7 @@ int tolvboard_main(int argc, char** argv) {
   summary.dry_run = board.dry_run;
   summary.decode = options.json || locale_is_utf8();
   if (summary.decode && !open_decoder(summary.cp437, Encoding::Cp437, error)) {
-    note(kTolvboard, error);
+    note(error);
     open_decoder(summary.cp437, Encoding::Latin1, error);
   }
 
@@ -240,10 +193,17 @@ int tolvboard_main(int argc, char** argv) {
   }
   print_totals(summary, results);
   if (board.log_fd >= 0) sys_close(board.log_fd);
-  if (out.failed)
-    return complain(kTolvboard,
-                    std::string("cannot write standard output: ") + strerror(out.error));
-  return all_converted ? kExitConverted : kExitAreaFailed;
+  return finish(out, all_converted ? kExitConverted : kExitAreaFailed);
+}
+
+}  // namespace
+
+const Program& tolvboard_program() {
+  return kTolvboard;
+}
+
+int tolvboard_main(int argc, char** argv) {
+  return run_program(kTolvboard, argc, argv);
 }
 
 }  // namespace tolv

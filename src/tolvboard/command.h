@@ -13,7 +13,12 @@
 // or an area list, OUTDIR or its log that cannot be read or made.
 #pragma once
 
+#include "companion/command_line.h"
+
 namespace tolv {
+
+// Its command line: one table of options (command.cpp).
+const Program& tolvboard_program();
 
 int tolvboard_main(int argc, char** argv);
 

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "companion/text.h"
 #include "runtime/syscall.h"
 
 namespace tolv {
@@ -87,7 +88,7 @@ ConverterRun run_converter(const std::string& converter, const std::vector<std::
   int null = sys_open("/dev/null", O_RDONLY | O_CLOEXEC, 0);
   pid_t pid = -1;
   if (null < 0 || sys_spawn(&pid, converter.c_str(), argv.data(), null, log_fd) < 0) {
-    run.message = "cannot run " + converter + ": " + strerror(system_error);
+    run.message = "cannot run " + converter + ": " + errno_text(system_error);
     if (null >= 0) sys_close(null);
     return run;
   }
@@ -95,7 +96,7 @@ ConverterRun run_converter(const std::string& converter, const std::vector<std::
   run.started = true;
   int status = 0;
   if (retry_interrupted([&] { return sys_waitpid(pid, &status, 0); }) < 0) {
-    run.message = "cannot wait for " + converter + ": " + strerror(system_error);
+    run.message = "cannot wait for " + converter + ": " + errno_text(system_error);
     return run;
   }
   if (WIFEXITED(status)) {

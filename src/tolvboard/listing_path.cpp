@@ -5,26 +5,16 @@
 
 #include <cstring>
 
+#include "companion/text.h"
 #include "runtime/syscall.h"
 
 namespace tolv {
 
 namespace {
 
-char upper(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 bool has_drive(std::string_view spelled) {
-  char c = upper(spelled.size() >= 2 ? spelled[0] : 0);
+  char c = upper_case(spelled.size() >= 2 ? spelled[0] : 0);
   return c >= 'A' && c <= 'Z' && spelled[1] == ':';
-}
-
-bool same_ignoring_case(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (upper(a[i]) != upper(b[i])) return false;
-  return true;
 }
 
 bool exists(const std::string& path) {
@@ -39,7 +29,7 @@ std::vector<std::string> entries_matching(const std::string& directory, std::str
   DIR* dir = sys_opendir(directory.empty() ? "." : directory.c_str());
   if (dir == nullptr) return found;
   while (struct dirent* entry = sys_readdir(dir))
-    if (same_ignoring_case(entry->d_name, name)) found.emplace_back(entry->d_name);
+    if (equal_ignoring_case(entry->d_name, name)) found.emplace_back(entry->d_name);
   sys_closedir(dir);
   return found;
 }
@@ -53,7 +43,7 @@ std::string joined(const std::string& directory, std::string_view name) {
 
 bool parse_drive_map(std::string_view text, DriveMap& map) {
   if (!has_drive(text) || text.size() < 4 || text[2] != '=') return false;
-  map.drive = upper(text[0]);
+  map.drive = upper_case(text[0]);
   map.directory = text.substr(3);
   return true;
 }
@@ -68,7 +58,7 @@ ListingPath resolve_listing_path(std::string_view spelled, const std::vector<Dri
   std::string path;  // resolved so far; empty: the working directory
   std::string_view rest = spelled;
   if (has_drive(spelled)) {
-    char drive = upper(spelled[0]);
+    char drive = upper_case(spelled[0]);
     const DriveMap* map = nullptr;
     for (const DriveMap& m : maps)
       if (m.drive == drive) map = &m;
@@ -80,7 +70,7 @@ ListingPath resolve_listing_path(std::string_view spelled, const std::vector<Dri
     path = map->directory;
     rest.remove_prefix(2);
   } else if (!rest.empty() && (rest[0] == '/' || rest[0] == '\\')) {
-    path = "/";
+    path.assign(1, '/');
   }
   bool found = true;
   while (!rest.empty()) {
@@ -95,8 +85,9 @@ ListingPath resolve_listing_path(std::string_view spelled, const std::vector<Dri
     }
     std::vector<std::string> matches = entries_matching(path, name);
     if (matches.size() > 1) {
-      result.error = "'" + joined(path, matches[0]) + "' and '" + joined(path, matches[1]) +
-                     "' both match '" + std::string(name) + "' in other letter cases";
+      result.error.append("'").append(joined(path, matches[0])).append("' and '");
+      result.error.append(joined(path, matches[1])).append("' both match '").append(name);
+      result.error.append("' in other letter cases");
       return result;
     }
     found = matches.size() == 1;

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "tolvbase/json_text.h"
-#include "tolvbase/record_text.h"
+#include "companion/json_text.h"
+#include "companion/text.h"
 
 namespace tolv {
 
@@ -56,10 +56,6 @@ std::string cell(std::string_view text, size_t width, bool keep_end, bool utf8) 
 
 std::string right(const std::string& text, size_t width) {
   return std::string(width - std::min(width, text.size()), ' ') + text;
-}
-
-std::string counted(int64_t n, const char* noun) {
-  return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
 }
 
 std::string number_text(int64_t n) {

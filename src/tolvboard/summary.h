@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "tolvbase/output.h"
-#include "tolvbase/text_encoding.h"
+#include "companion/output.h"
+#include "companion/text_encoding.h"
 #include "tolvboard/area_run.h"
 
 namespace tolv {

@@ -47,15 +47,20 @@ TEST(Tolvbase, ListOfTheSampleMatchesTheExpectedText) {
 TEST(Tolvbase, CheckFindsTheSampleSound) {
   TempDir dir;
   std::string base = convert_sample(dir);
-  Outcome run = run_tolvbase({"check", base});
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.output, "6 records, 491 description bytes: sound\n");
-  EXPECT_EQ(run.errors, "");
+  // Options as GNU tools take them: abbreviated, before or after the base.
+  for (std::vector<std::string> args : {std::vector<std::string>{"check", base},
+                                        {"check", "--str", base},
+                                        {"check", base, "--strict", "--"}}) {
+    Outcome run = run_tolvbase(args);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.output, "6 records, 491 description bytes: sound\n");
+    EXPECT_EQ(run.errors, "");
+  }
 
   // An empty base is sound too.
   write_file(dir / "empty.dir", "");
   write_file(dir / "empty.des", "");
-  run = run_tolvbase({"check", dir / "empty"});
+  Outcome run = run_tolvbase({"check", dir / "empty"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.output, "0 records, 0 description bytes: sound\n");
 }
@@ -138,9 +143,9 @@ TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
   const std::string usage =
       "Usage: tolvbase list [--encoding cp437|latin1|raw] BASE...\n"
       "       tolvbase check [--strict] BASE...\n"
-      "       tolvbase export BASE [--format pcboard|json|csv] [--encoding cp437|latin1|raw]\n"
-      "       tolvbase preview LISTING [BASE] [--entries] [--json] [--encoding "
-      "cp437|latin1|raw]\n"
+      "       tolvbase export [--format pcboard|json|csv] [--encoding cp437|latin1|raw] BASE\n"
+      "       tolvbase preview [--entries] [--json] [--encoding cp437|latin1|raw] LISTING "
+      "[BASE]\n"
       "Try 'tolvbase --help' for more information.\n";
   struct Case {
     std::vector<std::string> args;
@@ -159,6 +164,9 @@ TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
       {{"export", "x", "--format=json", "--encoding=raw"},
        "--encoding raw cannot be used with --format json (JSON text is UTF-8)"},
       {{"export", "x", "y"}, "export takes one BASE argument"},
+      {{"preview", "x", "--e"}, "ambiguous option '--e' (--entries, --encoding)"},
+      {{"check", "--strict=yes", "x"}, "--strict takes no value"},
+      {{"list", "-x", "x"}, "unknown option '-x'"},
   };
   for (const Case& c : cases) {
     Outcome run = run_tolvbase(c.args);

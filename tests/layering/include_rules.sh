@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # The layering of src/: each folder may include headers of its own and of the
 # folders listed for it, nothing else. Prints every include that breaks a
-# rule as FILE:LINE and fails when there is one.
+# rule as FILE:LINE, and every circle of includes, and fails when there is
+# one.
 #
 #   app       uses listing, filebase, console, runtime
 #   filebase  uses listing (listing/entry.h only) and runtime
 #   listing   uses runtime
 #   console   uses runtime
 #   runtime   uses none of them
-#   tolvbase  uses filebase, listing, runtime (never app or console)
-#   tolvboard uses tolvbase, filebase, listing, runtime (never app or console)
+#   companion uses filebase, listing, runtime (the companions' shared layer)
+#   tolvbase  uses companion, filebase, listing, runtime (never app or console)
+#   tolvboard uses companion, filebase, listing, runtime (never app, console
+#             or tolvbase: one companion program never includes another's)
 #
 # An include without a folder is not checked: a header beside the file, or
 # "tolv_version.h", which the build generates outside src/ (the package
@@ -23,8 +26,9 @@ declare -A may_use=(
   [listing]="runtime"
   [console]="runtime"
   [runtime]=""
-  [tolvbase]="filebase listing runtime"
-  [tolvboard]="tolvbase filebase listing runtime"
+  [companion]="filebase listing runtime"
+  [tolvbase]="companion filebase listing runtime"
+  [tolvboard]="companion filebase listing runtime"
 )
 
 broken=0
@@ -54,4 +58,15 @@ for dir in "$src"/*/; do
     fi
   done < <(grep -nH -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$dir"*.h "$dir"*.cpp 2>/dev/null)
 done
+# No include runs back up: a header and its source file are one unit, and no
+# unit may reach itself through the units it includes.
+edges=$(grep -H -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^"]+/[^"]+"' "$src"/*/*.h "$src"/*/*.cpp |
+  sed -E "s#^$src/([^:]+)\.(h|cpp):.*\"([^\"]+)\.h\".*#\1 \3#" | awk '$1 != $2')
+if loops=$(tsort <<<"$edges" 2>&1 >/dev/null) && [[ -z $loops ]]; then
+  :
+else
+  echo "includes that run in a circle:"
+  sed -n 's/^tsort: //p' <<<"$loops" | grep -v 'input contains a loop'
+  broken=1
+fi
 exit $broken

@@ -2,7 +2,7 @@
 
 #include "filebase/description_lines.h"
 #include "support/child.h"
-#include "tolvbase/base.h"
+#include "companion/base.h"
 
 namespace tolv::test {
 

@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "companion/base.h"
+#include "companion/output.h"
 #include "filebase/record.h"
 #include "support/child.h"
 #include "support/fake_os.h"
 #include "support/stored_base.h"
-#include "tolvbase/base.h"
 #include "tolvbase/check.h"
 #include "tolvbase/list.h"
-#include "tolvbase/output.h"
 
 namespace tolv {
 namespace {
@@ -106,6 +106,15 @@ TEST(TolvbaseCheck, EachDamageIsNamedWithItsRecord) {
          s.set8(1, kDescLinesAt, 1);
        },
        {{K::SharedDescription, 1}, {K::UnreferencedBytes, -1}}},
+      // Record 2 reads a line of 3 from byte 8, inside record 1's (bytes
+      // 7-57), and past the end of record 0's: the furthest end must move on.
+      {"a text starting inside the previous record's",
+       [](Stored& s) {
+         s.descriptions[8] = 3;
+         s.set32(2, kDescPtrAt, 8);
+         s.set8(2, kDescLinesAt, 1);
+       },
+       {{K::SharedDescription, 2}, {K::UnreferencedBytes, -1}}},
   };
   for (const Case& c : cases) {
     Stored stored = three_records();

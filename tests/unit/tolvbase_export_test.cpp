@@ -94,6 +94,12 @@ TEST(ListingLines, EachThingAListingCannotHoldIsReportedAndWrittenAsClosely) {
       {"X", [](FileRecord& r) { r.DateTime |= 11 << 11 | 17 << 5 | 15; },
        entry_line("X", "1000", "01-15-95", "x"),
        "the time of day 11:17:30 cannot be written in a listing date (dropped)"},
+      // The last year a listing holds, and the first past it.
+      {"X", [](FileRecord& r) { r.DateTime = pack_date_time(2079, 6, 15, 0, 0, 0); },
+       entry_line("X", "1000", "06-15-79", "x"), ""},
+      {"X", [](FileRecord& r) { r.DateTime = pack_date_time(2080, 1, 1, 0, 0, 0); },
+       entry_line("X", "1000", "12-31-79", "x"),
+       "the year 2080 is past 2079, the last a listing date can hold (written as 12-31-79)"},
       {"X", [](FileRecord& r) { r.DateTime = 0xFFFF0000; },
        entry_line("X", "1000", "12-31-79", "x"),
        "the year 2107 is past 2079, the last a listing date can hold (written as 12-31-79)"},

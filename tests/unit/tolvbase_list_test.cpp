@@ -4,12 +4,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "companion/base.h"
+#include "companion/date_text.h"
+#include "companion/output.h"
+#include "companion/text.h"
 #include "filebase/record.h"
 #include "support/child.h"
-#include "tolvbase/base.h"
 #include "tolvbase/list.h"
-#include "tolvbase/output.h"
-#include "tolvbase/record_text.h"
 
 namespace tolv {
 namespace {

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "tolvbase/json_text.h"
-#include "tolvbase/text_encoding.h"
+#include "companion/json_text.h"
+#include "companion/text_encoding.h"
 
 namespace tolv {
 namespace {

@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "filebase/file_base.h"
+#include "filebase/record.h"
 #include "runtime/io_error.h"
 #include "support/child.h"
 #include "support/error_message.h"
@@ -169,6 +171,52 @@ TEST_F(Writer, EveryRecordDependsOnlyOnItsEntry) {
   // The entry with one empty line added exactly one byte.
   EXPECT_EQ(got.substr(120 + 112, 4), le32(99 * 51));
   EXPECT_EQ(got.substr(240 + 112, 4), le32(99 * 51 + 1));
+}
+
+// A stored record through decode and encode. Byte i is 0x80 + i, so that every
+// byte of every field is set, high bit included, and one dropped or moved
+// shows. Past its length a string's bytes are read only when the length byte
+// is past the capacity; the fields are written out by hand.
+TEST(RecordLayout, EveryByteOfEveryFieldIsDecodedAndEncoded) {
+  std::string high(kRecordSize, '\0');
+  for (int i = 0; i < kRecordSize; ++i) high[i] = static_cast<char>(0x80 + i);
+  auto fields = [](const FileRecord& r) {
+    return std::tuple(r.FileName.length, std::string(r.FileName.view()), r.Size, r.DateTime,
+                      r.Origin.length, std::string(r.Origin.view()), r.Flags, r.DescPtr,
+                      r.DescLines, r.AuxCount);
+  };
+  struct Case {
+    uint8_t name_length, origin_length;  // as stored
+    size_t name_kept, origin_kept;       // the bytes they give
+    bool padding;                        // bytes 71 and 117 are 0: encode gives the same bytes
+  } cases[] = {{70, 30, 70, 30, true}, {3, 0, 3, 0, false}, {255, 31, 70, 30, false}};
+  for (const Case& c : cases) {
+    std::string stored = high;
+    stored[kFileNameAt] = static_cast<char>(c.name_length);
+    stored[kOriginAt] = static_cast<char>(c.origin_length);
+    if (c.padding) stored[71] = stored[117] = 0;
+    FileRecord back = decode_record(reinterpret_cast<const uint8_t*>(stored.data()));
+    EXPECT_EQ(fields(back),
+              std::tuple(c.name_length, high.substr(1, c.name_kept), int32_t(0xCBCAC9C8),
+                         0xCFCECDCCu, c.origin_length, high.substr(81, c.origin_kept),
+                         uint8_t{0xEF}, int32_t(0xF3F2F1F0), uint8_t{0xF4}, uint16_t{0xF7F6}))
+        << int{c.name_length};
+    // Written again: the lengths within the capacity, nothing past them.
+    std::string want(kRecordSize, '\0');
+    want[kFileNameAt] = static_cast<char>(c.name_kept);
+    want.replace(1, c.name_kept, high, 1, c.name_kept);
+    want.replace(kSizeAt, 8, high, kSizeAt, 8);
+    want[kOriginAt] = static_cast<char>(c.origin_kept);
+    want.replace(81, c.origin_kept, high, 81, c.origin_kept);
+    want.replace(kFlagsAt, 6, high, kFlagsAt, 6);
+    want.replace(kAuxCountAt, 2, high, kAuxCountAt, 2);
+    uint8_t out[kRecordSize];
+    encode_record(back, out);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(out), kRecordSize), want) << int{c.name_length};
+    if (c.padding) {
+      EXPECT_EQ(want, stored);
+    }
+  }
 }
 
 TEST_F(Writer, AppendsAfterTheLastWholeRecord) {

@@ -1,4 +1,4 @@
-#include "tolvbase/record_text.h"
+#include "companion/date_text.h"
 
 #include <cstdio>
 
@@ -23,30 +23,6 @@ std::string time_text(uint32_t packed) {
 std::string date_time_text(uint32_t packed) {
   if (is_midnight(packed)) return date_text(packed);
   return date_text(packed) + " " + time_text(packed);
-}
-
-std::string escape_controls(std::string_view text) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    auto byte = static_cast<unsigned char>(c);
-    if (byte < 32 || byte == 127) {
-      out += "\\x";
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0xF];
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
-std::string quoted(std::string_view text) {
-  std::string out(1, '\'');
-  out += escape_controls(text);
-  out += '\'';
-  return out;
 }
 
 }  // namespace tolv

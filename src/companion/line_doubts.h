@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tolvbase/preview.h"
+#include "companion/doubt.h"
 
 namespace tolv {
 

@@ -1,4 +1,4 @@
-#include "tolvbase/preview.h"
+#include "companion/preview.h"
 
 #include <sys/stat.h>
 
@@ -7,13 +7,13 @@
 #include <cstring>
 #include <vector>
 
+#include "companion/line_doubts.h"
+#include "companion/name_doubts.h"
+#include "companion/record_cursor.h"
+#include "companion/text.h"
 #include "filebase/file_base.h"
 #include "runtime/io_error.h"
 #include "runtime/syscall.h"
-#include "tolvbase/line_doubts.h"
-#include "tolvbase/name_doubts.h"
-#include "tolvbase/record_cursor.h"
-#include "tolvbase/record_text.h"
 
 namespace tolv {
 
@@ -271,14 +271,6 @@ std::string listing_name(const std::string& path) {
 
 }  // namespace
 
-const char* doubt_name(Doubt kind) {
-  static const char* const kNames[kDoubtKinds] = {
-      "separator", "size-unreadable", "date-impossible", "name-cut",          "name-runs-on",
-      "text-cut",  "lines-dropped",   "near-miss",       "lost-continuation", "include",
-      "ctrl-z",    "repeat",          "layout"};
-  return kNames[static_cast<int>(kind)];
-}
-
 bool load_base_names(ReadOnlyBase& base, NameIndex& names, std::string& error) {
   RecordCursor cursor = record_cursor(base);
   index_restart(names, {}, cursor.count);
@@ -306,7 +298,7 @@ PreviewResult preview_open_listing(Listing& listing, const std::string& path, Na
   if (uint16_t code = error_code_query(); code != 0) {
     result.failed = true;
     result.error = "cannot read " + listing_name(path) + ": " +
-                   (system_error != 0 ? strerror(system_error) : "error " + std::to_string(code));
+                   (system_error != 0 ? errno_text(system_error) : "error " + std::to_string(code));
   }
   release_held(p);
   if (!result.failed) note_layout(p);
@@ -322,14 +314,14 @@ PreviewResult preview_listing(const std::string& path, NameIndex* base, const Pr
   std::string shown_path = listing_name(path);
   if (error_code_query() != 0) {
     result.failed = true;
-    result.error = "cannot open " + shown_path + ": " + strerror(system_error);
+    result.error = "cannot open " + shown_path + ": " + errno_text(system_error);
     return result;
   }
   struct stat st;
   if (listing.file.fd >= 0 && sys_fstat(listing.file.fd, &st) == 0 && S_ISDIR(st.st_mode)) {
     close_listing(listing);
     result.failed = true;
-    result.error = "cannot read " + shown_path + ": " + strerror(EISDIR);
+    result.error = "cannot read " + shown_path + ": " + errno_text(EISDIR);
     return result;
   }
   result = preview_open_listing(listing, path, base, sink);

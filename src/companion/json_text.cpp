@@ -1,4 +1,4 @@
-#include "tolvbase/json_text.h"
+#include "companion/json_text.h"
 
 namespace tolv {
 

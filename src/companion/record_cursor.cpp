@@ -1,4 +1,4 @@
-#include "tolvbase/record_cursor.h"
+#include "companion/record_cursor.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "tolvbase/output.h"
+#include "companion/output.h"
 
 #include <errno.h>
 
@@ -39,22 +39,6 @@ void write_standard_error(std::string_view text) {
   err.fd = 2;
   put(err, text);
   flush(err);
-}
-
-void note(const Program& program, std::string_view message) {
-  write_standard_error(std::string(program.name) + ": " + std::string(message) + "\n");
-}
-
-int complain(const Program& program, std::string_view message) {
-  note(program, message);
-  return kExitTrouble;
-}
-
-int usage_error(const Program& program, std::string_view message) {
-  std::string name(program.name);
-  write_standard_error(name + ": " + std::string(message) + "\n" + std::string(program.usage) +
-                       "Try '" + name + " --help' for more information.\n");
-  return kExitTrouble;
 }
 
 }  // namespace tolv

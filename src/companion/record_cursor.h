@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tolvbase/base.h"
+#include "companion/base.h"
 
 namespace tolv {
 

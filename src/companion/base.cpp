@@ -1,4 +1,4 @@
-#include "tolvbase/base.h"
+#include "companion/base.h"
 
 #include "filebase/base_path.h"
 #include "filebase/record.h"

@@ -1,4 +1,4 @@
-#include "tolvbase/read_only_file.h"
+#include "companion/read_only_file.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "companion/text.h"
 #include "runtime/syscall.h"
 
 namespace tolv {
@@ -14,7 +15,7 @@ namespace tolv {
 namespace {
 
 bool fail(ReadOnlyFile& file, const char* what, int number) {
-  file.error = std::string("cannot ") + what + " '" + file.path + "': " + strerror(number);
+  file.error = cannot(what, file.path, number);
   return false;
 }
 

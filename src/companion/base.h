@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "tolvbase/read_only_file.h"
+#include "companion/read_only_file.h"
 
 namespace tolv {
 

@@ -1,7 +1,8 @@
-#include "tolvbase/name_doubts.h"
+#include "companion/name_doubts.h"
 
 #include <cstring>
 
+#include "companion/text.h"
 #include "listing/packed_date.h"
 
 namespace tolv {
@@ -29,10 +30,7 @@ bool is_impossible_date(uint32_t packed) {
 }
 
 RepeatOf note_name(NameRepeats& repeats, std::string_view name, int64_t where) {
-  std::string folded(name);
-  for (char& c : folded)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  auto [at, inserted] = repeats.seen.try_emplace(std::move(folded), NameRepeats::First{where, {}});
+  auto [at, inserted] = repeats.seen.try_emplace(folded(name), NameRepeats::First{where, {}});
   if (inserted) {
     at->second.name = name;
     return {};

@@ -1,10 +1,13 @@
-#include "tolvbase/line_doubts.h"
+#include "companion/line_doubts.h"
 
+#include "companion/date_text.h"
+#include "companion/name_doubts.h"
+#include "companion/text.h"
 #include "filebase/record.h"
+#include "listing/columns.h"
 #include "listing/entry.h"
 #include "listing/number.h"
-#include "tolvbase/name_doubts.h"
-#include "tolvbase/record_text.h"
+#include "listing/reader.h"
 
 namespace tolv {
 
@@ -34,7 +37,7 @@ std::string count_text(size_t n, const char* noun) {
   static const char* const kWords[] = {"no",  "one",   "two",   "three", "four", "five",
                                        "six", "seven", "eight", "nine",  "ten"};
   std::string number = n < 11 ? kWords[n] : std::to_string(n);
-  return number + " " + noun + (n == 1 ? "" : "s");
+  return number + " " + plural(static_cast<int64_t>(n), noun);
 }
 
 // A token that reads as a file name: no path or option characters, a letter

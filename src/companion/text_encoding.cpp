@@ -1,4 +1,4 @@
-#include "tolvbase/text_encoding.h"
+#include "companion/text_encoding.h"
 
 #include <iconv.h>
 #include <langinfo.h>
@@ -42,6 +42,10 @@ bool locale_is_utf8() {
 
 Encoding display_encoding() {
   return locale_is_utf8() ? Encoding::Cp437 : Encoding::Raw;
+}
+
+std::string raw_json_refusal(std::string_view json_option) {
+  return "--encoding raw cannot be used with " + std::string(json_option) + " (JSON text is UTF-8)";
 }
 
 bool open_decoder(Decoder& decoder, Encoding encoding, std::string& error) {

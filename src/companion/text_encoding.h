@@ -31,6 +31,10 @@ struct Decoder {
   std::string table[256];  // the UTF-8 form of each byte (not used for raw)
 };
 
+// The usage error for --encoding raw with an output whose text must be
+// UTF-8 (`json_option`: how the command asks for JSON).
+std::string raw_json_refusal(std::string_view json_option);
+
 // Prepares `decoder`; false, with `error` saying why, when the C library has
 // no IBM437 conversion.
 bool open_decoder(Decoder& decoder, Encoding encoding, std::string& error);

@@ -1,0 +1,48 @@
+#include "companion/messages.h"
+
+#include <string>
+
+#include "companion/text.h"
+
+namespace tolv {
+
+namespace {
+
+struct Running {
+  std::string name = "tolv";
+  std::string usage;
+};
+
+Running& running() {
+  static Running program;
+  return program;
+}
+
+}  // namespace
+
+void set_running_program(std::string_view name, std::string usage) {
+  running() = {std::string(name), std::move(usage)};
+}
+
+void note(std::string_view message) {
+  write_standard_error(running().name + ": " + std::string(message) + "\n");
+}
+
+int complain(std::string_view message) {
+  note(message);
+  return kExitTrouble;
+}
+
+int usage_error(std::string_view message) {
+  const std::string& name = running().name;
+  write_standard_error(name + ": " + std::string(message) + "\n" + running().usage + "Try '" +
+                       name + " --help' for more information.\n");
+  return kExitTrouble;
+}
+
+int finish(Output& out, int status) {
+  if (flush(out)) return status;
+  return complain("cannot write standard output: " + errno_text(out.error));
+}
+
+}  // namespace tolv
