@@ -207,6 +207,16 @@ std::vector<std::string_view> option_values(const Arguments& arguments, std::str
   return values;
 }
 
+size_t value_index(const Arguments& arguments, std::string_view name, size_t otherwise) {
+  for (auto given = arguments.options.rbegin(); given != arguments.options.rend(); ++given) {
+    if (given->first->name != name) continue;
+    std::span<const std::string_view> values = given->first->values;
+    return static_cast<size_t>(std::find(values.begin(), values.end(), given->second) -
+                               values.begin());
+  }
+  return otherwise;
+}
+
 std::string usage_text(const Program& program) {
   std::string text;
   for (const Command& command : program.commands) {

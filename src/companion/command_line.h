@@ -77,6 +77,9 @@ std::string_view option_value(const Arguments& arguments, std::string_view name,
                               std::string_view otherwise = {});
 // Every value given, in order.
 std::vector<std::string_view> option_values(const Arguments& arguments, std::string_view name);
+// Where the value given last stands among the option's allowed values, or
+// `otherwise` when the option was not given.
+size_t value_index(const Arguments& arguments, std::string_view name, size_t otherwise);
 
 // Parses the command line and runs the command; gives the exit status.
 int run_program(const Program& program, int argc, char** argv);

@@ -308,22 +308,19 @@ PreviewResult preview_open_listing(Listing& listing, const std::string& path, Na
 
 PreviewResult preview_listing(const std::string& path, NameIndex* base, const PreviewSink& sink) {
   PreviewResult result;
+  File file{0, true, true};  // standard input
+  if (!path.empty()) {
+    ReadOnlyFile input;
+    if (!open_read_only(input, path)) {
+      result.failed = true;
+      result.error = input.error;
+      return result;
+    }
+    file = File{input.fd, true, false};
+  }
   error_code_query();
   Listing listing;
-  open_listing(listing, path);
-  std::string shown_path = listing_name(path);
-  if (error_code_query() != 0) {
-    result.failed = true;
-    result.error = "cannot open " + shown_path + ": " + errno_text(system_error);
-    return result;
-  }
-  struct stat st;
-  if (listing.file.fd >= 0 && sys_fstat(listing.file.fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    close_listing(listing);
-    result.failed = true;
-    result.error = "cannot read " + shown_path + ": " + errno_text(EISDIR);
-    return result;
-  }
+  start_listing(listing, file);
   result = preview_open_listing(listing, path, base, sink);
   close_listing(listing);
   error_code_query();

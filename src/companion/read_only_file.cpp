@@ -81,6 +81,32 @@ bool read_exactly(ReadOnlyFile& file, void* buf, size_t count, int64_t offset) {
   return true;
 }
 
+bool read_whole_file(const std::string& path, std::string& bytes, std::string& error) {
+  bytes.clear();
+  if (path == "-") {
+    char buffer[64 * 1024];
+    while (true) {
+      ssize_t n = retry_interrupted([&] { return sys_read(0, buffer, sizeof buffer); });
+      if (n < 0) {
+        error = "cannot read standard input: " + errno_text(system_error);
+        return false;
+      }
+      if (n == 0) return true;
+      bytes.append(buffer, static_cast<size_t>(n));
+    }
+  }
+  ReadOnlyFile file;
+  if (!open_read_only(file, path)) {
+    error = file.error;
+    return false;
+  }
+  bytes.assign(static_cast<size_t>(file.size), '\0');
+  bool read = read_exactly(file, bytes.data(), bytes.size(), 0);
+  if (!read) error = file.error;
+  close_read_only(file);
+  return read;
+}
+
 void close_read_only(ReadOnlyFile& file) {
   if (file.fd >= 0) sys_close(file.fd);
   file.fd = -1;

@@ -1,7 +1,11 @@
-// One file of a base, opened for reading only: tolvbase never writes a base.
-// Every call goes through the system-call layer, so tests can inject
-// failures the same way as for the converter. A failure is kept as a message
-// in `error` for the caller to print.
+// The one way the companions open what they read: a base's files, a
+// listing, a DIR.LST or an area file. Each is opened for reading only and
+// without blocking, and anything but a regular file (a directory, a FIFO, a
+// device such as /dev/zero) is refused at once, so a command can neither
+// hang on it nor read it forever; only "-", where a command takes it, is
+// standard input, whatever that is. Every call goes through the system-call
+// layer, so tests can inject failures the same way as for the converter. A
+// failure is kept as a message in `error` for the caller to print.
 #pragma once
 
 #include <cstddef>
@@ -19,8 +23,12 @@ struct ReadOnlyFile {
 };
 
 // Opens `path` read-only, without blocking, and takes its size. Anything
-// but a regular file (a directory, a FIFO, a device) is refused.
+// but a regular file is refused.
 bool open_read_only(ReadOnlyFile& file, const std::string& path);
+
+// Reads a whole input: the file at `path`, or standard input for "-". False,
+// with `error` saying why, when it cannot be opened or read.
+bool read_whole_file(const std::string& path, std::string& bytes, std::string& error);
 
 // Takes a shared advisory lock (flock) on the file without waiting. False
 // only when another process holds an exclusive lock on it: a conversion is

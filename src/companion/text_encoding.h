@@ -14,9 +14,8 @@
 namespace tolv {
 
 enum class Encoding { Cp437, Latin1, Raw };
-
-// Parses the value of --encoding; false for an unknown name.
-bool parse_encoding(std::string_view name, Encoding& encoding);
+// Their names, in the order of Encoding: the values of --encoding.
+inline constexpr std::string_view kEncodingNames[] = {"cp437", "latin1", "raw"};
 
 // True when the locale of the environment (LC_ALL, LC_CTYPE, LANG) uses the
 // UTF-8 character set.
@@ -29,6 +28,7 @@ Encoding display_encoding();
 struct Decoder {
   Encoding encoding = Encoding::Raw;
   std::string table[256];  // the UTF-8 form of each byte (not used for raw)
+  std::string shown[256];  // what a terminal gets for each byte (show(); not used for raw)
 };
 
 // The usage error for --encoding raw with an output whose text must be
@@ -42,5 +42,12 @@ bool open_decoder(Decoder& decoder, Encoding encoding, std::string& error);
 // Appends `bytes` decoded to `out`.
 void decode(const Decoder& decoder, std::string_view bytes, std::string& out);
 std::string decoded(const Decoder& decoder, std::string_view bytes);
+
+// Appends `bytes` as a terminal should get them: decoded, and each byte
+// that would reach the terminal as a control written as \xHH instead. C0
+// and DEL are controls in every encoding; bytes 128-159 are C1 controls raw
+// and in Latin-1, and letters in CP437.
+void show(const Decoder& decoder, std::string_view bytes, std::string& out);
+std::string shown(const Decoder& decoder, std::string_view bytes);
 
 }  // namespace tolv

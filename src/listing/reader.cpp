@@ -76,12 +76,17 @@ std::string_view continuation_text(std::string_view line) {
 }
 
 void open_listing(Listing& listing, const std::string& path) {
+  start_listing(listing, File{});
+  file_open(listing.file, path, OpenMode::Read);
+}
+
+void start_listing(Listing& listing, const File& file) {
   listing.fill = listing.pos = 0;
   listing.at_end = false;
   listing.line.length = 0;
   listing.line_pending = false;
   listing.line_number = 0;
-  file_open(listing.file, path, OpenMode::Read);
+  listing.file = file;
 }
 
 bool end_of_input(Listing& listing) {

@@ -78,6 +78,11 @@ struct Listing {
 // Nothing is read yet. A failure leaves its code pending for the caller.
 void open_listing(Listing& listing, const std::string& path);
 
+// Starts reading a listing from `file`, opened by the caller (the companions
+// open it themselves, to refuse what is not a regular file). Nothing is read
+// yet; close_listing closes it.
+void start_listing(Listing& listing, const File& file);
+
 // The next entry, or nullptr at the end of the listing (and on every call
 // after it). The entry lives in `listing` until the next call.
 const Entry* next_entry(Listing& listing);

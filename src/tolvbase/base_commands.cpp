@@ -96,9 +96,8 @@ bool open_command_base(ReadOnlyBase& base, std::string_view argument, Descriptio
 }
 
 int run_list(const Arguments& arguments) {
-  Encoding encoding = display_encoding();
-  if (has_option(arguments, "encoding"))
-    parse_encoding(option_value(arguments, "encoding"), encoding);
+  auto encoding = static_cast<Encoding>(
+      value_index(arguments, "encoding", static_cast<size_t>(display_encoding())));
   Decoder decoder;
   std::string error;
   if (!open_decoder(decoder, encoding, error)) return complain(error);

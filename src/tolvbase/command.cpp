@@ -2,6 +2,7 @@
 
 #include "tolv_version.h"
 #include "tolvbase/base_commands.h"
+#include "tolvbase/export.h"
 #include "tolvbase/export_command.h"
 #include "tolvbase/preview_command.h"
 
@@ -9,19 +10,20 @@ namespace tolv {
 
 namespace {
 
-constexpr std::string_view kEncodings[] = {"cp437", "latin1", "raw"};
-constexpr std::string_view kFormats[] = {"pcboard", "json", "csv"};
-
-constexpr Option kEncoding{
-    "encoding", 0, {}, kEncodings, "text as CP437 decoded to UTF-8, as Latin-1, or as raw bytes"};
+constexpr Option kEncoding{"encoding",
+                           0,
+                           {},
+                           kEncodingNames,
+                           "text as CP437 decoded to UTF-8, as Latin-1, or as raw bytes"};
 
 constexpr Option kListOptions[] = {kEncoding};
 constexpr Option kCheckOptions[] = {
     {"strict", 0, {}, {}, "count doubtful records as problems"},
 };
 constexpr Option kExportOptions[] = {
-    {"format", 0, {}, kFormats, "a listing (the default), JSON Lines or CSV"},
+    {"format", 0, {}, kExportFormatNames, "a listing (the default), JSON Lines or CSV"},
     kEncoding,
+    {"as-stored", 0, {}, {}, "csv: no apostrophe before a cell that would run as a formula"},
 };
 constexpr Option kPreviewOptions[] = {
     {"entries", 0, {}, {}, "show every entry too"},
@@ -58,7 +60,9 @@ constexpr Command kCommands[] = {
      "PCBoard listing that tolvconv converts back into the same records, naming\n"
      "on standard error each record it cannot write exactly; json as JSON Lines,\n"
      "csv as CSV (RFC 4180), both with text decoded by --encoding (default cp437,\n"
-     "to UTF-8).\n",
+     "to UTF-8). A CSV cell that a spreadsheet would run as a formula (starting\n"
+     "with =, +, -, @, TAB or CR) is written after an apostrophe; --as-stored\n"
+     "writes every cell exactly as stored.\n",
      run_export},
     {"preview", kPreviewOptions, kListing,
      "Reads a PCBoard listing as tolvconv would and reports every line it reads\n"
@@ -92,10 +96,6 @@ constexpr Program kTolvbase{
 
 const Program& tolvbase_program() {
   return kTolvbase;
-}
-
-int tolvbase_main(int argc, char** argv) {
-  return run_program(kTolvbase, argc, argv);
 }
 
 }  // namespace tolv

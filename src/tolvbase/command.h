@@ -18,9 +18,7 @@
 
 namespace tolv {
 
+// The program's table: run_program(tolvbase_program(), argc, argv) runs it.
 const Program& tolvbase_program();
-
-// Runs the command and gives the exit status.
-int tolvbase_main(int argc, char** argv);
 
 }  // namespace tolv

@@ -10,28 +10,18 @@
 
 namespace tolv {
 
-bool parse_export_format(std::string_view name, ExportFormat& format) {
-  if (name == "pcboard")
-    format = ExportFormat::Pcboard;
-  else if (name == "json")
-    format = ExportFormat::Json;
-  else if (name == "csv")
-    format = ExportFormat::Csv;
-  else
-    return false;
-  return true;
-}
-
 ExportResult export_base(ReadOnlyBase& base, ExportFormat format, const Decoder& decoder,
-                         Output& out, const ExportReport& report) {
+                         Output& out, const ExportReport& report, bool as_stored) {
   ExportResult result;
   BaseWalk walk = walk_base(base);
   StoredRecord stored;
   std::vector<Finding> findings;
   std::vector<std::string> reasons;
   std::string text;
-  if (format == ExportFormat::Csv) {
-    append_csv_header(text);
+  RecordRows rows = record_rows(format == ExportFormat::Csv ? RowFormat::Csv : RowFormat::Json,
+                                decoder, as_stored);
+  if (format != ExportFormat::Pcboard) {
+    write_header(rows.writer, text);
     put(out, text);
   }
   while (next_stored_record(walk, stored)) {
@@ -47,10 +37,8 @@ ExportResult export_base(ReadOnlyBase& base, ExportFormat format, const Decoder&
     text.clear();
     if (format == ExportFormat::Pcboard)
       append_listing_lines(text, record, lines, reasons);
-    else if (format == ExportFormat::Json)
-      append_json_record(text, number, record, lines, decoder);
     else
-      append_csv_record(text, number, record, lines, decoder);
+      append_record_row(rows, text, number, record, lines);
     put(out, text);
     ++result.records;
     if (!reasons.empty()) ++result.reported;

@@ -20,9 +20,8 @@
 namespace tolv {
 
 enum class ExportFormat { Pcboard, Json, Csv };
-
-// Parses the value of --format; false for an unknown name.
-bool parse_export_format(std::string_view name, ExportFormat& format);
+// Their names, in the order of ExportFormat: the values of --format.
+inline constexpr std::string_view kExportFormatNames[] = {"pcboard", "json", "csv"};
 
 using ExportReport = std::function<void(int64_t record, const std::string& reason)>;
 
@@ -34,9 +33,10 @@ struct ExportResult {
 };
 
 // Exports every whole record to `out`; texts of JSON and CSV go through
-// `decoder`, a listing keeps the bytes as stored. A failed write of `out`
-// stops the export (the caller reports it).
+// `decoder`, a listing keeps the bytes as stored; `as_stored` keeps CSV
+// cells that a spreadsheet would run as a formula as they are. A failed
+// write of `out` stops the export (the caller reports it).
 ExportResult export_base(ReadOnlyBase& base, ExportFormat format, const Decoder& decoder,
-                         Output& out, const ExportReport& report);
+                         Output& out, const ExportReport& report, bool as_stored = false);
 
 }  // namespace tolv

@@ -11,35 +11,36 @@
 namespace tolv {
 
 int run_export(const Arguments& arguments) {
-  ExportFormat format = ExportFormat::Pcboard;
-  parse_export_format(option_value(arguments, "format", "pcboard"), format);
+  auto format = static_cast<ExportFormat>(value_index(arguments, "format", 0));
   bool encoding_given = has_option(arguments, "encoding");
-  Encoding encoding = Encoding::Cp437;
-  parse_encoding(option_value(arguments, "encoding", "cp437"), encoding);
+  auto encoding = static_cast<Encoding>(value_index(arguments, "encoding", 0));
   if (format == ExportFormat::Pcboard && encoding_given && encoding != Encoding::Raw)
     return usage_error(
         "--encoding applies to json and csv: a pcboard listing keeps the bytes as stored");
   if (format == ExportFormat::Json && encoding == Encoding::Raw)
     return usage_error(raw_json_refusal("--format json"));
+  if (format != ExportFormat::Csv && has_option(arguments, "as-stored"))
+    return usage_error("--as-stored applies to csv: the other formats keep every text as stored");
   if (format == ExportFormat::Pcboard) encoding = Encoding::Raw;
 
   Decoder decoder;
   std::string error;
   if (!open_decoder(decoder, encoding, error)) return complain(error);
   // The reasons name texts of the base: shown as `tolvbase list` shows them.
-  Decoder shown;
-  if (!open_decoder(shown, display_encoding(), error)) open_decoder(shown, Encoding::Raw, error);
+  Decoder display;
+  if (!open_decoder(display, display_encoding(), error))
+    open_decoder(display, Encoding::Raw, error);
 
   ReadOnlyBase base;
   if (!open_command_base(base, arguments.operands[0])) return kExitTrouble;
   Output out;
   Output report;
   report.fd = 2;
+  auto note_record = [&](int64_t record, const std::string& why) {
+    put(report, "tolvbase: record " + std::to_string(record) + ": " + shown(display, why) + "\n");
+  };
   ExportResult result =
-      export_base(base, format, decoder, out, [&](int64_t record, const std::string& why) {
-        put(report,
-            "tolvbase: record " + std::to_string(record) + ": " + decoded(shown, why) + "\n");
-      });
+      export_base(base, format, decoder, out, note_record, has_option(arguments, "as-stored"));
   close_base(base);
   if (result.reported > 0)
     put(report, "tolvbase: " + counted(result.reported, "record") + " of " +

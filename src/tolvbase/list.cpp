@@ -25,24 +25,24 @@ void put_field(Output& out, const char* label, const std::string& value) {
 void put_record(Output& out, const Decoder& decoder, int64_t number, const FileRecord& record,
                 const Description& description, const std::vector<Finding>& problems,
                 bool descriptions_missing) {
-  auto shown = [&](std::string_view text) { return decoded(decoder, escape_controls(text)); };
+  auto text = [&](std::string_view bytes) { return shown(decoder, bytes); };
   char flags[8];
   snprintf(flags, sizeof flags, "0x%02X", record.Flags);
   std::string flags_text = flags;
   if (record.Flags & kFlagNoDupeCheck) flags_text += " (not counted by the duplicate check)";
 
   put(out, "record " + std::to_string(number) + "\n");
-  put_field(out, "name", shown(record.FileName.view()));
+  put_field(out, "name", text(record.FileName.view()));
   put_field(out, "size", std::to_string(record.Size));
   put_field(out, "date", date_time_text(record.DateTime));
-  put_field(out, "origin", shown(record.Origin.view()));
+  put_field(out, "origin", text(record.Origin.view()));
   put_field(out, "flags", flags_text);
   put_field(out, "lines",
             std::to_string(record.DescLines) + " at byte " + std::to_string(record.DescPtr) +
                 (descriptions_missing ? " (the description file is missing)" : ""));
-  for (const std::string& line : description.lines) put(out, "  | " + shown(line) + "\n");
+  for (const std::string& line : description.lines) put(out, "  | " + text(line) + "\n");
   for (const Finding& finding : problems)
-    if (is_problem(finding.kind)) put(out, "  ! " + shown(finding.text) + "\n");
+    if (is_problem(finding.kind)) put(out, "  ! " + text(finding.text) + "\n");
 }
 
 }  // namespace

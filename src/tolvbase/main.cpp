@@ -1,5 +1,5 @@
 #include "tolvbase/command.h"
 
 int main(int argc, char** argv) {
-  return tolv::tolvbase_main(argc, argv);
+  return tolv::run_program(tolv::tolvbase_program(), argc, argv);
 }

@@ -12,8 +12,9 @@ namespace tolv {
 
 int run_preview(const Arguments& arguments) {
   bool json = has_option(arguments, "json");
-  Encoding encoding = json ? Encoding::Cp437 : display_encoding();
-  parse_encoding(option_value(arguments, "encoding"), encoding);
+  Encoding standard = json ? Encoding::Cp437 : display_encoding();
+  auto encoding =
+      static_cast<Encoding>(value_index(arguments, "encoding", static_cast<size_t>(standard)));
   if (json && encoding == Encoding::Raw) return usage_error(raw_json_refusal("--json"));
   Decoder decoder;
   std::string error;

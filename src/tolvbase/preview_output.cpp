@@ -3,7 +3,7 @@
 #include <string>
 
 #include "companion/date_text.h"
-#include "companion/json_text.h"
+#include "companion/json_lines.h"
 #include "companion/text.h"
 
 namespace tolv {
@@ -11,9 +11,10 @@ namespace tolv {
 namespace {
 
 std::string json_head(std::string_view kind, int64_t line) {
-  std::string out = "{\"kind\": ";
-  append_json_string(out, kind);
-  if (line >= 0) append_json_number_member(out, "line", line);
+  std::string out;
+  json_begin(out);
+  json_text(out, "kind", kind);
+  if (line >= 0) json_number(out, "line", line);
   return out;
 }
 
@@ -25,19 +26,19 @@ void print_entry(const PreviewPrinter& printer, const PreviewEntry& entry) {
   std::string date = date_time_text(e.date_time);
   if (printer.json) {
     std::string out = json_head("entry", entry.line);
-    append_json_text_member(out, "name", name);
-    append_json_number_member(out, "size", e.size);
-    append_json_text_member(out, "date", date);
-    append_json_number_member(out, "lines", e.desc_count);
-    if (printer.with_base)
-      out += entry.duplicate ? ", \"duplicate\": true" : ", \"duplicate\": false";
-    put(*printer.out, out + "}\n");
+    json_text(out, "name", name);
+    json_number(out, "size", e.size);
+    json_text(out, "date", date);
+    json_number(out, "lines", e.desc_count);
+    if (printer.with_base) json_bool(out, "duplicate", entry.duplicate);
+    json_end(out);
+    put(*printer.out, out);
     return;
   }
   if (!printer.entries) return;
   std::string out = std::to_string(entry.line) +
-                    ": entry: " + decoded(*printer.decoder, escape_controls(e.file_name.view())) +
-                    ", " + std::to_string(e.size) + " bytes, " + date + ", " +
+                    ": entry: " + shown(*printer.decoder, e.file_name.view()) + ", " +
+                    std::to_string(e.size) + " bytes, " + date + ", " +
                     counted(e.desc_count, "line", "lines");
   if (printer.with_base && entry.duplicate) out += ", skipped by -DUPE";
   put(*printer.out, out + "\n");
@@ -47,24 +48,25 @@ void print_finding(const PreviewPrinter& printer, const PreviewFinding& finding)
   const char* kind = doubt_name(finding.kind);
   if (printer.json) {
     std::string out = json_head(kind, finding.line);
-    append_json_text_member(out, "message", decoded(*printer.decoder, finding.message));
-    append_json_text_member(out, "text", decoded(*printer.decoder, finding.text));
-    put(*printer.out, out + "}\n");
+    json_text(out, "message", decoded(*printer.decoder, finding.message));
+    json_text(out, "text", decoded(*printer.decoder, finding.text));
+    json_end(out);
+    put(*printer.out, out);
     return;
   }
   put(*printer.out, std::to_string(finding.line) + ": " + kind + ": " +
-                        decoded(*printer.decoder, finding.message) + "\n  " +
-                        decoded(*printer.decoder, escape_controls(finding.text)) + "\n");
+                        shown(*printer.decoder, finding.message) + "\n  " +
+                        shown(*printer.decoder, finding.text) + "\n");
 }
 
 void print_summary(const PreviewPrinter& printer, const PreviewCounts& counts) {
   if (printer.json) {
     std::string out = json_head("summary", -1);
-    append_json_number_member(out, "entries", counts.entries);
-    if (printer.with_base)
-      append_json_number_member(out, "appended_with_dupe", counts.appended_with_dupe);
-    append_json_number_member(out, "findings", counts.findings);
-    put(*printer.out, out + "}\n");
+    json_number(out, "entries", counts.entries);
+    if (printer.with_base) json_number(out, "appended_with_dupe", counts.appended_with_dupe);
+    json_number(out, "findings", counts.findings);
+    json_end(out);
+    put(*printer.out, out);
     return;
   }
   std::string out = counted(counts.entries, "entry", "entries");

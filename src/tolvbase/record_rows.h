@@ -8,25 +8,28 @@
 //   record,name,size,date,time,origin,flags,description
 //   0,SQZ204.ZIP,202574,1993-02-01,,TOLVCONV,0,"Squeezer 2.04<LF>..."
 //
-// after RFC 4180: rows end in CR LF, a field holding a comma, a quote, CR or
-// LF is quoted (quotes doubled), the description lines are joined by LF in
-// one quoted field, and the time is empty when it is 00:00:00.
+// the time empty when it is 00:00:00 (companion/rows.h has the CSV rules).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "companion/rows.h"
 #include "companion/text_encoding.h"
 #include "filebase/record.h"
 
 namespace tolv {
 
-void append_json_record(std::string& out, int64_t number, const FileRecord& record,
-                        const std::vector<std::string>& lines, const Decoder& decoder);
+struct RecordRows {
+  RowWriter writer;
+  const Decoder* decoder = nullptr;
+  std::vector<std::string> lines;  // the description decoded, kept for its capacity
+};
 
-void append_csv_header(std::string& out);
-void append_csv_record(std::string& out, int64_t number, const FileRecord& record,
-                       const std::vector<std::string>& lines, const Decoder& decoder);
+RecordRows record_rows(RowFormat format, const Decoder& decoder, bool as_stored);
+
+void append_record_row(RecordRows& rows, std::string& out, int64_t number, const FileRecord& record,
+                       const std::vector<std::string>& lines);
 
 }  // namespace tolv

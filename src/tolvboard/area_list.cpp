@@ -1,7 +1,5 @@
 #include "tolvboard/area_list.h"
 
-#include "companion/read_only_file.h"
-
 namespace tolv {
 
 namespace {
@@ -60,19 +58,6 @@ std::vector<Area> parse_area_file(std::string_view bytes) {
         {static_cast<int>(areas.size() + 1), std::string(path), "", std::string(text), false});
   }
   return areas;
-}
-
-bool read_whole_file(const std::string& path, std::string& bytes, std::string& error) {
-  ReadOnlyFile file;
-  if (!open_read_only(file, path)) {
-    error = file.error;
-    return false;
-  }
-  bytes.assign(static_cast<size_t>(file.size), '\0');
-  bool read = read_exactly(file, bytes.data(), bytes.size(), 0);
-  if (!read) error = file.error;
-  close_read_only(file);
-  return read;
 }
 
 }  // namespace tolv

@@ -41,8 +41,4 @@ std::vector<Area> parse_dir_list(std::string_view bytes, size_t& short_tail);
 // The areas of an area file's bytes.
 std::vector<Area> parse_area_file(std::string_view bytes);
 
-// Reads a whole regular file; false, with `error` saying why, when it
-// cannot be opened or read.
-bool read_whole_file(const std::string& path, std::string& bytes, std::string& error);
-
 }  // namespace tolv

@@ -6,6 +6,7 @@
 
 #include "companion/output.h"
 #include "companion/preview.h"
+#include "companion/read_only_file.h"
 #include "filebase/base_path.h"
 #include "filebase/record.h"
 #include "runtime/syscall.h"
@@ -81,12 +82,15 @@ AreaResult plan_area(const Area& area, const BoardSettings& board) {
     return result;
   }
   result.listing = path.path;
-  // tolvconv would read a directory as an empty listing and report success.
-  struct stat st;
-  if (sys_stat(result.listing.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-    result.message = "its listing is a directory";
+  // Only a regular file is converted: tolvconv would read a directory as an
+  // empty listing and report success, and wait on a FIFO or read /dev/zero
+  // for ever. A listing that is not there is left to the run to report.
+  ReadOnlyFile listing;
+  if (!open_read_only(listing, result.listing) && !listing.missing) {
+    result.message = listing.error;
     return result;
   }
+  close_read_only(listing);
   result.planned = true;
   return result;
 }

@@ -2,7 +2,6 @@
 
 #include <errno.h>
 #include <fcntl.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 
 #include <cstring>
@@ -13,6 +12,7 @@
 #include "companion/command_line.h"
 #include "companion/messages.h"
 #include "companion/output.h"
+#include "companion/read_only_file.h"
 #include "companion/text.h"
 #include "runtime/syscall.h"
 #include "tolv_version.h"
@@ -119,13 +119,6 @@ bool open_log(BoardSettings& board, std::string& error) {
   return true;
 }
 
-// The terminal's width when standard output is one, else 0.
-int terminal_columns() {
-  struct winsize ws {};
-  if (sys_get_winsize(1, &ws) < 0) return 0;
-  return ws.ws_col;
-}
-
 bool read_areas(const Options& options, std::vector<Area>& areas) {
   std::string bytes, error;
   if (!read_whole_file(options.list, bytes, error)) {
@@ -173,8 +166,8 @@ int run_board(const Arguments& arguments) {
   summary.out = &out;
   summary.json = options.json;
   summary.dry_run = board.dry_run;
-  summary.decode = options.json || locale_is_utf8();
-  if (summary.decode && !open_decoder(summary.cp437, Encoding::Cp437, error)) {
+  summary.utf8 = options.json || locale_is_utf8();
+  if (!open_decoder(summary.cp437, summary.utf8 ? Encoding::Cp437 : Encoding::Raw, error)) {
     note(error);
     open_decoder(summary.cp437, Encoding::Latin1, error);
   }
@@ -200,10 +193,6 @@ int run_board(const Arguments& arguments) {
 
 const Program& tolvboard_program() {
   return kTolvboard;
-}
-
-int tolvboard_main(int argc, char** argv) {
-  return run_program(kTolvboard, argc, argv);
 }
 
 }  // namespace tolv

@@ -17,9 +17,7 @@
 
 namespace tolv {
 
-// Its command line: one table of options (command.cpp).
+// The program's table: run_program(tolvboard_program(), argc, argv) runs it.
 const Program& tolvboard_program();
-
-int tolvboard_main(int argc, char** argv);
 
 }  // namespace tolv

@@ -1,5 +1,5 @@
 #include "tolvboard/command.h"
 
 int main(int argc, char** argv) {
-  return tolv::tolvboard_main(argc, argv);
+  return tolv::run_program(tolv::tolvboard_program(), argc, argv);
 }

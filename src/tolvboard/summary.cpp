@@ -2,74 +2,44 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
+#include <string>
 
-#include "companion/json_text.h"
+#include "companion/json_lines.h"
 #include "companion/text.h"
 
 namespace tolv {
 
 namespace {
 
-constexpr const char* kHeadings[] = {"area",     "description", "listing",  "base",
-                                     "appended", "skipped",     "findings", "outcome"};
-constexpr size_t kNumberColumns = 3;  // appended, skipped, findings
-constexpr size_t kMinimumWidth = 8;
-constexpr std::string_view kCut = "...";
-
-// Whether a byte starts a character: in UTF-8 every byte that does not
-// continue one; in raw bytes every byte.
-bool starts_character(char c, bool utf8) {
-  return !utf8 || (c & 0xC0) != 0x80;
-}
-
-size_t width_of(std::string_view text, bool utf8) {
-  return static_cast<size_t>(
-      std::count_if(text.begin(), text.end(), [&](char c) { return starts_character(c, utf8); }));
-}
-
-// The byte offset at which the last `keep` characters of `text` start.
-size_t start_of_last(std::string_view text, size_t keep, bool utf8) {
-  size_t at = text.size();
-  while (at > 0 && keep > 0)
-    if (starts_character(text[--at], utf8)) --keep;
-  return at;
-}
-
-// `text` fitted into `width` characters: cut at its end (a description) or
-// at its start (a path, whose last part says most), padded with spaces.
-std::string cell(std::string_view text, size_t width, bool keep_end, bool utf8) {
-  std::string out;
-  size_t has = width_of(text, utf8);
-  if (has <= width) {
-    out = text;
-  } else if (keep_end) {
-    out = std::string(kCut) +
-          std::string(text.substr(start_of_last(text, width - kCut.size(), utf8)));
-  } else {
-    size_t drop = has - (width - kCut.size());
-    out = std::string(text.substr(0, start_of_last(text, drop, utf8))) + std::string(kCut);
-  }
-  out.append(width - std::min(width, width_of(out, utf8)), ' ');
-  return out;
-}
-
-std::string right(const std::string& text, size_t width) {
-  return std::string(width - std::min(width, text.size()), ' ') + text;
+// The columns: area, description, listing, base, the three counts, outcome.
+Table summary_table(bool utf8) {
+  return {{{"area", Align::Right},
+           {"description", Align::Left, Cut::AtEnd},
+           {"listing", Align::Left, Cut::AtStart},
+           {"base", Align::Left, Cut::AtStart},
+           {"appended", Align::Right},
+           {"skipped", Align::Right},
+           {"findings", Align::Right},
+           {"outcome"}},
+          utf8};
 }
 
 std::string number_text(int64_t n) {
   return n < 0 ? "-" : std::to_string(n);
 }
 
-// The area's description and listing as text to show.
-std::string shown_description(const Summary& summary, const AreaResult& area) {
-  const std::string& text = area.area->description;
-  return summary.decode && area.area->cp437 ? decoded(summary.cp437, text) : text;
+// The board's text (a DIR.LST's CP437, or an area file's own bytes) and
+// paths of this system, as the summary shows them.
+std::string board_text(const Summary& summary, std::string_view text, bool cp437) {
+  if (summary.json) return cp437 ? decoded(summary.cp437, text) : std::string(text);
+  return cp437 ? shown(summary.cp437, text) : terminal_text(text, summary.utf8);
 }
-std::string shown_listing(const Summary& summary, const AreaResult& area) {
+std::string description_text(const Summary& summary, const AreaResult& area) {
+  return board_text(summary, area.area->description, area.area->cp437);
+}
+std::string listing_text(const Summary& summary, const AreaResult& area) {
   bool spelled = !area.planned && area.area->cp437;  // still the DIR.LST's CP437 bytes
-  return summary.decode && spelled ? decoded(summary.cp437, area.listing) : area.listing;
+  return board_text(summary, area.listing, spelled);
 }
 
 std::string outcome_text(const AreaResult& area) {
@@ -77,82 +47,65 @@ std::string outcome_text(const AreaResult& area) {
   if (area.outcome != Outcome::Converted && area.exit >= 0)
     text += " (exit " + std::to_string(area.exit) + ")";
   if (area.outcome != Outcome::Converted && !area.message.empty()) text += ": " + area.message;
-  return escape_controls(text);
+  return text;
 }
 
-// A count that may be unknown: negative ones are null.
-void put_count(std::string& line, const char* name, int64_t n) {
-  append_json_number_member(line, name, n, true);
+// The row of an area; the counts and outcome are empty before it ran.
+std::vector<std::string> row_of(const Summary& summary, const AreaResult& area, bool done) {
+  std::vector<std::string> row{std::to_string(area.area->number), description_text(summary, area),
+                               listing_text(summary, area), terminal_text(area.base, summary.utf8)};
+  if (!done) return row;
+  for (int64_t n : {area.appended, area.skipped, area.findings}) row.push_back(number_text(n));
+  row.push_back(terminal_text(outcome_text(area), summary.utf8));
+  return row;
+}
+
+void write_line(Summary& summary, const std::string& line) {
+  put(*summary.out, line);
+  flush(*summary.out);
 }
 
 }  // namespace
 
 void start_summary(Summary& summary, const std::vector<AreaResult>& areas, int columns) {
   if (summary.json) return;
-  size_t* width = summary.width;
-  bool utf8 = summary.decode;
-  for (size_t i = 0; i < 3; ++i) width[i] = width_of(kHeadings[i + 1], utf8);
-  for (const AreaResult& area : areas) {
-    width[0] =
-        std::max(width[0], width_of(escape_controls(shown_description(summary, area)), utf8));
-    width[1] = std::max(width[1], width_of(escape_controls(shown_listing(summary, area)), utf8));
-    width[2] = std::max(width[2], width_of(escape_controls(area.base), utf8));
-  }
-  // The number, seven gaps of two and the outcome's first word.
-  size_t fixed = summary.number_width + 7 * 2 + width_of("converted", utf8);
-  for (size_t i = 4; i < 4 + kNumberColumns; ++i) fixed += width_of(kHeadings[i], utf8);
-  // On a terminal the widest of the three text columns gives way until a
-  // row fits, none below its minimum.
-  while (columns > 0 && fixed + width[0] + width[1] + width[2] > static_cast<size_t>(columns)) {
-    size_t* widest = std::max_element(width, width + 3);
-    if (*widest <= kMinimumWidth) break;
-    --*widest;
-  }
-  std::string line = right(kHeadings[0], summary.number_width);
-  for (size_t i = 0; i < 3; ++i) line += "  " + cell(kHeadings[i + 1], width[i], false, utf8);
-  for (size_t i = 4; i < 4 + kNumberColumns; ++i) line += "  " + std::string(kHeadings[i]);
-  line += "  " + std::string(kHeadings[7]) + "\n";
-  put(*summary.out, line);
-  flush(*summary.out);
+  summary.table = summary_table(summary.utf8);
+  std::vector<std::vector<std::string>> rows;
+  for (const AreaResult& area : areas) rows.push_back(row_of(summary, area, false));
+  // Each outcome starts with a word no longer than "converted".
+  rows.push_back({"", "", "", "", "", "", "", "converted"});
+  size_table(summary.table, rows, columns);
+  write_line(summary, table_heading(summary.table));
 }
 
 void print_area(Summary& summary, const AreaResult& area) {
-  std::string line;
-  if (summary.json) {
-    line = "{\"area\": " + std::to_string(area.area->number);
-    append_json_text_member(line, "description", shown_description(summary, area));
-    append_json_text_member(line, "listing", shown_listing(summary, area));
-    append_json_text_member(line, "base", area.base);
-    append_json_text_member(line, "status", outcome_name(area.outcome));
-    put_count(line, "appended", area.appended);
-    put_count(line, "skipped", area.skipped);
-    put_count(line, "findings", area.findings);
-    put_count(line, "exit", area.exit);
-    if (area.message.empty())
-      line += ", \"message\": null";
-    else
-      append_json_text_member(line, "message", area.message);
-    // DskPath: where the board kept the area's files. Not needed to convert,
-    // but what a sysop moves next.
-    if (area.area->disk_path.empty())
-      line += ", \"files\": null";
-    else
-      append_json_text_member(line, "files", decoded(summary.cp437, area.area->disk_path));
-    line += "}\n";
-  } else {
-    bool utf8 = summary.decode;
-    const size_t* width = summary.width;
-    line = right(std::to_string(area.area->number), summary.number_width);
-    line += "  " + cell(escape_controls(shown_description(summary, area)), width[0], false, utf8);
-    line += "  " + cell(escape_controls(shown_listing(summary, area)), width[1], true, utf8);
-    line += "  " + cell(escape_controls(area.base), width[2], true, utf8);
-    int64_t numbers[kNumberColumns] = {area.appended, area.skipped, area.findings};
-    for (size_t i = 0; i < kNumberColumns; ++i)
-      line += "  " + right(number_text(numbers[i]), strlen(kHeadings[4 + i]));
-    line += "  " + outcome_text(area) + "\n";
+  if (!summary.json) {
+    write_line(summary, table_row(summary.table, row_of(summary, area, true)));
+    return;
   }
-  put(*summary.out, line);
-  flush(*summary.out);
+  std::string line;
+  json_begin(line);
+  json_number(line, "area", area.area->number);
+  json_text(line, "description", description_text(summary, area));
+  json_text(line, "listing", listing_text(summary, area));
+  json_text(line, "base", area.base);
+  json_text(line, "status", outcome_name(area.outcome));
+  json_count(line, "appended", area.appended);
+  json_count(line, "skipped", area.skipped);
+  json_count(line, "findings", area.findings);
+  json_count(line, "exit", area.exit);
+  if (area.message.empty())
+    json_null(line, "message");
+  else
+    json_text(line, "message", area.message);
+  // DskPath: where the board kept the area's files. Not needed to convert,
+  // but what a sysop moves next.
+  if (area.area->disk_path.empty())
+    json_null(line, "files");
+  else
+    json_text(line, "files", decoded(summary.cp437, area.area->disk_path));
+  json_end(line);
+  write_line(summary, line);
 }
 
 void print_totals(Summary& summary, const std::vector<AreaResult>& areas) {
@@ -165,13 +118,15 @@ void print_totals(Summary& summary, const std::vector<AreaResult>& areas) {
   }
   std::string line;
   if (summary.json) {
-    line = "{\"areas\": " + std::to_string(areas.size());
+    json_begin(line);
+    json_number(line, "areas", static_cast<int64_t>(areas.size()));
     for (Outcome outcome : {Outcome::Converted, Outcome::Missing, Outcome::Failed})
-      put_count(line, outcome_name(outcome), by_outcome[static_cast<int>(outcome)]);
-    put_count(line, "appended", appended);
-    put_count(line, "skipped", skipped);
-    put_count(line, "findings", findings);
-    line += std::string(", \"dry_run\": ") + (summary.dry_run ? "true" : "false") + "}\n";
+      json_number(line, outcome_name(outcome), by_outcome[static_cast<int>(outcome)]);
+    json_number(line, "appended", appended);
+    json_number(line, "skipped", skipped);
+    json_number(line, "findings", findings);
+    json_bool(line, "dry_run", summary.dry_run);
+    json_end(line);
   } else {
     const char* would = summary.dry_run ? " would be" : "";
     line = counted(static_cast<int64_t>(areas.size()), "area") + ": ";
@@ -182,8 +137,7 @@ void print_totals(Summary& summary, const std::vector<AreaResult>& areas) {
             " skipped, " + counted(findings, "finding");
     line += summary.dry_run ? " (dry run: nothing written)\n" : "\n";
   }
-  put(*summary.out, line);
-  flush(*summary.out);
+  write_line(summary, line);
 }
 
 }  // namespace tolv

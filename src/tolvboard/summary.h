@@ -4,10 +4,10 @@
 // done, so a sysop watching a terminal sees the run advance.
 #pragma once
 
-#include <string>
 #include <vector>
 
 #include "companion/output.h"
+#include "companion/table.h"
 #include "companion/text_encoding.h"
 #include "tolvboard/area_run.h"
 
@@ -17,15 +17,14 @@ struct Summary {
   Output* out = nullptr;
   bool json = false;
   bool dry_run = false;
-  bool decode = false;  // show CP437 text as UTF-8 (always for JSON)
-  Decoder cp437;
-  size_t width[3] = {};  // of the description, listing and base columns
-  size_t number_width = 4;
+  bool utf8 = false;  // the text goes out as UTF-8 (always for JSON)
+  Decoder cp437;      // the board's CP437 text: decoded, or raw bytes
+  Table table;
 };
 
-// Sets the column widths from every planned area and writes the table's
-// heading. `columns` is the terminal's width, 0 when output is not a
-// terminal: then no cell is shortened.
+// Sizes the table from every planned area and writes its heading. `columns`
+// is the terminal's width, 0 when output is not a terminal: then no cell is
+// shortened.
 void start_summary(Summary& summary, const std::vector<AreaResult>& areas, int columns);
 
 // Writes the area's row (or object) and flushes it.

@@ -143,7 +143,8 @@ TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
   const std::string usage =
       "Usage: tolvbase list [--encoding cp437|latin1|raw] BASE...\n"
       "       tolvbase check [--strict] BASE...\n"
-      "       tolvbase export [--format pcboard|json|csv] [--encoding cp437|latin1|raw] BASE\n"
+      "       tolvbase export [--format pcboard|json|csv] [--encoding cp437|latin1|raw] "
+      "[--as-stored] BASE\n"
       "       tolvbase preview [--entries] [--json] [--encoding cp437|latin1|raw] LISTING "
       "[BASE]\n"
       "Try 'tolvbase --help' for more information.\n";
@@ -167,6 +168,8 @@ TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
       {{"preview", "x", "--e"}, "ambiguous option '--e' (--entries, --encoding)"},
       {{"check", "--strict=yes", "x"}, "--strict takes no value"},
       {{"list", "-x", "x"}, "unknown option '-x'"},
+      {{"export", "x", "--as-stored"},
+       "--as-stored applies to csv: the other formats keep every text as stored"},
   };
   for (const Case& c : cases) {
     Outcome run = run_tolvbase(c.args);
@@ -222,6 +225,11 @@ TEST(Tolvbase, NeverWaitsForAFifoAndSaysWhenAConversionHoldsTheBase) {
     EXPECT_EQ(run.errors,
               "tolvbase: cannot open '" + dir / fifo + "': it is a FIFO, not a regular file\n");
   }
+  // A listing too: nobody writes to this FIFO, and the preview does not wait.
+  run = run_tolvbase({"preview", dir / "f.dir"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.errors,
+            "tolvbase: cannot open '" + dir / "f.dir" + "': it is a FIFO, not a regular file\n");
 }
 
 TEST(Tolvbase, AFileThatCannotBeOpenedIsNamedOnStandardError) {
@@ -306,11 +314,13 @@ TEST(TolvbasePreview, TextShowsEachFindingWithItsLineDecodedForTheLocale) {
   std::string finding =
       "3: size-unreadable: columns 13-21 hold '    1,024', which is not a number (a comma): "
       "the size is stored as 0\n"
-      "  CAF\x82.ZIP        1,024  01-15-95  Caf\x82 \"menu\"\\x09list\n";
+      "  CAF\\x82.ZIP        1,024  01-15-95  Caf\\x82 \"menu\"\\x09list\n";
+  // Raw bytes in a locale that is not UTF-8: CP437's 0x82 would reach the
+  // terminal as a C1 control, so it is escaped too.
   Outcome raw = run_tolvbase({"preview", "-", "--entries"}, doubtful_listing(), "C");
   EXPECT_EQ(raw.status, 1);
   EXPECT_NE(raw.output.find(finding), std::string::npos) << raw.output;
-  EXPECT_NE(raw.output.find("3: entry: CAF\x82.ZIP, 0 bytes, 1995-01-15, 2 lines\n"),
+  EXPECT_NE(raw.output.find("3: entry: CAF\\x82.ZIP, 0 bytes, 1995-01-15, 2 lines\n"),
             std::string::npos)
       << raw.output;
   EXPECT_EQ(raw.output.substr(raw.output.rfind('\n', raw.output.size() - 2) + 1),
@@ -318,8 +328,8 @@ TEST(TolvbasePreview, TextShowsEachFindingWithItsLineDecodedForTheLocale) {
 
   Outcome utf8 = run_tolvbase({"preview", "-"}, doubtful_listing(), "C.UTF-8");
   std::string decoded = finding;
-  for (size_t at; (at = decoded.find('\x82')) != std::string::npos;)
-    decoded.replace(at, 1, "\xc3\xa9");
+  for (size_t at; (at = decoded.find("\\x82")) != std::string::npos;)
+    decoded.replace(at, 4, "\xc3\xa9");
   EXPECT_NE(utf8.output.find(decoded), std::string::npos) << utf8.output;
   Outcome latin1 =
       run_tolvbase({"preview", "-", "--encoding", "raw"}, doubtful_listing(), "C.UTF-8");
@@ -370,7 +380,9 @@ TEST(TolvbasePreview, ExitStatusTwoForUsageErrorsAndListingsThatCannotBeRead) {
       {{"preview", "a", "--all"}, "tolvbase: unknown option '--all'\n"},
       {{"preview", dir / "none.lst"},
        "tolvbase: cannot open '" + dir / "none.lst" + "': No such file or directory\n"},
-      {{"preview", dir.path}, "tolvbase: cannot read '" + dir.path + "': Is a directory\n"},
+      {{"preview", dir.path}, "tolvbase: cannot open '" + dir.path + "': Is a directory\n"},
+      {{"preview", "/dev/zero"},
+       "tolvbase: cannot open '/dev/zero': it is a character device, not a regular file\n"},
       {{"preview", dir / "in.lst", dir / "nobase"},
        "tolvbase: cannot open '" + dir / "nobase.dir" + "': No such file or directory\n"},
   };
@@ -453,8 +465,9 @@ TEST(TolvbaseExport, JsonLinesAndCsvReadBackWithPythonsParsers) {
 TEST(TolvbaseExport, Cp437ShowsAsUtf8InAUtf8LocaleAndControlBytesStayEscaped) {
   TempDir dir;
   std::string base = convert_art(dir);
+  // Raw, CP437's 0x9A (Ü) is a C1 control byte: escaped like the C0 ones.
   const std::string box =
-      "\xc9\xcd\xcd\xbb \xb0\xb1\xb2\xdb \x9a"
+      "\xc9\xcd\xcd\xbb \xb0\xb1\xb2\xdb \\x9A"
       "ber";
   const std::string utf8 = "╔══╗ ░▒▓█ Über";
   Outcome raw = run_tolvbase({"list", base}, "", "C");

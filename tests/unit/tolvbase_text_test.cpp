@@ -1,11 +1,13 @@
-// How tolvbase writes text: JSON strings and the CP437, Latin-1 and raw
-// decodings.
+// How the companions write text: JSON strings, CSV cells, and the CP437,
+// Latin-1 and raw decodings with what a terminal is shown of them.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 
-#include "companion/json_text.h"
+#include "companion/json_lines.h"
+#include "companion/rows.h"
+#include "companion/text.h"
 #include "companion/text_encoding.h"
 
 namespace tolv {
@@ -27,6 +29,54 @@ TEST(JsonText, EscapesQuotesBackslashesAndEveryControlByte) {
   EXPECT_EQ(out, "\"a\\\"b\\\\c/\x7f\xc3\xa9\"");
 }
 
+TEST(JsonText, EveryByteOutsideValidUtf8IsEscapedAsItsSurrogate) {
+  struct Case {
+    std::string bytes;
+    std::string json;
+  } cases[] = {
+      {"DIR\x82", "\"DIR\\udc82\""},                             // a CP437 byte in a path
+      {"\xc3", "\"\\udcc3\""},                                   // a sequence cut short
+      {"\xc0\xaf", "\"\\udcc0\\udcaf\""},                        // an overlong '/'
+      {"\xed\xa0\x80", "\"\\udced\\udca0\\udc80\""},             // a surrogate
+      {"\xf4\x90\x80\x80", "\"\\udcf4\\udc90\\udc80\\udc80\""},  // past U+10FFFF
+      {"\xff\xc3\xa9\xf0\x9f\x98\x80", "\"\\udcff\xc3\xa9\xf0\x9f\x98\x80\""},
+  };
+  for (const Case& c : cases) {
+    std::string out;
+    append_json_string(out, c.bytes);
+    EXPECT_EQ(out, c.json);
+  }
+}
+
+TEST(CsvCell, QuotedWhenItMustBeAndNeverRunAsAFormula) {
+  struct Case {
+    std::string text;
+    std::string cell;       // as written by default
+    std::string as_stored;  // with --as-stored
+  } cases[] = {
+      {"PLAIN.ZIP", "PLAIN.ZIP", "PLAIN.ZIP"},
+      {"a,b", "\"a,b\"", "\"a,b\""},
+      {"say \"hi\"", "\"say \"\"hi\"\"\"", "\"say \"\"hi\"\"\""},
+      {"x\ry", "\"x\ry\"", "\"x\ry\""},
+      {"x\ny", "\"x\ny\"", "\"x\ny\""},
+      {"=HYPERLINK(\"x\")", "\"'=HYPERLINK(\"\"x\"\")\"", "\"=HYPERLINK(\"\"x\"\")\""},
+      {"+1", "'+1", "+1"},
+      {"-README", "'-README", "-README"},
+      {"@SUM(A1)", "'@SUM(A1)", "@SUM(A1)"},
+      {"\tx", "'\tx", "\tx"},
+      {"\rx", "\"'\rx\"", "\"\rx\""},
+      {"", "", ""},
+  };
+  for (const Case& c : cases) {
+    std::string out;
+    append_csv_cell(out, c.text, false);
+    EXPECT_EQ(out, c.cell) << c.text;
+    out.clear();
+    append_csv_cell(out, c.text, true);
+    EXPECT_EQ(out, c.as_stored) << c.text;
+  }
+}
+
 TEST(TextEncoding, EachEncodingDecodesEveryByte) {
   std::string all;
   for (int byte = 0; byte < 256; ++byte) all += static_cast<char>(byte);
@@ -46,6 +96,27 @@ TEST(TextEncoding, EachEncodingDecodesEveryByte) {
     ASSERT_TRUE(open_decoder(decoder, c.encoding, error)) << error;
     EXPECT_EQ(decoded(decoder, c.bytes), c.text);
   }
+  // What a terminal is shown: C0 and DEL escaped in every encoding, bytes
+  // 0x80-0x9F where they stay C1 controls (raw, Latin-1), not in CP437.
+  struct Shown {
+    Encoding encoding;
+    std::string text;
+  } shown_cases[] = {
+      {Encoding::Raw, "a\\x1B\\x7F\\x9B\\x82\xa0\xff"},
+      {Encoding::Latin1, "a\\x1B\\x7F\\x9B\\x82\xc2\xa0\xc3\xbf"},
+      {Encoding::Cp437, "a\\x1B\\x7F\xc2\xa2\xc3\xa9\xc3\xa1\xc2\xa0"},
+  };
+  for (const Shown& c : shown_cases) {
+    Decoder decoder;
+    std::string error;
+    ASSERT_TRUE(open_decoder(decoder, c.encoding, error)) << error;
+    EXPECT_EQ(shown(decoder, "a\x1b\x7f\x9b\x82\xa0\xff"), c.text);
+  }
+  // Text that is not CP437 (a path): every control, and in UTF-8 every byte
+  // outside a valid sequence, as \xHH.
+  EXPECT_EQ(terminal_text("/a\x9b\xc2\x9b\xc3\xa9\x1b", true), "/a\\x9B\\xC2\\x9B\xc3\xa9\\x1B");
+  EXPECT_EQ(terminal_text("/a\x9b\xc3\xa9\x1b", false), "/a\\x9B\xc3\xa9\\x1B");
+
   // Every byte has a UTF-8 form of its own in both decodings.
   for (Encoding encoding : {Encoding::Cp437, Encoding::Latin1}) {
     Decoder decoder;

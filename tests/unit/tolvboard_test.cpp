@@ -112,14 +112,15 @@ TEST(BaseName, StaysInsideTheOutputDirectory) {
 }
 
 // The table as written for a terminal `columns` wide (0: not a terminal),
-// one converted area with a long listing path and a CP437 description.
+// one converted area with a long listing path (an 8-bit CSI in it) and a
+// CP437 description, in a locale that is not UTF-8.
 std::vector<std::string> table_rows(int columns) {
   test::TempDir dir;
-  Area area{12, "C:\\PCB", "", "Utilit\x8As", true};
+  Area area{12, "C:\\PCB", "", "Utilit\xE9s", true};
   AreaResult result;
   result.area = &area;
   result.planned = true;
-  result.listing = "/srv/pcb/" + std::string(60, 'd') + "/dir12";
+  result.listing = "/srv/\x9B" + std::string(60, 'd') + "/dir12";
   result.base = "out/12-DIR12";
   result.outcome = Outcome::Converted;
   Output out;
@@ -142,10 +143,12 @@ TEST(Summary, OnATerminalRowsFitItsWidthAndPathsKeepTheirEnd) {
   EXPECT_LE(rows[0].size(), 80u) << rows[0];
   EXPECT_EQ(rows[1].size(), 80u) << rows[1];  // raw bytes: one column each
   // The widest columns give way first; paths keep their end.
-  EXPECT_NE(rows[1].find("  Utilit\x8As    ...d/dir12  ...2-DIR12  "), std::string::npos)
+  EXPECT_NE(rows[1].find("  Utilit\xE9s    ...d/dir12  ...2-DIR12  "), std::string::npos)
       << rows[1];
+  // Not cut, the path shows its control byte escaped, as every control is.
   rows = table_rows(0);
-  EXPECT_NE(rows[1].find("/srv/pcb/" + std::string(60, 'd') + "/dir12  "), std::string::npos);
+  EXPECT_NE(rows[1].find("/srv/\\x9B" + std::string(60, 'd') + "/dir12  "), std::string::npos)
+      << rows[1];
 }
 
 }  // namespace
