@@ -1,5 +1,5 @@
 # Front for the CMake presets.
-#   make run         builds the programs and converts the bundled sample
+#   make run         builds the programs (into build/release/bin) and converts the bundled sample
 #   make test        builds the tests and runs them (ctest, JOBS at a time)
 #   make test-debug  the same under AddressSanitizer and UndefinedBehaviorSanitizer
 #   make bench       builds the benchmarks and runs them
@@ -24,14 +24,14 @@ build:
 
 run: build
 	rm -rf build/example && mkdir -p build/example
-	build/release/src/app/tolvconv examples/sample.lst build/example/sample
+	build/release/bin/tolvconv examples/sample.lst build/example/sample
 	@echo
 	@echo "== build/example/sample.dir (120-byte records) =="
 	@od -A d -t x1z -w24 build/example/sample.dir | head -40
 	@echo "== build/example/sample.des (length-prefixed lines) =="
 	@od -A d -c build/example/sample.des | head -30
-	@echo "== build/release/src/tolvbase/tolvbase list build/example/sample =="
-	@build/release/src/tolvbase/tolvbase list build/example/sample
+	@echo "== build/release/bin/tolvbase list build/example/sample =="
+	@build/release/bin/tolvbase list build/example/sample
 
 test: build
 	cmake --build --preset release -j$(JOBS) --target tolv_tests

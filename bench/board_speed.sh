@@ -11,7 +11,6 @@ set -euo pipefail
 
 source "$(dirname "$0")/common.sh" "${1:-}" board tolvconv tolvboard make_listing
 shift || true
-export PATH=$(cd "$(dirname "$tolvconv")" && pwd):$PATH
 
 listings=("$@")
 if [[ ${#listings[@]} -eq 0 ]]; then

@@ -6,9 +6,9 @@
 # BUILD_DIR (default build/release), checks that each PROGRAM named is built,
 # and makes a scratch directory $work, removed at exit.
 build=${1:-build/release}
-tolvconv=$build/src/app/tolvconv
-tolvbase=$build/src/tolvbase/tolvbase
-tolvboard=$build/src/tolvboard/tolvboard
+tolvconv=$build/bin/tolvconv
+tolvbase=$build/bin/tolvbase
+tolvboard=$build/bin/tolvboard
 make_listing=$build/bench/make_listing
 for program in "${@:3}"; do
   [[ -x ${!program} ]] || { echo "missing ${!program}: build the release preset first" >&2; exit 2; }

@@ -13,7 +13,7 @@
 set -euo pipefail
 
 build=${1:-build/release}
-tolvconv=$build/src/app/tolvconv
+tolvconv=$build/bin/tolvconv
 make_listing=$build/bench/make_listing
 for program in "$tolvconv" "$make_listing"; do
   [[ -x $program ]] || { echo "missing $program: build the release preset first" >&2; exit 2; }

@@ -10,7 +10,7 @@ set -uo pipefail
 
 build=${1:-build/release}
 listings=${2:-$(dirname "$0")/../../shared/listings}
-tolvbase=$build/src/tolvbase/tolvbase
+tolvbase=$build/bin/tolvbase
 [[ -d $listings ]] || exit 0
 [[ -x $tolvbase ]] || { echo "missing $tolvbase: build the release preset first" >&2; exit 2; }
 

@@ -10,6 +10,7 @@
 #include "runtime/exit.h"
 #include "runtime/io_error.h"
 #include "runtime/startup.h"
+#include "tolv_version.h"
 
 namespace tolv {
 
@@ -40,7 +41,7 @@ void write_empty_line() {
 void write_banner() {
   write_empty_line();
   write_line("TOLVCONV : PCBoard to Tolvane BBS File Base Converter");
-  write_line("  v1.1   : Copyright (C) 2026 The TOLVCONV Authors");
+  write_line(TOLV_BANNER_VERSION ": Copyright (C) 2026 The TOLVCONV Authors");
   write_empty_line();
   write_line("Compatible with Tolvane BBS v1.07.2");
   write_empty_line();

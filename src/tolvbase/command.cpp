@@ -1,13 +1,10 @@
 #include "tolvbase/command.h"
 
+#include "tolv_version.h"
 #include "tolvbase/base_commands.h"
 #include "tolvbase/export.h"
 #include "tolvbase/export_command.h"
 #include "tolvbase/preview_command.h"
-
-#ifndef TOLV_VERSION
-#define TOLV_VERSION "unknown"
-#endif
 
 namespace tolv {
 

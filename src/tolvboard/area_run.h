@@ -35,7 +35,7 @@ struct BoardSettings {
   std::string out_dir;
   bool dupe = false;
   bool dry_run = false;
-  std::string converter;  // the tolvconv to run (not for a dry run)
+  std::string converter;  // the converter to run: --converter, else the tolvconv found
   int log_fd = -1;        // OUTDIR/tolvboard.log (not for a dry run)
 };
 

@@ -15,14 +15,11 @@
 #include "companion/read_only_file.h"
 #include "companion/text.h"
 #include "runtime/syscall.h"
+#include "tolv_version.h"
 #include "tolvboard/area_list.h"
 #include "tolvboard/area_run.h"
 #include "tolvboard/converter.h"
 #include "tolvboard/summary.h"
-
-#ifndef TOLV_VERSION
-#define TOLV_VERSION "unknown"
-#endif
 
 namespace tolv {
 
@@ -40,6 +37,7 @@ constexpr Option kOptions[] = {
     {"dry-run", 0, {}, {}, "write nothing and run nothing: report what would be appended"},
     {"json", 0, {}, {}, "one JSON object per area, then one with the totals"},
     {"areas", 0, "FILE", {}, "the areas from FILE instead of a DIR.LST (see below)"},
+    {"converter", 0, "PROGRAM", {}, "run PROGRAM, not the tolvconv beside this program or on PATH"},
 };
 
 constexpr Operands kOperands[] = {
@@ -91,6 +89,9 @@ std::string take_arguments(const Arguments& arguments, Options& options) {
   options.area_file = has_option(arguments, "areas");
   options.list = options.area_file ? option_value(arguments, "areas") : arguments.operands[0];
   options.board.out_dir = arguments.operands.back();
+  options.board.converter = option_value(arguments, "converter");
+  if (has_option(arguments, "converter") && options.board.converter.empty())
+    return "--converter needs a PROGRAM";
   if (options.list.empty() || options.board.out_dir.empty()) return "an empty file name";
   return {};
 }
@@ -141,12 +142,18 @@ int run_board(const Arguments& arguments) {
   if (std::string error = take_arguments(arguments, options); !error.empty())
     return usage_error(error);
   BoardSettings& board = options.board;
+  // A converter named by --converter is the one, even for a dry run, which
+  // runs none: it is checked here and no other is looked for.
+  if (!board.converter.empty() && !is_executable_file(board.converter))
+    return complain("--converter '" + board.converter + "' is not an executable file");
   std::vector<Area> areas;
   if (!read_areas(options, areas)) return kExitTrouble;
 
   std::string error;
   if (!board.dry_run) {
-    if (!find_converter(board.converter, error) || !open_log(board, error)) return complain(error);
+    if ((board.converter.empty() && !find_converter(board.converter, error)) ||
+        !open_log(board, error))
+      return complain(error);
     Output log;
     log.fd = board.log_fd;
     put(log, "== tolvboard: " + options.list + " into " + board.out_dir + ", by " +

@@ -1,7 +1,8 @@
 // The command line of tolvboard, which migrates every file area of a
 // PCBoard board at once:
 //
-//   tolvboard [--map DRIVE:=DIR]... [--dupe] [--dry-run] [--json] DIR.LST OUTDIR
+//   tolvboard [--map DRIVE:=DIR]... [--dupe] [--dry-run] [--json]
+//             [--converter PROGRAM] DIR.LST OUTDIR
 //   tolvboard [options] --areas FILE OUTDIR
 //   tolvboard --help | --version
 //

@@ -19,12 +19,6 @@ namespace {
 constexpr const char* kConverterName = "tolvconv";
 constexpr size_t kMessageWindow = 4096;  // the run-time error message ends the output
 
-bool is_executable_file(const std::string& path) {
-  struct stat st;
-  return sys_stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-         sys_access(path.c_str(), X_OK) == 0;
-}
-
 std::string own_directory() {
   char buf[4096];
   ssize_t n = sys_readlink("/proc/self/exe", buf, sizeof buf);
@@ -50,6 +44,12 @@ std::string runtime_error_line(int log_fd, off_t from) {
 }
 
 }  // namespace
+
+bool is_executable_file(const std::string& path) {
+  struct stat st;
+  return sys_stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+         sys_access(path.c_str(), X_OK) == 0;
+}
 
 bool find_converter(std::string& path, std::string& error) {
   std::string beside = own_directory();

@@ -12,6 +12,9 @@ namespace tolv {
 // saying where it looked, when there is none.
 bool find_converter(std::string& path, std::string& error);
 
+// Whether `path` is a regular file this process may execute.
+bool is_executable_file(const std::string& path);
+
 struct ConverterRun {
   bool started = false;
   int status = -1;      // its exit status; -1 when it did not exit

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "support/banner.h"
 #include "support/child.h"
 #include "support/listing_text.h"
 #include "support/pty.h"
@@ -16,7 +17,7 @@ namespace tolv::test {
 namespace {
 
 const std::string kLine1 = "TOLVCONV : PCBoard to Tolvane BBS File Base Converter";
-const std::string kLine2 = "  v1.1   : Copyright (C) 2026 The TOLVCONV Authors";
+const std::string kLine2 = banner_version_line();
 const std::string kLine3 = "Compatible with Tolvane BBS v1.07.2";
 
 const std::string kAsk = "\x1b[6n";

@@ -1,5 +1,6 @@
-// The built tolvconv and tolvbase, each run in a child by the end-to-end
-// tests (the paths come from the build).
+// The built tolvconv, tolvbase and tolvboard, each run in a child by the
+// end-to-end tests. The paths come from the build: <build>/bin, where the
+// three lie side by side as they are installed.
 #pragma once
 
 #include <cstdlib>

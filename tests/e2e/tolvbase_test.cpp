@@ -11,6 +11,7 @@
 #include "support/child.h"
 #include "support/listing_text.h"
 #include "support/stored_base.h"
+#include "tolv_version.h"
 
 namespace tolv::test {
 namespace {
@@ -196,7 +197,8 @@ TEST(Tolvbase, HelpAndVersionGoToStandardOutput) {
   for (const char* flag : {"--version", "-V"}) {
     Outcome version = run_tolvbase({flag});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.output, "tolvbase (TOLVCONV) 1.1\nCopyright (C) 2026 The TOLVCONV Authors\n");
+    EXPECT_EQ(version.output,
+              "tolvbase (TOLVCONV) " TOLV_VERSION "\nCopyright (C) 2026 The TOLVCONV Authors\n");
   }
 }
 

@@ -2,7 +2,8 @@
 // paths spell the listings in another letter case than the disk, an area
 // whose listing is missing, one whose base cannot be written, one on an
 // unmapped drive, a short last record. The bases must be those tolvconv
-// makes when run by hand.
+// makes when run by hand. No tolvconv is on PATH: tolvboard runs the one
+// beside it, or the one --converter names.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,18 +14,17 @@
 #include "e2e/programs.h"
 #include "support/child.h"
 #include "support/listing_text.h"
+#include "tolv_version.h"
 
 namespace tolv::test {
 namespace {
 
-// Runs tolvboard in `dir` with the built tolvconv's directory first on PATH.
+// Runs tolvboard in `dir`, which is all of PATH and holds no tolvconv.
 Outcome tolvboard(const TempDir& dir, const std::vector<std::string>& args) {
   std::vector<std::string> argv = program_argv(TOLVBOARD_BINARY, args);
-  std::string converter_dir = TOLVCONV_BINARY;
-  converter_dir.resize(converter_dir.rfind('/'));
   return run_in_child(
       [&] {
-        setenv("PATH", (converter_dir + ":" + getenv("PATH")).c_str(), 1);
+        setenv("PATH", dir.path.c_str(), 1);
         setenv("LC_ALL", "C.UTF-8", 1);
         if (chdir(dir.path.c_str()) != 0) _exit(253);
         exec_argv(argv);
@@ -104,6 +104,11 @@ TEST(Tolvboard, ConvertsEveryAreaAndSaysWhatBecameOfEach) {
   }
   EXPECT_EQ(base_bytes(board, "1-DIR1"), direct_conversion(board.dir / "c/pcb/Dir/dir1"));
   std::string log = read_file(board.dir / "out/tolvboard.log");
+  char* beside = realpath(TOLVCONV_BINARY, nullptr);
+  ASSERT_NE(beside, nullptr);
+  EXPECT_EQ(log.find("== tolvboard: DIR.LST into out, by " + std::string(beside) + " ==\n"), 0u)
+      << log;
+  free(beside);
   for (const char* header : {"== area 1: ", "== area 2: ", "== area 3: ", "== area 4: "})
     EXPECT_NE(log.find(header), std::string::npos) << header;
   EXPECT_NE(log.find("not found."), std::string::npos) << log;
@@ -149,6 +154,20 @@ TEST(Tolvboard, AnAreaFileOfSoundAreasEndsWithStatusZero) {
       << run.output;
 }
 
+TEST(Tolvboard, ConverterOptionRunsThatProgramAndTheLogNamesIt) {
+  Board board(false);
+  write_file(board.dir / "areas", "c/pcb/Dir/dir1\tUtilities\n");
+  write_file(board.dir / "fake", "#!/bin/sh\necho \"fake: $*\"\n");
+  chmod((board.dir / "fake").c_str(), 0755);
+  Outcome run = tolvboard(board.dir, {"--converter=./fake", "--areas", "areas", "out"});
+  EXPECT_EQ(run.status, 0) << run.output << run.errors;
+  EXPECT_FALSE(file_exists(board.dir / "out/1-dir1.dir"));  // the real tolvconv did not run
+  EXPECT_EQ(read_file(board.dir / "out/tolvboard.log"),
+            "== tolvboard: areas into out, by ./fake ==\n"
+            "== area 1: c/pcb/Dir/dir1 -> out/1-dir1 ==\n"
+            "fake: c/pcb/Dir/dir1 out/1-dir1\n");
+}
+
 TEST(Tolvboard, UsageErrorsAndUnreadableListsEndWithStatusTwo) {
   Board board;
   std::vector<std::vector<std::string>> cases = {
@@ -167,7 +186,19 @@ TEST(Tolvboard, UsageErrorsAndUnreadableListsEndWithStatusTwo) {
     EXPECT_EQ(run.errors.rfind("tolvboard: ", 0), 0u) << run.errors;
     EXPECT_EQ(run.output, "");
   }
-  EXPECT_EQ(tolvboard(board.dir, {"-V"}).output.rfind("tolvboard (TOLVCONV) ", 0), 0u);
+  // A --converter that cannot be run is refused, even for a dry run, and no
+  // other converter is tried.
+  for (const char* converter : {"DIR.LST", "c", "nosuch"}) {
+    for (const char* mode : {"--dupe", "--dry-run"}) {
+      Outcome run = tolvboard(board.dir, {"--converter", converter, mode, "DIR.LST", "out"});
+      EXPECT_EQ(run.status, 2) << converter;
+      EXPECT_EQ(run.errors, "tolvboard: --converter '" + std::string(converter) +
+                                "' is not an executable file\n");
+      EXPECT_FALSE(file_exists(board.dir / "out/tolvboard.log"));
+    }
+  }
+  EXPECT_EQ(tolvboard(board.dir, {"-V"}).output,
+            "tolvboard (TOLVCONV) " TOLV_VERSION "\nCopyright (C) 2026 The TOLVCONV Authors\n");
 }
 
 }  // namespace

@@ -13,6 +13,10 @@
 #   tolvbase  uses companion, filebase, listing, runtime (never app or console)
 #   tolvboard uses companion, filebase, listing, runtime (never app, console
 #             or tolvbase: one companion program never includes another's)
+#
+# An include without a folder is not checked: a header beside the file, or
+# "tolv_version.h", which the build generates outside src/ (the package
+# version only) and any folder may include.
 set -u
 src=$(cd "${1:-$(dirname "$0")/../../src}" && pwd)
 
