@@ -1,8 +1,8 @@
 #include "support/stored_base.h"
 
+#include "companion/base.h"
 #include "filebase/description_lines.h"
 #include "support/child.h"
-#include "companion/base.h"
 
 namespace tolv::test {
 
