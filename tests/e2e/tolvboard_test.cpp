@@ -114,6 +114,55 @@ TEST(Tolvboard, ConvertsEveryAreaAndSaysWhatBecameOfEach) {
   EXPECT_NE(log.find("not found."), std::string::npos) << log;
 }
 
+// Bytes 0x80-0xFF in every string of the DIR.LST, and in the name of the
+// listing on disk: every JSON line parses as UTF-8, and the listing's path
+// gives back its bytes through Python's surrogateescape. A FIFO nobody
+// writes and /dev/zero as listings fail at once; the area after them runs.
+TEST(Tolvboard, NoByteOfTheBoardBreaksTheJsonAndNoListingMakesItWait) {
+  if (system("python3 -c 'import json, os' >/dev/null 2>&1") != 0) GTEST_SKIP() << "no python3";
+  TempDir dir;
+  mkdir((dir / "c").c_str(), 0755);
+  std::string high;
+  for (int byte = 0x80; byte <= 0xFF; ++byte) high += static_cast<char>(byte);
+  write_file(dir / "c/DIR\x82\xff", read_file(TOLV_SOURCE_DIR "/examples/sample.lst"));
+  ASSERT_EQ(mkfifo((dir / "c/FIFO").c_str(), 0600), 0);
+  ASSERT_EQ(symlink("/dev/zero", (dir / "c/ZERO").c_str()), 0);
+  auto record = [](std::string listing, std::string files, std::string text) {
+    return listing.append(30 - listing.size(), ' ') + files.append(30 - files.size(), ' ') +
+           text.append(35 - text.size(), ' ') + '\0';
+  };
+  write_file(dir / "DIR.LST",
+             record("C:\\DIR\x82\xff", "C:\\" + high.substr(0, 27), high.substr(27, 35)) +
+                 record("C:\\FIFO", "C:\\" + high.substr(62, 27), high.substr(89, 35)) +
+                 record("C:\\ZERO", "", "") + record("C:\\DIR\x82\xff", "", high.substr(124)));
+  write_file(dir / "check.py",
+             "import json, os, sys\n"
+             "for line in open(sys.argv[1], encoding='utf-8', errors='strict'):\n"
+             "    o = json.loads(line)\n"
+             "    if 'area' in o:\n"
+             "        print(o['area'], o['status'], os.fsencode(o['listing']) == "
+             "sys.argv[2].encode('utf-8', 'surrogateescape'), o['message'])\n");
+  for (const char* mode : {"--json", "--dry-run"}) {
+    Outcome run = tolvboard(dir, {"--map=C:=" + dir.path + "/c", "--json", mode, "DIR.LST", "out"});
+    EXPECT_EQ(run.status, 1) << run.errors;
+    write_file(dir / "out.jsonl", run.output);
+    Outcome check =
+        run_binary({"/bin/sh", "-c", "python3 check.py out.jsonl \"$0\"", dir / "c/DIR\x82\xff"},
+                   "", dir.path, true);
+    EXPECT_EQ(check.status, 0) << check.errors << run.output;
+    EXPECT_EQ(check.output,
+              "1 converted True None\n"
+              "2 failed False cannot open '" +
+                  dir.path +
+                  "/c/FIFO': it is a FIFO, not a regular file\n"
+                  "3 failed False cannot open '" +
+                  dir.path +
+                  "/c/ZERO': it is a character device, not a regular file\n"
+                  "4 converted True None\n")
+        << mode;
+  }
+}
+
 TEST(Tolvboard, ADupeRunAgainAppendsNothingAndADryRunWritesNothing) {
   Board board(false);
   ASSERT_EQ(tolvboard(board.dir, {board.map(), "DIR.LST", "out"}).status, 1);
