@@ -12,14 +12,20 @@ bool runs_as_formula(std::string_view text) {
   return !text.empty() && std::string_view("=+-@\t\r").find(text[0]) != std::string_view::npos;
 }
 
+// `text` with its quotes doubled.
+void append_doubling_quotes(std::string& out, std::string_view text) {
+  for (size_t quote; (quote = text.find('"')) != std::string_view::npos;) {
+    out.append(text.substr(0, quote + 1)) += '"';
+    text.remove_prefix(quote + 1);
+  }
+  out += text;
+}
+
 // The cell between quotes, after `mark`, its quotes doubled.
 void append_quoted(std::string& out, std::string_view mark, std::string_view text) {
   out += '"';
   out += mark;
-  for (char c : text) {
-    if (c == '"') out += '"';
-    out += c;
-  }
+  append_doubling_quotes(out, text);
   out += '"';
 }
 
@@ -84,12 +90,13 @@ void add_lines(RowWriter& writer, std::string& out, const std::vector<std::strin
     json_texts(out, field.name, lines);
     return;
   }
-  std::string cell;
+  out += '"';
+  if (!lines.empty()) out += formula_mark(lines[0], writer.as_stored);
   for (size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) cell += '\n';
-    cell += lines[i];
+    if (i > 0) out += '\n';
+    append_doubling_quotes(out, lines[i]);
   }
-  append_quoted(out, formula_mark(cell, writer.as_stored), cell);
+  out += '"';
 }
 
 void end_row(RowWriter& writer, std::string& out) {
