@@ -90,52 +90,61 @@ int print(std::string_view text) {
   return finish(out, kExitDone);
 }
 
+// What getopt_long returns for options[i]: its letter, or a number of its
+// own past every character.
+int getopt_value(const std::vector<const Option*>& options, size_t i) {
+  return options[i]->letter != 0 ? options[i]->letter : kLongOnly + static_cast<int>(i);
+}
+
+const Option* option_of(const std::vector<const Option*>& options, int value) {
+  for (size_t i = 0; i < options.size(); ++i)
+    if (getopt_value(options, i) == value) return options[i];
+  return nullptr;
+}
+
+// Why getopt_long took no option from `given` ("--name" or "--name=value"):
+// the name is no option's, or the start of several.
+std::string long_option_error(const std::vector<const Option*>& options, std::string_view given) {
+  std::string_view name = given.substr(0, given.find('='));
+  std::string matches;
+  for (const Option* candidate : options)
+    if (("--" + std::string(candidate->name)).starts_with(name))
+      matches.append(matches.empty() ? "" : ", ").append("--").append(candidate->name);
+  if (matches.find(',') != std::string::npos)
+    return "ambiguous option '" + std::string(name) + "' (" + matches + ")";
+  return "unknown option '" + std::string(name) + "'";
+}
+
 // Reads the options of `argv` (argv[0] is the program or the command) into
-// `arguments`; an empty string, or the usage error. With `stop_at_operand`
-// the first operand ends the options, and it and what follows are left.
+// `arguments`, and sets `next` to the first operand; an empty string, or the
+// usage error. With `stop_at_operand` the first operand ends the options.
 std::string read_options(const std::vector<const Option*>& options, int argc, char** argv,
                          bool stop_at_operand, Arguments& arguments, int& next) {
-  std::vector<std::string> names;
-  names.reserve(options.size());
+  std::vector<std::string> names(options.size());
   std::vector<struct option> table;
   std::string letters = stop_at_operand ? "+:" : ":";
   for (size_t i = 0; i < options.size(); ++i) {
     const Option& option = *options[i];
-    names.emplace_back(option.name);
-    int value = option.letter != 0 ? option.letter : kLongOnly + static_cast<int>(i);
-    table.push_back({names.back().c_str(), takes_value(option) ? required_argument : no_argument,
-                     nullptr, value});
+    names[i] = option.name;
+    table.push_back({names[i].c_str(), takes_value(option) ? required_argument : no_argument,
+                     nullptr, getopt_value(options, i)});
     if (option.letter != 0) letters.append(1, option.letter).append(takes_value(option) ? ":" : "");
   }
   table.push_back({nullptr, 0, nullptr, 0});
-  auto option_of = [&](int value) -> const Option* {
-    for (size_t i = 0; i < options.size(); ++i)
-      if (value == (options[i]->letter != 0 ? options[i]->letter : kLongOnly + static_cast<int>(i)))
-        return options[i];
-    return nullptr;
-  };
 
   optind = 0;  // start afresh, as for a new command line
   opterr = 0;  // the messages are ours
   int value;
   while ((value = getopt_long(argc, argv, letters.c_str(), table.data(), nullptr)) != -1) {
-    const Option* option = option_of(value == ':' || value == '?' ? optopt : value);
+    const Option* option = option_of(options, value == ':' || value == '?' ? optopt : value);
     if (value == ':')
       return "--" + std::string(option->name) + " needs " +
-             (option->values.empty() ? std::string(option->argument) : listed(option->values));
+             (option->values.empty() ? "a value (" + std::string(option->argument) + ")"
+                                     : listed(option->values));
     if (value == '?') {
       if (option != nullptr) return "--" + std::string(option->name) + " takes no value";
       if (optopt != 0) return std::string("unknown option '-") + static_cast<char>(optopt) + "'";
-      // A long option getopt did not take: unknown, or an abbreviation of several.
-      std::string_view given = argv[optind - 1];
-      std::string_view name = given.substr(2, given.find('=') - 2);
-      std::string matches;
-      for (const Option* candidate : options)
-        if (candidate->name.starts_with(name))
-          matches.append(matches.empty() ? "" : ", ").append("--").append(candidate->name);
-      if (matches.find(',') != std::string::npos)
-        return "ambiguous option '--" + std::string(name) + "' (" + matches + ")";
-      return "unknown option '" + std::string(given.substr(0, given.find('='))) + "'";
+      return long_option_error(options, argv[optind - 1]);
     }
     std::string_view given = optarg != nullptr ? std::string_view(optarg) : std::string_view();
     if (!option->values.empty() &&

@@ -91,7 +91,7 @@ std::string take_arguments(const Arguments& arguments, Options& options) {
   options.board.out_dir = arguments.operands.back();
   options.board.converter = option_value(arguments, "converter");
   if (has_option(arguments, "converter") && options.board.converter.empty())
-    return "--converter needs a PROGRAM";
+    return "--converter needs a value (PROGRAM)";
   if (options.list.empty() || options.board.out_dir.empty()) return "an empty file name";
   return {};
 }
