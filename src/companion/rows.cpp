@@ -35,8 +35,8 @@ std::string_view formula_mark(std::string_view text, bool as_stored) {
 }
 
 // The field the next value is for, and before it the separator it needs.
-const Field& next_field(RowWriter& writer, std::string& out) {
-  const Field& field = writer.fields[writer.next];
+const RowField& next_field(RowWriter& writer, std::string& out) {
+  const RowField& field = writer.fields[writer.next];
   if (writer.format == RowFormat::Csv && writer.next > 0) out += ',';
   ++writer.next;
   return field;
@@ -69,7 +69,7 @@ void begin_row(RowWriter& writer, std::string& out) {
 }
 
 void add_number(RowWriter& writer, std::string& out, int64_t value) {
-  const Field& field = next_field(writer, out);
+  const RowField& field = next_field(writer, out);
   if (writer.format == RowFormat::Json)
     json_number(out, field.name, value);
   else
@@ -77,7 +77,7 @@ void add_number(RowWriter& writer, std::string& out, int64_t value) {
 }
 
 void add_text(RowWriter& writer, std::string& out, std::string_view text) {
-  const Field& field = next_field(writer, out);
+  const RowField& field = next_field(writer, out);
   if (writer.format == RowFormat::Csv)
     append_csv_cell(out, text, writer.as_stored);
   else if (field.type != FieldType::OptionalText || !text.empty())
@@ -85,7 +85,7 @@ void add_text(RowWriter& writer, std::string& out, std::string_view text) {
 }
 
 void add_lines(RowWriter& writer, std::string& out, const std::vector<std::string>& lines) {
-  const Field& field = next_field(writer, out);
+  const RowField& field = next_field(writer, out);
   if (writer.format == RowFormat::Json) {
     json_texts(out, field.name, lines);
     return;

@@ -24,7 +24,7 @@ enum class FieldType {
   Lines,         // a JSON array of strings; in CSV one quoted cell, joined by LF
 };
 
-struct Field {
+struct RowField {
   std::string_view name;
   FieldType type;
 };
@@ -33,7 +33,7 @@ enum class RowFormat { Json, Csv };
 
 struct RowWriter {
   RowFormat format = RowFormat::Json;
-  std::span<const Field> fields;
+  std::span<const RowField> fields;
   bool as_stored = false;  // CSV: no apostrophe before a formula
   size_t next = 0;         // the field the next value is for
 };

@@ -7,7 +7,7 @@ namespace tolv {
 
 namespace {
 
-constexpr Field kRecordFields[] = {
+constexpr RowField kRecordFields[] = {
     {"record", FieldType::Number}, {"name", FieldType::Text},         {"size", FieldType::Number},
     {"date", FieldType::Text},     {"time", FieldType::OptionalText}, {"origin", FieldType::Text},
     {"flags", FieldType::Number},  {"description", FieldType::Lines},

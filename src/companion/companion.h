@@ -1,0 +1,39 @@
+// The companions' shared layer: what tolvbase and tolvboard both use, so
+// that neither includes the other's headers and no rule is written twice.
+//
+// The command line and the output
+//   command_line.h    one table per program: commands, options, operands,
+//                     help; parsed with getopt_long, usage and --help made
+//                     from it
+//   messages.h        "PROGRAM: message" on standard error, usage errors
+//   output.h          buffered standard output that remembers a failed write
+//   json_lines.h      JSON Lines; every line valid UTF-8 whatever the bytes
+//   rows.h            one field list written as JSON Lines or CSV (RFC 4180,
+//                     formulas neutralized)
+//   table.h           text tables sized to their cells and the terminal
+//   text.h            plural, control characters, letter case, errno text
+//   text_encoding.h   CP437, Latin-1 or raw bytes as text, and as shown
+//   date_text.h       a packed date-time as text
+//
+// What the companions read, never write
+//   read_only_file.h  the one way to open an input: regular files only,
+//                     without blocking; "-" standard input
+//   base.h            a file base opened read-only; record_cursor.h walks
+//                     its records in blocks
+//   preview.h         what tolvconv would make of a listing, line by line,
+//                     with the doubts of doubt.h, line_doubts.h and
+//                     name_doubts.h
+#pragma once
+
+#include "companion/base.h"
+#include "companion/command_line.h"
+#include "companion/date_text.h"
+#include "companion/json_lines.h"
+#include "companion/messages.h"
+#include "companion/output.h"
+#include "companion/preview.h"
+#include "companion/read_only_file.h"
+#include "companion/rows.h"
+#include "companion/table.h"
+#include "companion/text.h"
+#include "companion/text_encoding.h"
