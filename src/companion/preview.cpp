@@ -1,10 +1,6 @@
 #include "companion/preview.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <vector>
 
 #include "companion/line_doubts.h"

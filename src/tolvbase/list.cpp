@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "companion/date_text.h"
-#include "companion/text.h"
 #include "filebase/record.h"
 #include "tolvbase/base_walk.h"
 #include "tolvbase/check.h"

@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
