@@ -5,7 +5,6 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 
-
 #include "companion/text.h"
 #include "runtime/syscall.h"
 

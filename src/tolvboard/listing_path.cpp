@@ -3,7 +3,6 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-
 #include "companion/text.h"
 #include "runtime/syscall.h"
 
