@@ -23,11 +23,15 @@
 //   preview.h         what tolvconv would make of a listing, line by line,
 //                     with the doubts of doubt.h, line_doubts.h and
 //                     name_doubts.h
+//   file_directory.h  the files of a directory, looked up by the names a
+//                     listing gives them in any letter case; those it
+//                     never names
 #pragma once
 
 #include "companion/base.h"
 #include "companion/command_line.h"
 #include "companion/date_text.h"
+#include "companion/file_directory.h"
 #include "companion/json_lines.h"
 #include "companion/messages.h"
 #include "companion/output.h"
