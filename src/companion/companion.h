@@ -14,6 +14,8 @@
 //   text.h            plural, control characters, letter case, errno text
 //   text_encoding.h   CP437, Latin-1 or raw bytes as text, and as shown
 //   date_text.h       a packed date-time as text
+//   description_text.h  a description's colour codes and control bytes
+//                     removed, its words wrapped into lines of a width
 //
 // What the companions read, never write
 //   read_only_file.h  the one way to open an input: regular files only,
@@ -31,6 +33,7 @@
 #include "companion/base.h"
 #include "companion/command_line.h"
 #include "companion/date_text.h"
+#include "companion/description_text.h"
 #include "companion/file_directory.h"
 #include "companion/json_lines.h"
 #include "companion/messages.h"
