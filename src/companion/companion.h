@@ -28,6 +28,12 @@
 //   file_directory.h  the files of a directory, looked up by the names a
 //                     listing gives them in any letter case; those it
 //                     never names
+//
+// Rewriting a listing of any layout
+//   line_fields.h     a line read into typed fields with their columns
+//   layouts.h         the known layouts, and how the lines' votes choose one
+//   listing_source.h  a listing's lines, read twice (standard input held)
+//   normalize.h       the rewrite into PCBoard lines, and its findings
 #pragma once
 
 #include "companion/base.h"
@@ -36,7 +42,11 @@
 #include "companion/description_text.h"
 #include "companion/file_directory.h"
 #include "companion/json_lines.h"
+#include "companion/layouts.h"
+#include "companion/line_fields.h"
+#include "companion/listing_source.h"
 #include "companion/messages.h"
+#include "companion/normalize.h"
 #include "companion/output.h"
 #include "companion/preview.h"
 #include "companion/read_only_file.h"
