@@ -160,6 +160,10 @@ LayoutChoice choose_layout(const LayoutStats& s, const LayoutInfo* forced) {
     if (f != best && (second < 0 || s.votes[f] > s.votes[second])) second = f;
   int64_t top = s.votes[best], next = s.votes[second];
   const LayoutInfo* top_layout = name_layout(s, static_cast<Family>(best));
+  if (s.lines == 0) {
+    choice.refusal = "the listing is empty";
+    return choice;
+  }
   if (top == 0) {
     choice.refusal = "no layout recognised: no line reads as a file entry";
     return choice;
