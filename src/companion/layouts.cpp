@@ -52,7 +52,7 @@ const LayoutInfo* name_layout(const LayoutStats& s, Family family) {
       return layout_named("k-sizes");
     case Family::NameText: {
       const int64_t* top = std::max_element(std::begin(s.text_columns), std::end(s.text_columns));
-      if (*top * 2 <= votes && s.single_gaps * 10 >= votes * 9 && s.marked + s.indented == 0)
+      if (s.single_gaps * 10 >= votes * 9 && s.marked + s.indented == 0)
         return layout_named("descript-ion");
       if (top - std::begin(s.text_columns) == 15 && *top * 2 > votes)
         return layout_named("wildcat-import");
