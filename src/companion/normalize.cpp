@@ -52,6 +52,7 @@ struct Normalizer {
   const NormalSink* sink = nullptr;
   Family family = Family::SizeDate;
   DateOrder order = DateOrder::MonthFirst;
+  bool counters = false;
   std::string layout_name;
   NormalCounts counts;
   bool seen_entry = false;
@@ -285,7 +286,7 @@ void add_text(Pending& e, std::string_view text) {
 }
 
 bool is_entry_of(const Normalizer& n, std::string_view line, EntryShape& shape) {
-  if (!parse_entry_shape(line, family_fields(n.family), shape)) return false;
+  if (!parse_entry_shape(line, family_fields(n.family, n.counters), shape)) return false;
   switch (n.family) {
     case Family::SizeDate:
       return shape.date.present;
@@ -462,6 +463,7 @@ NormalizeResult normalize_listing(ListingSource& source, const NormalizeOptions&
   n.sink = &sink;
   n.family = choice.layout->family;
   n.order = choice.order;
+  n.counters = choice.counters;
   n.layout_name = std::string(choice.layout->name);
   n.counts.layout = n.layout_name;
   n.counts.support = choice.support;
