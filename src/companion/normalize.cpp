@@ -179,7 +179,6 @@ void finish_entry(Normalizer& n) {
 
   int64_t size = listed;
   Date date = listed_date;
-  bool from_listing = true;
   if (file != nullptr) {
     name = file->name;
     size = file->size;
@@ -200,7 +199,6 @@ void finish_entry(Normalizer& n) {
       date = disk;
     } else if (!date_ok) {
       date = disk;
-      from_listing = false;
       report(n, e.line, NormalKind::DateFromDisk, name,
              "the listed date is impossible or outside 1980-2079; the file's date " +
                  date_string(disk) + " is written");
@@ -245,7 +243,6 @@ void finish_entry(Normalizer& n) {
     report(n, e.line, NormalKind::TextCut, name,
            "the description is longer than " + std::to_string(kMaxDescLines) +
                " lines hold; the rest is not written");
-  (void)from_listing;
   ++n.counts.entries;
   if (n.sink->output) n.sink->output(n.out);
 }
