@@ -237,6 +237,10 @@ TEST(Normalize, TheDirectoryGivesSizesDatesAndSpellings) {
        "ztermcap.lbr     4096  06-07-93  Term\r\nGONE.ZIP          100  01-02-93  Not there\r\n"
        "NOEXT               2  02-03-01  Bare dot\r\nNotes.Txt           3  02-03-01  Notes\r\n",
        Findings{"1 size-differs", "1 date-differs", "2 missing", "0 orphan"}, 1},
+      {"descript.ion: a Ctrl-D ends the text",
+       "ztermcap.lbr Terminal\x04\x01junk here\nNOTES.TXT Read me\n",
+       "ztermcap.lbr     4096  02-03-01  Terminal\r\nNotes.Txt           3  02-03-01  Read me\r\n",
+       Findings{"0 orphan", "0 orphan"}, 0},
       {"a missing file without a size is not carried", "GONE.ZIP  Not there\nNOTES.TXT  Notes\n",
        "Notes.Txt           3  02-03-01  Notes\r\n",
        Findings{"1 not-carried", "0 orphan", "0 orphan", "0 orphan"}, 1},
