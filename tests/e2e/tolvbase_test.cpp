@@ -528,7 +528,7 @@ TEST(TolvbaseNormalize, BadInputGivesStatusTwoAndOneLineSayingWhy) {
     std::vector<std::string> args;
     std::string error;  // the first line of standard error
   } cases[] = {
-      {{dir / "empty.lst"}, none},
+      {{dir / "empty.lst"}, "tolvbase: the listing is empty\n"},
       {{dir / "binary.lst"}, none},
       {{dir / "long.lst"}, none},
       {{dir.path}, "tolvbase: cannot open '" + dir.path + "': Is a directory\n"},
