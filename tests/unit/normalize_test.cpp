@@ -140,6 +140,8 @@ TEST(Normalize, EachLayoutGivesExactPcboardLines) {
        Findings{"3 not-carried"}},
       {"k sizes", "ZTERMCAP.LBR   4k  A terminal\nZAP.COM   1k  Zaps a file\n", "k-sizes", "",
        Findings{"1 not-carried", "2 not-carried"}},
+      {"a size of 23 digits", "HUGE.ZIP  28888888888888888888888  02-01-93  Huge\n" + rest,
+       "pcboard", rest, Findings{"1 not-carried"}},
       {"colour codes removed", "COLOUR.ZIP       100  01-02-93  @X0FBright@X07 text\n" + rest,
        "pcboard", "COLOUR.ZIP        100  01-02-93  Bright text\r\n" + rest},
       {"impossible date, long name, unsafe names",
