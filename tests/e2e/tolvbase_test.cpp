@@ -514,5 +514,48 @@ TEST(TolvbaseExport, NamesEachRecordNotWrittenAsStoredAndExportsTheRest) {
   EXPECT_NE(json.output.find("\"flags\": 4, "), std::string::npos);
 }
 
+TEST(TolvbaseNormalize, BadInputGivesStatusTwoAndOneLineSayingWhy) {
+  TempDir dir;
+  write_file(dir / "in.lst", entry_line("ZAP.COM", "128", "12-31-99", "Zaps") + "\r\n");
+  write_file(dir / "empty.lst", "");
+  std::string binary;
+  for (uint32_t i = 0, x = 12345; i < 8192; ++i, x = x * 1103515245 + 12345)
+    binary += static_cast<char>(i % 7 == 0 ? 0 : x >> 24);
+  write_file(dir / "binary.lst", binary);
+  write_file(dir / "long.lst", std::string(1 << 20, 'a'));
+  const std::string none = "tolvbase: no layout recognised: no line reads as a file entry\n";
+  struct Case {
+    std::vector<std::string> args;
+    std::string error;  // the first line of standard error
+  } cases[] = {
+      {{dir / "empty.lst"}, "tolvbase: the listing is empty\n"},
+      {{dir / "binary.lst"}, none},
+      {{dir / "long.lst"}, none},
+      {{dir.path}, "tolvbase: cannot open '" + dir.path + "': Is a directory\n"},
+      {{"--dir", dir / "in.lst", dir / "in.lst"},
+       "tolvbase: '" + dir / "in.lst" + "' is not a directory\n"},
+      {{"--dir", dir / "gone", dir / "in.lst"},
+       "tolvbase: cannot read directory '" + dir / "gone" + "': No such file or directory\n"},
+      {{"--width", "9", dir / "in.lst"},
+       "tolvbase: --width must be a number from 10 to 50, not '9'\n"},
+      {{"--width", "51", dir / "in.lst"},
+       "tolvbase: --width must be a number from 10 to 50, not '51'\n"},
+      {{"--layout", "bogus", dir / "in.lst"},
+       "tolvbase: unknown layout 'bogus' (--layout list names them)\n"},
+  };
+  for (Case& c : cases) {
+    c.args.insert(c.args.begin(), "normalize");
+    Outcome run = run_tolvbase(c.args);
+    EXPECT_EQ(run.status, 2) << c.error;
+    EXPECT_EQ(run.output, "") << c.error;
+    EXPECT_EQ(run.errors.substr(0, run.errors.find('\n') + 1), c.error);
+  }
+  Outcome list = run_tolvbase({"normalize", "--layout", "list", dir / "in.lst"});
+  EXPECT_EQ(list.status, 0);
+  EXPECT_EQ(list.errors, "");
+  EXPECT_EQ(list.output.rfind("pcboard         NAME SIZE MM-DD-YY text", 0), 0u) << list.output;
+  EXPECT_NE(list.output.find("\ndescript-ion    "), std::string::npos);
+}
+
 }  // namespace
 }  // namespace tolv::test

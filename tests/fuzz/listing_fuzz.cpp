@@ -11,13 +11,17 @@
 //  - the file base holds exactly one record per entry, with the entry's
 //    fields and lines, one description after the other;
 //  - tolvbase's check finds neither a problem nor a note in it, doubts
-//    about the listing's names and dates aside.
+//    about the listing's names and dates aside;
+//  - tolvbase normalize, given the same bytes, counts every line it reads
+//    once, writes only entry and continuation lines of at most 83 bytes,
+//    and the reader takes exactly the entries it says it wrote.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "companion/normalize.h"
 #include "filebase/description_lines.h"
 #include "filebase/file_base.h"
 #include "filebase/record.h"
@@ -130,6 +134,33 @@ void check_file_base(const test::MemoryFiles& memory, const std::vector<RefEntry
   require(result.records == static_cast<int64_t>(expected.size()));
 }
 
+// The input normalized in memory; its output is then read from the memory
+// files as tolvconv reads a listing.
+void check_normalize(test::MemoryFiles& memory, std::string_view input) {
+  ListingSource source;
+  text_listing_source(source, std::string(input));
+  std::string output;
+  NormalSink sink{[&](std::string_view lines) { output += lines; }, nullptr};
+  NormalizeResult result = normalize_listing(source, NormalizeOptions{}, sink);
+  const NormalCounts& c = result.counts;
+  require(c.lines == c.entries + c.not_carried + c.continuations + c.dropped);
+  require(result.error.empty() || output.empty());
+  for (size_t at = 0; at < output.size();) {
+    size_t end = output.find("\r\n", at);
+    require(end != std::string::npos && end - at <= 83);
+    std::string_view line = std::string_view(output).substr(at, end - at);
+    require(is_entry_line(line) || is_continuation_line(line));
+    at = end + 2;
+  }
+  memory.files["normal"] = output;
+  static Listing listing;
+  open_listing(listing, "normal");
+  int64_t n = 0;
+  while (next_entry(listing)) ++n;
+  close_listing(listing);
+  require(n == c.entries && pending_error == 0);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -170,6 +201,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   close_file_base(base);
   require(pending_error == 0);
   check_file_base(memory, expected);
+  check_normalize(memory, input);
   test::restore_real_system();
   return 0;
 }
