@@ -14,6 +14,8 @@
 //   text.h            plural, control characters, letter case, errno text
 //   text_encoding.h   CP437, Latin-1 or raw bytes as text, and as shown
 //   date_text.h       a packed date-time as text
+//   description_text.h  a description's colour codes and control bytes
+//                     removed, its words wrapped into lines of a width
 //
 // What the companions read, never write
 //   read_only_file.h  the one way to open an input: regular files only,
@@ -23,13 +25,28 @@
 //   preview.h         what tolvconv would make of a listing, line by line,
 //                     with the doubts of doubt.h, line_doubts.h and
 //                     name_doubts.h
+//   file_directory.h  the files of a directory, looked up by the names a
+//                     listing gives them in any letter case; those it
+//                     never names
+//
+// Rewriting a listing of any layout
+//   line_fields.h     a line read into typed fields with their columns
+//   layouts.h         the known layouts, and how the lines' votes choose one
+//   listing_source.h  a listing's lines, read twice (standard input held)
+//   normalize.h       the rewrite into PCBoard lines, and its findings
 #pragma once
 
 #include "companion/base.h"
 #include "companion/command_line.h"
 #include "companion/date_text.h"
+#include "companion/description_text.h"
+#include "companion/file_directory.h"
 #include "companion/json_lines.h"
+#include "companion/layouts.h"
+#include "companion/line_fields.h"
+#include "companion/listing_source.h"
 #include "companion/messages.h"
+#include "companion/normalize.h"
 #include "companion/output.h"
 #include "companion/preview.h"
 #include "companion/read_only_file.h"

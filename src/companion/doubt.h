@@ -18,8 +18,9 @@ enum class Doubt {
   CtrlZ,             // a Ctrl-Z with more text after it
   Repeat,            // a name seen before, exactly or in other letter cases
   Layout,            // the listing looks like another layout
+  NoEntry,           // tolvconv would convert nothing
 };
-inline constexpr int kDoubtKinds = 13;
+inline constexpr int kDoubtKinds = 14;
 
 // The stable name of a kind, as printed and in JSON: "separator", ...
 const char* doubt_name(Doubt kind);

@@ -1,9 +1,14 @@
 #include "companion/preview.h"
 
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <vector>
 
 #include "companion/line_doubts.h"
+#include "companion/listing_source.h"
 #include "companion/name_doubts.h"
 #include "companion/record_cursor.h"
 #include "companion/text.h"
@@ -239,6 +244,40 @@ void on_entry(Preview& p, const Entry& entry, NameIndex& names) {
   release_held(p);
 }
 
+// What the normalizer makes of the listing, when that is not what
+// tolvconv makes of it: a layout other than clean PCBoard, or other entries.
+void note_normalized(Preview& p, const NormalizeResult& n) {
+  int64_t kept = p.counts.entries;
+  if (n.refused || !n.error.empty()) {
+    if (kept == 0 || p.entries_as_files == 0) return;  // the no-entry finding says it
+    emit(p, {0, Doubt::Layout, "'tolvbase normalize' recognises no layout: " + n.error, {}});
+    return;
+  }
+  const NormalCounts& c = n.counts;
+  if (c.layout == "pcboard" && c.entries == p.entries_as_files && c.not_carried == 0) return;
+  std::string message = "'tolvbase normalize' reads the listing as layout " + c.layout + " (" +
+                        counted(c.support, "line", "lines") + " read as its entries): tolvconv " +
+                        "would keep " + counted(kept, "entry", "entries") +
+                        ", normalize would carry ";
+  message.append(std::to_string(c.entries));
+  if (c.not_carried > 0)
+    message.append(" and report ")
+        .append(std::to_string(c.not_carried))
+        .append(" it cannot carry (without --dir, entries that list no size or date)");
+  emit(p, {0, Doubt::Layout, std::move(message), {}});
+}
+
+void note_no_entry(Preview& p, const NormalizeResult* n) {
+  if (p.counts.entries > 0) return;
+  std::string message = "the listing yields no entry: tolvconv would convert nothing";
+  if (n != nullptr && n->error.empty() && n->counts.entries + n->counts.not_carried > 0)
+    message.append("; 'tolvbase normalize' reads it as layout ")
+        .append(n->counts.layout)
+        .append(" and would carry ")
+        .append(counted(n->counts.entries, "entry", "entries"));
+  emit(p, {0, Doubt::NoEntry, message, {}});
+}
+
 void note_layout(Preview& p) {
   int best = 0;
   int64_t lines = 0;
@@ -280,7 +319,7 @@ bool load_base_names(ReadOnlyBase& base, NameIndex& names, std::string& error) {
 }
 
 PreviewResult preview_open_listing(Listing& listing, const std::string& path, NameIndex* base,
-                                   const PreviewSink& sink) {
+                                   const PreviewSink& sink, const NormalizeResult* normalized) {
   Preview p;
   p.sink = &sink;
   NameIndex empty;
@@ -297,14 +336,69 @@ PreviewResult preview_open_listing(Listing& listing, const std::string& path, Na
                    (system_error != 0 ? errno_text(system_error) : "error " + std::to_string(code));
   }
   release_held(p);
-  if (!result.failed) note_layout(p);
+  if (!result.failed) {
+    if (normalized != nullptr)
+      note_normalized(p, *normalized);
+    else
+      note_layout(p);
+    note_no_entry(p, normalized);
+  }
   result.counts = p.counts;
   return result;
 }
 
-PreviewResult preview_listing(const std::string& path, NameIndex* base, const PreviewSink& sink) {
+namespace {
+
+// Standard input held in memory, as an unnamed temporary file that the
+// listing reader can read: -1 when none can be made.
+int held_input(const std::string& bytes) {
+  const char* dir = getenv("TMPDIR");
+  std::string where = dir != nullptr && *dir != '\0' ? dir : "/tmp";
+  int fd = sys_open(where.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd < 0) return -1;
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n =
+        retry_interrupted([&] { return sys_write(fd, bytes.data() + done, bytes.size() - done); });
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  if (done < bytes.size() || sys_lseek(fd, 0, SEEK_SET) != 0) {
+    sys_close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+}  // namespace
+
+PreviewResult preview_listing(const std::string& path, NameIndex* base, const PreviewSink& sink,
+                              bool recognize) {
   PreviewResult result;
   File file{0, true, true};  // standard input
+  NormalizeResult normalized;
+  bool have_normalized = false;
+  if (recognize) {
+    ListingSource source;
+    if (!open_listing_source(source, path.empty() ? "-" : path)) {
+      result.failed = true;
+      result.error = source.error;
+      return result;
+    }
+    normalized = normalize_listing(source, NormalizeOptions{}, NormalSink{});
+    have_normalized = normalized.refused || normalized.error.empty();
+    close_listing_source(source);
+    if (path.empty()) {
+      int fd = held_input(source.memory);
+      if (fd < 0) {
+        result.failed = true;
+        result.error =
+            "cannot hold standard input in a temporary file: " + errno_text(system_error);
+        return result;
+      }
+      file = File{fd, true, false};
+    }
+  }
   if (!path.empty()) {
     ReadOnlyFile input;
     if (!open_read_only(input, path)) {
@@ -317,7 +411,7 @@ PreviewResult preview_listing(const std::string& path, NameIndex* base, const Pr
   error_code_query();
   Listing listing;
   start_listing(listing, file);
-  result = preview_open_listing(listing, path, base, sink);
+  result = preview_open_listing(listing, path, base, sink, have_normalized ? &normalized : nullptr);
   close_listing(listing);
   error_code_query();
   return result;

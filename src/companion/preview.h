@@ -14,6 +14,7 @@
 
 #include "companion/base.h"
 #include "companion/doubt.h"
+#include "companion/normalize.h"
 #include "filebase/name_index.h"
 #include "listing/reader.h"
 
@@ -58,11 +59,18 @@ bool load_base_names(ReadOnlyBase& base, NameIndex& names, std::string& error);
 // standard input). `base` holds the names of the base
 // the listing would be converted into, or is null for none (an empty base);
 // the names of the entries a -DUPE run would append are added to it.
+// `normalized` (may be null) is what `tolvbase normalize` makes of the same
+// listing: with it, the layout finding names the layout the normalizer
+// reads and the entries it would carry.
 PreviewResult preview_open_listing(Listing& listing, const std::string& path, NameIndex* base,
-                                   const PreviewSink& sink);
+                                   const PreviewSink& sink,
+                                   const NormalizeResult* normalized = nullptr);
 
 // Opens the listing at `path` (empty: standard input) and previews it. A
-// listing that cannot be opened, or names a directory, fails.
-PreviewResult preview_listing(const std::string& path, NameIndex* base, const PreviewSink& sink);
+// listing that cannot be opened, or names a directory, fails. With
+// `recognize`, the listing is first read by the normalizer too (standard
+// input is then held in memory).
+PreviewResult preview_listing(const std::string& path, NameIndex* base, const PreviewSink& sink,
+                              bool recognize = true);
 
 }  // namespace tolv

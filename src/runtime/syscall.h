@@ -7,9 +7,9 @@
 //
 // The calls the C library makes on its own behalf are not in the table: the
 // dynamic loader's at start-up, dladdr's (which reads no file: the loader
-// keeps the program's modules in memory), and those of setlocale and iconv
-// in tolvbase (locale and conversion files, read once). Neither touches a
-// file of the base or the listing.
+// keeps the program's modules in memory), and those of setlocale, iconv and
+// localtime_r in tolvbase (locale, conversion and time-zone files, read
+// once). None touches a file of the base or the listing.
 //
 // The wrappers only record; the file operations (file.h) translate the
 // recorded number into the pending error code. The console calls the same
@@ -50,7 +50,8 @@ struct SysCalls {
   int (*get_winsize)(int fd, struct winsize* ws);
   // Waits up to timeout_ms for fd to become readable: >0 ready, 0 timed out.
   int (*wait_readable)(int fd, int timeout_ms);
-  // For tolvboard, which finds listings and runs tolvconv.
+  // For tolvboard, which finds listings and runs tolvconv, and for tolvbase,
+  // which reads the directory a listing's files are in.
   int (*stat)(const char* path, struct stat* st);
   int (*access)(const char* path, int mode);
   int (*mkdir)(const char* path, mode_t mode);

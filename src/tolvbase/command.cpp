@@ -4,6 +4,7 @@
 #include "tolvbase/base_commands.h"
 #include "tolvbase/export.h"
 #include "tolvbase/export_command.h"
+#include "tolvbase/normalize_command.h"
 #include "tolvbase/preview_command.h"
 
 namespace tolv {
@@ -31,6 +32,15 @@ constexpr Option kPreviewOptions[] = {
     kEncoding,
 };
 
+constexpr Option kNormalizeOptions[] = {
+    {"dir", 0, "DIR", {}, "the listed files: names, sizes and dates from the disk"},
+    {"layout", 0, "NAME", {}, "read the listing in this layout; 'list' names them"},
+    {"width", 0, "N", {}, "description lines of at most N characters (10-50, default 45)"},
+    {"keep-colours", 0, {}, {}, "keep colour codes in the descriptions"},
+    {"report", 0, "FILE", {}, "write the report into FILE, not to standard error"},
+    {"json", 0, {}, {}, "write the report as JSON Lines"},
+};
+
 constexpr Operands kBases[] = {{{}, "BASE...", 1, -1, "list needs at least one BASE", {}}};
 constexpr Operands kCheckBases[] = {{{}, "BASE...", 1, -1, "check needs at least one BASE", {}}};
 constexpr Operands kOneBase[] = {
@@ -41,6 +51,8 @@ constexpr Operands kListing[] = {{{},
                                   2,
                                   "preview needs a LISTING",
                                   "preview takes a LISTING and at most one BASE"}};
+constexpr Operands kNormalizeListing[] = {
+    {{}, "LISTING", 1, 1, "normalize needs a LISTING", "normalize takes one LISTING"}};
 
 constexpr Command kCommands[] = {
     {"list", kListOptions, kBases,
@@ -71,6 +83,17 @@ constexpr Command kCommands[] = {
      "entry, --json writes JSON Lines, --encoding sets how text is shown\n"
      "(default: CP437 decoded to UTF-8 in a UTF-8 locale and in JSON, else raw).\n",
      run_preview},
+    {"normalize", kNormalizeOptions, kNormalizeListing,
+     "Rewrites a listing of any common layout (PCBoard and its variants, Spitfire,\n"
+     "RBBS, FILES.BBS, DESCRIPT.ION, list generators, Wildcat, Opus, K sizes) as a\n"
+     "PCBoard listing on standard output that tolvconv reads exactly. The layout is\n"
+     "chosen from every line of the listing; --layout names it when the choice is\n"
+     "refused. With --dir, each name is looked up in DIR in any letter case: the\n"
+     "file's size is written, the listed date (or the file's, when none is listed).\n"
+     "The report names every line not carried: 'LINE: KIND: message', then a\n"
+     "summary. LISTING - is standard input. Exit status: 0 every entry written with\n"
+     "the listing's own values, 1 not so, 2 as below or no layout recognised.\n",
+     run_normalize},
 };
 
 constexpr Program kTolvbase{

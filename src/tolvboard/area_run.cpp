@@ -41,7 +41,7 @@ void log_line(const BoardSettings& board, const std::string& text) {
 // Entries and findings of the listing, read in process; false when it
 // cannot be read.
 bool count_entries(AreaResult& result, NameIndex* base, int64_t& entries, int64_t& appended) {
-  PreviewResult preview = preview_listing(result.listing, base, PreviewSink{});
+  PreviewResult preview = preview_listing(result.listing, base, PreviewSink{}, false);
   if (preview.failed) {
     result.message = preview.error;
     return false;

@@ -1,5 +1,6 @@
 #include "support/fake_os.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/ioctl.h>
@@ -201,6 +202,14 @@ off_t fake_lseek(int fd, off_t offset, int whence) {
   return real_syscalls.lseek(fd, offset, whence);
 }
 
+// What a status query that succeeded reports under the fault.
+int altered_status(int result, const Fault* f, struct stat* st) {
+  if (result == 0 && f && f->size >= 0) st->st_size = f->size;
+  if (result == 0 && f && f->links >= 0) st->st_nlink = static_cast<nlink_t>(f->links);
+  if (result == 0 && f && f->inode != 0) st->st_ino = f->inode;
+  return result;
+}
+
 int fake_fstat(int fd, struct stat* st) {
   const Fault* f = match(Call::Fstat, fd);
   if (f && f->error) return fail<int>(f->error);
@@ -214,10 +223,31 @@ int fake_fstat(int fd, struct stat* st) {
   } else {
     result = real_syscalls.fstat(fd, st);
   }
-  if (result == 0 && f && f->size >= 0) st->st_size = f->size;
-  if (result == 0 && f && f->links >= 0) st->st_nlink = static_cast<nlink_t>(f->links);
-  if (result == 0 && f && f->inode != 0) st->st_ino = f->inode;
-  return result;
+  return altered_status(result, f, st);
+}
+
+int fake_stat(const char* path, struct stat* st) {
+  const Fault* f = match(Call::Stat, -1, 0, -1, path);
+  if (f && f->error) return fail<int>(f->error);
+  return altered_status(real_syscalls.stat(path, st), f, st);
+}
+
+DIR* fake_opendir(const char* path) {
+  const Fault* f = match(Call::Opendir, -1, 0, -1, path);
+  if (f && f->error) {
+    errno = f->error;
+    return nullptr;
+  }
+  return real_syscalls.opendir(path);
+}
+
+struct dirent* fake_readdir(DIR* dir) {
+  const Fault* f = match(Call::Readdir, -1);
+  if (f && f->error) {
+    errno = f->error;
+    return nullptr;
+  }
+  return real_syscalls.readdir(dir);
 }
 
 int fake_close(int fd) {
@@ -290,6 +320,9 @@ void route() {
   sys.fstat = fake_fstat;
   sys.close = fake_close;
   sys.flock = fake_flock;
+  sys.stat = fake_stat;
+  sys.opendir = fake_opendir;
+  sys.readdir = fake_readdir;
   sys.tcgetattr = fake_tcgetattr;
   sys.tcsetattr = fake_tcsetattr;
   sys.get_winsize = fake_get_winsize;

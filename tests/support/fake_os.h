@@ -27,15 +27,30 @@ namespace tolv::test {
 // ------------------------------------------------------------ fault plan
 
 // The calls the plan counts and can fail; the terminal calls are not among
-// them.
-enum class Call { Open, Read, Write, Pread, Pwrite, Lseek, Fstat, Close, Flock, Other };
+// them. Stat, Opendir and Readdir always reach the disk when they succeed,
+// even while the in-memory files are installed.
+enum class Call {
+  Open,
+  Read,
+  Write,
+  Pread,
+  Pwrite,
+  Lseek,
+  Fstat,
+  Close,
+  Flock,
+  Stat,
+  Opendir,
+  Readdir,
+  Other
+};
 
 struct CallInfo {
   Call kind;
   int nth_of_kind;    // 1 for the first call of its kind
   int nth;            // 1 for the first call of any kind
   int fd;             // -1 for open
-  const char* path;   // open only
+  const char* path;   // open, stat and opendir only
   int flags;          // open only
   size_t count = 0;   // bytes asked for by a read or write
   off_t offset = -1;  // pread and pwrite only
@@ -46,7 +61,7 @@ struct Fault {
   int error = 0;             // errno to fail with; 0: one of the effects below, or none
   ssize_t short_count = -1;  // bytes a read or write transfers instead
   bool once = true;          // stop matching after the first hit
-  off_t size = -1;           // a size query that succeeds reports this size
+  off_t size = -1;           // a status query (fstat, stat) that succeeds reports this size
   bool lost = false;         // a write reports every byte written and stores none
   int links = -1;            // a status query that succeeds reports this link count
   ino_t inode = 0;           // and, when not 0, this inode number

@@ -107,8 +107,8 @@ struct Way {
 };
 
 const char* call_name(Call kind) {
-  static const char* names[] = {"open",  "read",  "write", "pread", "pwrite",
-                                "lseek", "fstat", "close", "flock", "other"};
+  static const char* names[] = {"open",  "read",  "write", "pread",   "pwrite",  "lseek", "fstat",
+                                "close", "flock", "stat",  "opendir", "readdir", "other"};
   return names[static_cast<int>(kind)];
 }
 

@@ -1,0 +1,490 @@
+#include "companion/line_fields.h"
+
+#include <cstring>
+
+#include "companion/text.h"
+
+namespace tolv {
+
+namespace {
+
+constexpr std::string_view kMonths[] = {"jan", "feb", "mar", "apr", "may", "jun",
+                                        "jul", "aug", "sep", "oct", "nov", "dec"};
+
+bool is_digit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+bool is_alpha(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool is_blank(char c) {
+  return c == ' ';
+}
+
+// The CP437 check mark some generators put after the date of a new file.
+constexpr char kCheckMark = static_cast<char>(0xFB);
+
+// CP437 line and block drawing.
+bool is_box(char c) {
+  auto b = static_cast<unsigned char>(c);
+  return b >= 0xB0 && b <= 0xDF;
+}
+
+bool is_rule_char(char c) {
+  return c == '-' || c == '=' || c == '_' || c == '*' || c == '~' || c == '#' || c == '+' ||
+         c == ':' || c == '.' || is_box(c);
+}
+
+size_t skip_blanks(std::string_view s, size_t pos) {
+  while (pos < s.size() && is_blank(s[pos])) ++pos;
+  return pos;
+}
+
+size_t token_end(std::string_view s, size_t pos) {
+  while (pos < s.size() && !is_blank(s[pos])) ++pos;
+  return pos;
+}
+
+// Up to `most` digits at `pos`: their value and the position after them.
+size_t digits(std::string_view s, size_t pos, size_t most, int64_t& value) {
+  size_t start = pos;
+  value = 0;
+  while (pos < s.size() && pos - start < most && is_digit(s[pos]))
+    value = value * 10 + (s[pos++] - '0');
+  return pos - start;
+}
+
+// A token ends at a blank or at the end of the line.
+bool ends_token(std::string_view s, size_t pos) {
+  return pos >= s.size() || is_blank(s[pos]);
+}
+
+int month_number(std::string_view word) {
+  if (word.size() < 3) return 0;
+  for (int m = 0; m < 12; ++m)
+    if (equal_ignoring_case(word.substr(0, 3), kMonths[m])) return m + 1;
+  return 0;
+}
+
+bool equal_word(std::string_view a, std::string_view b) {
+  return equal_ignoring_case(a, b);
+}
+
+// A date at `pos`; on success `pos` is moved past it.
+bool read_date(std::string_view s, size_t& pos, DateField& date) {
+  int64_t a = 0;
+  size_t p = pos;
+  size_t na = digits(s, p, 4, a);
+  if (na == 0) return false;
+  p += na;
+  if (p >= s.size()) return false;
+  // DD-Mon-YY, DD Mon YY
+  if (na <= 2 && (s[p] == '-' || s[p] == ' ')) {
+    size_t q = s[p] == ' ' ? skip_blanks(s, p) : p + 1;
+    size_t w = q;
+    while (w < s.size() && is_alpha(s[w])) ++w;
+    int month = (w - q == 3) ? month_number(s.substr(q, 3)) : 0;
+    if (month != 0 && w < s.size() && (s[w] == s[p] || (s[p] == ' ' && s[w] == ' '))) {
+      size_t y = s[p] == ' ' ? skip_blanks(s, w) : w + 1;
+      int64_t year = 0;
+      size_t ny = digits(s, y, 4, year);
+      if ((ny == 2 || ny == 4) && (y + ny >= s.size() || !is_digit(s[y + ny]))) {
+        date = {};
+        date.present = true;
+        date.month_name = true;
+        date.first = static_cast<int>(year);  // year, month, day
+        date.second = month;
+        date.third = static_cast<int>(a);
+        date.wide = ny == 4 ? 1 : 0;
+        date.column = pos + 1;
+        pos = y + ny;
+        return true;
+      }
+    }
+  }
+  char sep = s[p];
+  if (sep != '-' && sep != '/') return false;
+  int64_t b = 0, c = 0;
+  size_t nb = digits(s, p + 1, 2, b);
+  if (nb == 0 || p + 1 + nb >= s.size() || s[p + 1 + nb] != sep) return false;
+  size_t q = p + 2 + nb;
+  size_t nc = digits(s, q, 4, c);
+  if (nc != 2 && nc != 4) return false;
+  if (na == 4 && nc == 4) return false;
+  if (na == 3) return false;
+  if (q + nc < s.size() && is_digit(s[q + nc])) return false;
+  date = {};
+  date.present = true;
+  date.first = static_cast<int>(a);
+  date.second = static_cast<int>(b);
+  date.third = static_cast<int>(c);
+  date.wide = na == 4 ? 1 : (nc == 4 ? 3 : 0);
+  date.column = pos + 1;
+  pos = q + nc;
+  return true;
+}
+
+// YYMMDD, as index files write it.
+bool read_packed_date(std::string_view s, size_t& pos, DateField& date) {
+  int64_t v = 0;
+  if (digits(s, pos, 7, v) != 6 || !ends_token(s, pos + 6)) return false;
+  date = {};
+  date.present = true;
+  date.packed = true;
+  date.first = static_cast<int>(v / 10000);
+  date.second = static_cast<int>(v / 100 % 100);
+  date.third = static_cast<int>(v % 100);
+  date.column = pos + 1;
+  pos += 6;
+  return true;
+}
+
+bool read_size(std::string_view s, size_t& pos, SizeField& size) {
+  size_t p = pos;
+  if (p < s.size() && s[p] == '*') ++p;  // a free file
+  int64_t value = 0;
+  size_t n = digits(s, p, 3, value);
+  if (n == 0) {
+    size_t e = token_end(s, pos);
+    std::string_view word = s.substr(pos, e - pos);
+    for (std::string_view w : {"MISSING", "OFFLINE", "(gone)", "(missing)", "(offline)", "DELETED"})
+      if (equal_word(word, w)) {
+        size = {SizeForm::Word, -1, pos + 1, e};
+        pos = e;
+        return true;
+      }
+    return false;
+  }
+  size_t q = p + n;
+  SizeForm form = SizeForm::Digits;
+  bool too_large = false;
+  if (n == 3 || q >= s.size() || s[q] != ',') {
+    // Plain digits.
+    while (q < s.size() && is_digit(s[q])) {
+      if (value > 99'999'999'999) too_large = true;
+      value = value * 10 + (s[q++] - '0');
+    }
+  }
+  if (q < s.size() && s[q] == ',' && q - p <= 3) {
+    // Thousands separators: groups of exactly three digits.
+    while (q + 3 < s.size() + 0 && s[q] == ',' && is_digit(s[q + 1]) && is_digit(s[q + 2]) &&
+           is_digit(s[q + 3]) && (q + 4 >= s.size() || !is_digit(s[q + 4]))) {
+      if (value > 99'999'999'999) too_large = true;
+      value = value * 1000 + (s[q + 1] - '0') * 100 + (s[q + 2] - '0') * 10 + (s[q + 3] - '0');
+      q += 4;
+      form = SizeForm::Grouped;
+    }
+    if (form != SizeForm::Grouped) return false;
+  }
+  size_t end = q;
+  // 21k, 21K, 21kb; 21 K, 21 KB; 4096 Bytes
+  if (q < s.size() && (s[q] == 'k' || s[q] == 'K')) {
+    size_t e = q + 1;
+    if (e < s.size() && (s[e] == 'b' || s[e] == 'B')) ++e;
+    if (!ends_token(s, e)) return false;
+    size = {SizeForm::Kilo, too_large ? -1 : value, pos + 1, e};
+    pos = e;
+    return true;
+  }
+  if (!ends_token(s, q)) return false;
+  size_t w = skip_blanks(s, q);
+  size_t we = token_end(s, w);
+  std::string_view unit = s.substr(w, we - w);
+  if (w > q && w - q <= 2) {
+    if (equal_word(unit, "bytes") || equal_word(unit, "byte")) {
+      form = SizeForm::Bytes;
+      end = we;
+    } else if (equal_word(unit, "k") || equal_word(unit, "kb")) {
+      size = {SizeForm::Kilo, too_large ? -1 : value, pos + 1, we};
+      pos = we;
+      return true;
+    }
+  }
+  size = {form, too_large ? -1 : value, pos + 1, end};
+  pos = end;
+  return true;
+}
+
+// hh:mm or hh:mm:ss, then AM/PM glued or after a blank.
+bool read_time(std::string_view s, size_t& pos) {
+  int64_t v = 0;
+  size_t p = pos;
+  size_t n = digits(s, p, 2, v);
+  if (n == 0 || p + n >= s.size() || s[p + n] != ':') return false;
+  p += n + 1;
+  if (digits(s, p, 2, v) != 2) return false;
+  p += 2;
+  if (p + 2 < s.size() && s[p] == ':' && digits(s, p + 1, 2, v) == 2) p += 3;
+  size_t e = p;
+  size_t w = p < s.size() && s[p] == ' ' ? p + 1 : p;
+  size_t we = token_end(s, w);
+  std::string_view ampm = s.substr(w, we - w);
+  if (equal_word(ampm, "am") || equal_word(ampm, "pm") || equal_word(ampm, "a") ||
+      equal_word(ampm, "p"))
+    e = we;
+  else if (!ends_token(s, p))
+    return false;
+  pos = e;
+  return true;
+}
+
+// [12], [   12], (12), <12>; the text may follow a closing bracket at once.
+bool read_counter(std::string_view s, size_t& pos) {
+  if (pos >= s.size()) return false;
+  char open = s[pos];
+  char close = open == '[' ? ']' : open == '(' ? ')' : open == '<' ? '>' : 0;
+  if (close == 0) {
+    if (s.substr(pos, 4) == "D/L:" || s.substr(pos, 4) == "d/l:") {
+      int64_t v = 0;
+      size_t p = skip_blanks(s, pos + 4);
+      size_t n = digits(s, p, 9, v);
+      if (n == 0 || !ends_token(s, p + n)) return false;
+      pos = p + n;
+      return true;
+    }
+    return false;
+  }
+  size_t p = skip_blanks(s, pos + 1);
+  int64_t v = 0;
+  size_t n = digits(s, p, 9, v);
+  if (n == 0) return false;
+  p = skip_blanks(s, p + n);
+  if (p >= s.size() || s[p] != close) return false;
+  pos = p + 1;
+  return true;
+}
+
+bool read_mark(std::string_view s, size_t& pos) {
+  if (pos < s.size() && (s[pos] == '*' || s[pos] == kCheckMark) && ends_token(s, pos + 1)) {
+    ++pos;
+    return true;
+  }
+  return false;
+}
+
+// The name at `pos`: a token, a quoted name, or an 8.3 name padded inside.
+bool read_name(std::string_view s, size_t& pos, EntryShape& shape) {
+  if (s[pos] == '"') {
+    size_t close = s.find('"', pos + 1);
+    if (close == std::string_view::npos || close == pos + 1 || !ends_token(s, close + 1))
+      return false;
+    shape.name.assign(s.substr(pos + 1, close - pos - 1));
+    shape.quoted = true;
+    pos = close + 1;
+    return true;
+  }
+  size_t e = token_end(s, pos);
+  std::string_view name = s.substr(pos, e - pos);
+  if (!looks_like_name(name)) return false;
+  shape.name.assign(name);
+  // NOTES   .TXT
+  if (name.size() <= 8 && name.find('.') == std::string_view::npos) {
+    size_t x = skip_blanks(s, e);
+    size_t xe = token_end(s, x);
+    if (x > e && x < s.size() && s[x] == '.' && xe - x >= 2 && xe - x <= 4 && x - pos <= 9 &&
+        looks_like_name(s.substr(x + 1, xe - x - 1))) {
+      shape.name.append(s.substr(x, xe - x));
+      e = xe;
+    }
+  }
+  pos = e;
+  return true;
+}
+
+}  // namespace
+
+bool looks_like_name(std::string_view name) {
+  if (name.empty()) return false;
+  char first = name[0];
+  if (!(is_digit(first) || is_alpha(first) || first == '_' || first == '$' || first == '#' ||
+        first == '!' || first == '&' || first == '@' || first == '~' || first == '%' ||
+        (static_cast<unsigned char>(first) >= 0x80 && !is_box(first))))
+    return false;
+  bool alnum = false;
+  for (char c : name) {
+    auto b = static_cast<unsigned char>(c);
+    if (b <= 0x20 || b == 0x7F || c == '*' || c == '?' || c == '<' || c == '>' || c == '|' ||
+        c == '"')
+      return false;
+    if (is_digit(c) || is_alpha(c)) alnum = true;
+  }
+  if (name.back() == ':') return false;
+  return alnum;
+}
+
+bool has_extension(std::string_view name) {
+  size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos || dot == 0) return false;
+  size_t ext = name.size() - dot - 1;
+  return ext >= 1 && ext <= 4;
+}
+
+bool parse_entry_shape(std::string_view line, const FieldSet& allowed, EntryShape& shape) {
+  shape = {};
+  size_t pos = skip_blanks(line, 0);
+  if (pos > 1 || pos >= line.size()) return false;
+  shape.indent = pos;
+  if (!read_name(line, pos, shape)) return false;
+  size_t after_name = pos;
+  pos = skip_blanks(line, pos);
+  shape.gap = pos - after_name;
+  if (pos < line.size() && shape.gap == 0) return false;  // a quote glued to text
+
+  bool after_date = false;  // the last field read was the date
+  while (pos < line.size()) {
+    size_t p = pos;
+    bool took = false;
+    if (allowed.date && !shape.date.present && read_date(line, p, shape.date)) {
+      shape.date_first = shape.size.form == SizeForm::None;
+      took = after_date = true;
+      if (allowed.mark && p < line.size() && (line[p] == '*' || line[p] == kCheckMark)) {
+        shape.mark = true;
+        ++p;
+      }
+    } else if (allowed.date && shape.date.present && !shape.second_date && after_date) {
+      DateField second;
+      if (read_date(line, p, second)) took = shape.second_date = true;
+    }
+    if (!took && allowed.size && shape.size.form == SizeForm::None &&
+        read_size(line, p, shape.size)) {
+      took = true;
+      after_date = false;
+    } else if (!took && allowed.date && !shape.date.present && shape.size.form != SizeForm::None &&
+               read_packed_date(line, p, shape.date)) {
+      took = true;
+    } else if (!took && allowed.time && !shape.time && shape.date.present && after_date &&
+               read_time(line, p)) {
+      took = shape.time = true;
+    } else if (!took && allowed.counter && !shape.counter && read_counter(line, p)) {
+      took = shape.counter = true;
+    } else if (!took && allowed.mark && !shape.mark && read_mark(line, p)) {
+      took = shape.mark = true;
+    }
+    if (!took) break;
+    pos = skip_blanks(line, p);
+  }
+  if (pos < line.size()) {
+    shape.text_column = pos + 1;
+    shape.text = line.substr(pos);
+  }
+  return true;
+}
+
+bool resolve_date(const DateField& date, DateOrder order, unsigned& year, unsigned& month,
+                  unsigned& day) {
+  if (!date.present) return false;
+  int y, m, d;
+  if (date.month_name || date.packed || date.wide == 1 ||
+      (date.wide == 0 && order == DateOrder::YearFirst)) {
+    y = date.first, m = date.second, d = date.third;
+  } else {
+    m = date.first, d = date.second, y = date.third;
+  }
+  bool four = date.wide != 0;
+  if (!four) y += y >= 80 ? 1900 : 2000;
+  if (y < 1980 || y > 2079 || m < 1 || m > 12 || d < 1) return false;
+  static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+  int most = m == 2 && !leap ? 28 : kDays[m - 1];
+  if (d > most) return false;
+  year = static_cast<unsigned>(y);
+  month = static_cast<unsigned>(m);
+  day = static_cast<unsigned>(d);
+  return true;
+}
+
+int date_order_vote(const DateField& date) {
+  if (!date.present || date.month_name || date.packed || date.wide != 0) return 0;
+  bool month_first = date.first >= 1 && date.first <= 12 && date.second >= 1 && date.second <= 31;
+  bool year_first = date.second >= 1 && date.second <= 12 && date.third >= 1 && date.third <= 31;
+  if (year_first && !month_first) return 1;
+  if (month_first && !year_first) return -1;
+  return 0;
+}
+
+namespace {
+
+bool is_header_word(std::string_view w) {
+  for (std::string_view h :
+       {"name", "filename", "file", "files", "size", "bytes", "length", "date", "description",
+        "desc", "dl", "dls", "d/l", "downloads", "uploaded", "time", "#dl", "dl's", "uploader"})
+    if (equal_word(w, h)) return true;
+  return false;
+}
+
+std::string_view first_word(std::string_view s, size_t from = 0) {
+  size_t p = skip_blanks(s, from);
+  return s.substr(p, token_end(s, p) - p);
+}
+
+bool is_number(std::string_view w) {
+  if (w.empty()) return false;
+  for (char c : w)
+    if (!is_digit(c) && c != ',') return false;
+  return true;
+}
+
+}  // namespace
+
+LineForm line_form(std::string_view line) {
+  size_t p = skip_blanks(line, 0);
+  if (p == line.size()) return LineForm::Blank;
+
+  // A run of rule characters at the start.
+  size_t r = p;
+  while (r < line.size() && (is_rule_char(line[r]) || is_blank(line[r]))) ++r;
+  size_t rule_chars = 0;
+  for (size_t i = p; i < r; ++i) rule_chars += !is_blank(line[i]);
+  if (is_box(line[p]) || rule_chars >= 3) {
+    if (r == line.size()) return LineForm::Rule;
+    if (rule_chars >= 3 && is_header_word(first_word(line, r))) return LineForm::Rule;
+    if (is_box(line[p]) || rule_chars >= 3) return LineForm::Banner;
+  }
+
+  std::string_view w = first_word(line, p);
+  if (w.size() >= 5 && equal_ignoring_case(w.substr(0, 5), "path:")) return LineForm::Banner;
+  if (equal_word(w, "total") || equal_word(w, "totals") || equal_word(w, "total:") ||
+      equal_word(w, "totals:"))
+    return LineForm::Totals;
+
+  // Column titles: every word a title word.
+  size_t q = p, words = 0, titles = 0;
+  while (q < line.size()) {
+    std::string_view word = first_word(line, q);
+    if (word.empty()) break;
+    ++words;
+    titles += is_header_word(word);
+    q = skip_blanks(line, q);
+    q += word.size();
+  }
+  if (titles >= 2 && titles == words) return LineForm::Header;
+
+  // Page headers: "Page 3" at either end of the line.
+  if (equal_word(w, "page") && is_number(first_word(line, p + w.size()))) return LineForm::Page;
+  size_t last_end = line.find_last_not_of(' ');
+  size_t last_start = line.find_last_of(' ', last_end);
+  if (last_start != std::string_view::npos && last_start > p) {
+    std::string_view last = line.substr(last_start + 1, last_end - last_start);
+    size_t before_end = line.find_last_not_of(' ', last_start);
+    size_t before_start = line.find_last_of(' ', before_end);
+    std::string_view before = line.substr(
+        before_start == std::string_view::npos ? 0 : before_start + 1,
+        before_end - (before_start == std::string_view::npos ? 0 : before_start + 1) + 1);
+    if (is_number(last) && equal_word(before, "page")) return LineForm::Page;
+  }
+
+  // "12 files, 3,456 bytes"
+  if (is_number(w)) {
+    std::string_view next = first_word(line, p + w.size());
+    if (equal_word(next, "files") || equal_word(next, "files,") || equal_word(next, "file(s)"))
+      return LineForm::Totals;
+  }
+
+  for (std::string_view prompt : {"(Y/n)", "(y/N)", "[Y/n]", "[y/N]", "(Y/N)", "[Y/N]"})
+    if (line.find(prompt) != std::string_view::npos) return LineForm::Prompt;
+  return LineForm::Text;
+}
+
+}  // namespace tolv

@@ -1,0 +1,164 @@
+#include "tolvbase/normalize_command.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <string>
+
+#include "companion/json_lines.h"
+#include "companion/messages.h"
+#include "companion/normalize.h"
+#include "companion/output.h"
+#include "companion/text.h"
+#include "runtime/syscall.h"
+
+namespace tolv {
+
+namespace {
+
+std::string layout_list() {
+  std::string out;
+  for (const LayoutInfo& l : known_layouts()) {
+    std::string name(l.name);
+    name.resize(16, ' ');
+    out.append(name).append(l.description).append("\n");
+  }
+  return out;
+}
+
+void print_finding(Output& out, bool json, const NormalFinding& f) {
+  std::string line;
+  if (json) {
+    json_begin(line);
+    json_number(line, "line", f.line);
+    json_text(line, "kind", normal_kind_name(f.kind));
+    if (!f.name.empty()) json_text(line, "name", f.name);
+    json_text(line, "message", f.message);
+    json_end(line);
+  } else {
+    line = std::to_string(f.line);
+    line.append(": ").append(normal_kind_name(f.kind)).append(": ");
+    line.append(escape_controls(f.message)).append("\n");
+  }
+  put(out, line);
+}
+
+void print_summary(Output& out, bool json, const NormalCounts& c) {
+  std::string line;
+  if (json) {
+    json_begin(line);
+    json_bool(line, "summary", true);
+    json_text(line, "layout", c.layout);
+    json_number(line, "support", c.support);
+    json_number(line, "lines", c.lines);
+    json_number(line, "entries", c.entries);
+    json_number(line, "continuations", c.continuations);
+    json_number(line, "dropped", c.dropped);
+    json_number(line, "not_carried", c.not_carried);
+    json_number(line, "disagree", c.disagree);
+    json_number(line, "orphans", c.orphans);
+    json_end(line);
+  } else {
+    line = "summary: layout " + c.layout + " (" + counted(c.support, "line", "lines") +
+           " read as its entries), " + counted(c.lines, "line", "lines") +
+           " read: " + counted(c.entries, "entry", "entries") + " written with " +
+           counted(c.continuations, "description line", "description lines") + ", " +
+           counted(c.dropped, "line", "lines") + " dropped, " +
+           counted(c.not_carried, "entry", "entries") + " not carried; " +
+           counted(c.disagree, "size or date", "sizes or dates") + " differing from the files, " +
+           counted(c.orphans, "orphan", "orphans") + "\n";
+  }
+  put(out, line);
+}
+
+bool open_report(Output& report, const std::string& path) {
+  int fd = retry_interrupted(
+      [&] { return sys_open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666); });
+  if (fd < 0) {
+    complain(cannot("open", path, system_error));
+    return false;
+  }
+  report.fd = fd;
+  return true;
+}
+
+}  // namespace
+
+int run_normalize(const Arguments& arguments) {
+  NormalizeOptions options;
+  if (has_option(arguments, "layout")) {
+    std::string_view name = option_value(arguments, "layout");
+    if (name == "list") {
+      Output out;
+      put(out, layout_list());
+      return finish(out, 0);
+    }
+    options.layout = find_layout(name);
+    if (options.layout == nullptr)
+      return usage_error("unknown layout " + quoted(name) + " (--layout list names them)");
+  }
+  if (has_option(arguments, "width")) {
+    std::string width(option_value(arguments, "width"));
+    size_t end = 0;
+    unsigned long n = 0;
+    bool digits = !width.empty() && width.find_first_not_of("0123456789") == std::string::npos;
+    if (digits && width.size() <= 3) n = std::stoul(width, &end);
+    if (!digits || width.size() > 3 || n < kMinWidth || n > kMaxWidth)
+      return usage_error("--width must be a number from " + std::to_string(kMinWidth) + " to " +
+                         std::to_string(kMaxWidth) + ", not " + quoted(width));
+    options.width = n;
+  }
+  options.keep_colours = has_option(arguments, "keep-colours");
+  bool json = has_option(arguments, "json");
+
+  ListingSource source;
+  if (!open_listing_source(source, std::string(arguments.operands[0])))
+    return complain(source.error);
+
+  FileDirectory directory;
+  if (has_option(arguments, "dir")) {
+    std::string dir(option_value(arguments, "dir"));
+    struct stat st {};
+    bool known = !source.in_memory && sys_fstat(source.file.fd, &st) == 0;
+    std::string error;
+    if (!read_file_directory(dir, directory, error, known ? st.st_dev : 0, known ? st.st_ino : 0)) {
+      close_listing_source(source);
+      return complain(error);
+    }
+    options.directory = &directory;
+  }
+
+  Output report;
+  report.fd = 2;
+  std::string report_path(option_value(arguments, "report"));
+  if (has_option(arguments, "report")) {
+    if (!open_report(report, report_path)) {
+      close_listing_source(source);
+      return kExitTrouble;
+    }
+  }
+
+  Output out;
+  NormalSink sink{[&](std::string_view lines) { put(out, lines); },
+                  [&](const NormalFinding& f) { print_finding(report, json, f); }};
+  NormalizeResult result = normalize_listing(source, options, sink);
+  close_listing_source(source);
+  if (!result.error.empty()) {
+    flush(report);
+    flush(out);
+    if (report.fd != 2) sys_close(report.fd);
+    return complain(result.error);
+  }
+  print_summary(report, json, result.counts);
+  bool reported = flush(report);
+  if (report.fd != 2) {
+    if (sys_close(report.fd) != 0 && reported) reported = false;
+    if (!reported) {
+      flush(out);
+      return complain(cannot("write", report_path, report.error));
+    }
+  }
+  return finish(out, normalize_status(result));
+}
+
+}  // namespace tolv
