@@ -37,7 +37,7 @@ memory_cases=("spitfire 50000 0" "spitfire 200000 0" "generator 50000 0" "genera
   "files-bbs 50000 20000" "files-bbs 200000 20000" "files-bbs 50000 50000" "files-bbs 200000 200000")
 failed=0
 
-# prepare LAYOUT ENTRIES FILES: the listing (and directory) in $work/$3-$1-$2.
+# prepare LAYOUT ENTRIES FILES: the listing (and directory) in $work/$1-$2-$3.
 prepare() {
   local stem=$work/$1-$2-$3
   [[ -f $stem.lst ]] && return
