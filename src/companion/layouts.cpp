@@ -52,7 +52,7 @@ const LayoutInfo* name_layout(const LayoutStats& s, Family family) {
       return layout_named("k-sizes");
     case Family::NameText: {
       const int64_t* top = std::max_element(std::begin(s.text_columns), std::end(s.text_columns));
-      if (*top * 2 <= votes && s.single_gaps * 10 >= votes * 9 && s.marked + s.indented == 0)
+      if (s.single_gaps * 10 >= votes * 9 && s.marked + s.indented == 0)
         return layout_named("descript-ion");
       if (top - std::begin(s.text_columns) == 15 && *top * 2 > votes)
         return layout_named("wildcat-import");
@@ -80,15 +80,15 @@ const LayoutInfo* find_layout(std::string_view name) {
   return nullptr;
 }
 
-FieldSet family_fields(Family family) {
+FieldSet family_fields(Family family, bool counters) {
   switch (family) {
     case Family::SizeDate:
     case Family::DateSize:
-      return {};
+      return {true, true, true, counters, counters};
     case Family::SizeOnly:
-      return {true, false, false, true, true};
+      return {true, false, false, counters, counters};
     case Family::NameText:
-      return {false, false, false, true, false};
+      return {false, false, false, counters, false};
   }
   return {};
 }
@@ -143,16 +143,20 @@ void count_line(LayoutStats& s, std::string_view line) {
     return;
   }
   ++s.votes[static_cast<int>(family)];
+  s.with_counters[static_cast<int>(family)] += shape.counter || shape.mark;
 }
 
 LayoutChoice choose_layout(const LayoutStats& s, const LayoutInfo* forced) {
   LayoutChoice choice;
   choice.order = s.order_votes > 0 ? DateOrder::YearFirst : DateOrder::MonthFirst;
-  if (forced != nullptr) {
-    choice.layout = forced;
-    choice.support = s.votes[static_cast<int>(forced->family)];
+  auto take = [&](const LayoutInfo* layout) {
+    auto f = static_cast<int>(layout->family);
+    choice.layout = layout;
+    choice.support = s.votes[f];
+    choice.counters = s.with_counters[f] * 4 >= s.votes[f] && s.with_counters[f] > 0;
     return choice;
-  }
+  };
+  if (forced != nullptr) return take(forced);
   int best = 0, second = -1;
   for (int f = 1; f < kFamilies; ++f)
     if (s.votes[f] > s.votes[best]) best = f;
@@ -160,6 +164,10 @@ LayoutChoice choose_layout(const LayoutStats& s, const LayoutInfo* forced) {
     if (f != best && (second < 0 || s.votes[f] > s.votes[second])) second = f;
   int64_t top = s.votes[best], next = s.votes[second];
   const LayoutInfo* top_layout = name_layout(s, static_cast<Family>(best));
+  if (s.lines == 0) {
+    choice.refusal = "the listing is empty";
+    return choice;
+  }
   if (top == 0) {
     choice.refusal = "no layout recognised: no line reads as a file entry";
     return choice;
@@ -176,9 +184,7 @@ LayoutChoice choose_layout(const LayoutStats& s, const LayoutInfo* forced) {
                      " lines of text read as file entries; name one with --layout";
     return choice;
   }
-  choice.layout = top_layout;
-  choice.support = top;
-  return choice;
+  return take(top_layout);
 }
 
 }  // namespace tolv

@@ -35,8 +35,10 @@ struct LayoutInfo {
 std::span<const LayoutInfo> known_layouts();
 const LayoutInfo* find_layout(std::string_view name);
 
-// The fields an entry line of the family may hold.
-FieldSet family_fields(Family family);
+// The fields an entry line of the family may hold; counters and new-file
+// marks standing apart only when the listing uses them (else "(1) Read me"
+// keeps its first word).
+FieldSet family_fields(Family family, bool counters);
 
 // The shapes of a continuation line: '|', '>' or '+' after blanks, or text
 // indented by two blanks or more.
@@ -47,7 +49,8 @@ struct LayoutStats {
   int64_t lines = 0;
   int64_t considered = 0;  // lines of text that start in column 1 or 2
   int64_t votes[kFamilies] = {};
-  int64_t order_votes = 0;  // > 0: numeric dates are year first
+  int64_t with_counters[kFamilies] = {};  // of the votes, lines with a counter or a mark
+  int64_t order_votes = 0;                // > 0: numeric dates are year first
   // Among the entry lines that voted SizeDate or DateSize:
   int64_t grouped = 0, lead_blank = 0, timed = 0, counted = 0, month_names = 0, bytes = 0;
   // Among the NameText votes: the text's column, and one-blank gaps.
@@ -63,7 +66,8 @@ struct LayoutChoice {
   const LayoutInfo* layout = nullptr;  // null: refused
   int64_t support = 0;                 // lines that read as its entries
   DateOrder order = DateOrder::MonthFirst;
-  std::string refusal;  // why none was chosen, naming the candidates
+  bool counters = false;  // a quarter of its entry lines or more have counters or marks
+  std::string refusal;    // why none was chosen, naming the candidates
 };
 
 // The layout the votes choose; `forced` (may be null) is taken as given.

@@ -116,7 +116,8 @@ bool has_number_token(std::string_view line, size_t from, const FoundDate& date)
   return false;
 }
 
-std::string near_miss_message(std::string_view name, std::string_view line, const FoundDate& d) {
+std::string near_miss_message(std::string_view name, std::string_view line, const FoundDate& d,
+                              bool leading_blank) {
   std::string where = "date " + quoted(line.substr(d.at, d.width)) + " at " +
                       columns_text(d.at + 1, d.at + d.width);
   std::string how;
@@ -132,6 +133,7 @@ std::string near_miss_message(std::string_view name, std::string_view line, cons
     how = "not MM-DD-YY in " +
           columns_text(kDateField.column, kDateField.column + kDateField.width - 1);
   }
+  if (leading_blank) how.append(", and the line starts with a blank");
   return quoted(name) + " is skipped, not converted: " + where + ", " + how +
          " (a file entry line has '-' in columns 26 and 29)";
 }
@@ -303,14 +305,15 @@ SkippedLine judge_skipped_line(std::string_view line) {
       return s;
     }
   }
-  if (first >= kSizeField.column) {
+  // Text indented by two blanks or more: RBBS's continuation lines, text
+  // aligned under the description without a '|'.
+  if (first >= 2) {
     s.shape = Shape::Indented;
     return s;
   }
-  if (first != 0) return s;
-  size_t name_end = line.find_first_of(" \t");
+  size_t name_end = line.find_first_of(" \t", first);
   if (name_end == std::string_view::npos) return s;
-  std::string_view name = line.substr(0, name_end);
+  std::string_view name = line.substr(first, name_end - first);
   if (!is_file_name(name)) return s;
   FoundDate date;
   if (find_date(line, name_end, date) && has_number_token(line, name_end, date)) {
@@ -318,10 +321,10 @@ SkippedLine judge_skipped_line(std::string_view line) {
     s.layout = date.separator == '/' ? Layout::SlashDates
                : date.long_year      ? Layout::LongYears
                                      : Layout::Shifted;
-    s.message = near_miss_message(name, line, date);
+    s.message = near_miss_message(name, line, date, first == 1);
     return s;
   }
-  if (is_dos_name(name) && !all_blank(line.substr(name_end))) {
+  if (first == 0 && is_dos_name(name) && !all_blank(line.substr(name_end))) {
     s.shape = Shape::FilesBbs;
     s.layout = Layout::FilesBbs;
   }

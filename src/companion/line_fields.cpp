@@ -339,7 +339,8 @@ bool parse_entry_shape(std::string_view line, const FieldSet& allowed, EntryShap
     if (allowed.date && !shape.date.present && read_date(line, p, shape.date)) {
       shape.date_first = shape.size.form == SizeForm::None;
       took = after_date = true;
-      if (allowed.mark && p < line.size() && (line[p] == '*' || line[p] == kCheckMark)) {
+      // A mark glued to the date is one whatever the layout.
+      if (p < line.size() && (line[p] == '*' || line[p] == kCheckMark)) {
         shape.mark = true;
         ++p;
       }

@@ -52,6 +52,7 @@ struct Normalizer {
   const NormalSink* sink = nullptr;
   Family family = Family::SizeDate;
   DateOrder order = DateOrder::MonthFirst;
+  bool counters = false;
   std::string layout_name;
   NormalCounts counts;
   bool seen_entry = false;
@@ -178,7 +179,6 @@ void finish_entry(Normalizer& n) {
 
   int64_t size = listed;
   Date date = listed_date;
-  bool from_listing = true;
   if (file != nullptr) {
     name = file->name;
     size = file->size;
@@ -199,7 +199,6 @@ void finish_entry(Normalizer& n) {
       date = disk;
     } else if (!date_ok) {
       date = disk;
-      from_listing = false;
       report(n, e.line, NormalKind::DateFromDisk, name,
              "the listed date is impossible or outside 1980-2079; the file's date " +
                  date_string(disk) + " is written");
@@ -244,7 +243,6 @@ void finish_entry(Normalizer& n) {
     report(n, e.line, NormalKind::TextCut, name,
            "the description is longer than " + std::to_string(kMaxDescLines) +
                " lines hold; the rest is not written");
-  (void)from_listing;
   ++n.counts.entries;
   if (n.sink->output) n.sink->output(n.out);
 }
@@ -285,7 +283,7 @@ void add_text(Pending& e, std::string_view text) {
 }
 
 bool is_entry_of(const Normalizer& n, std::string_view line, EntryShape& shape) {
-  if (!parse_entry_shape(line, family_fields(n.family), shape)) return false;
+  if (!parse_entry_shape(line, family_fields(n.family, n.counters), shape)) return false;
   switch (n.family) {
     case Family::SizeDate:
       return shape.date.present;
@@ -462,6 +460,7 @@ NormalizeResult normalize_listing(ListingSource& source, const NormalizeOptions&
   n.sink = &sink;
   n.family = choice.layout->family;
   n.order = choice.order;
+  n.counters = choice.counters;
   n.layout_name = std::string(choice.layout->name);
   n.counts.layout = n.layout_name;
   n.counts.support = choice.support;

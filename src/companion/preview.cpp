@@ -248,13 +248,11 @@ void on_entry(Preview& p, const Entry& entry, NameIndex& names) {
 // tolvconv makes of it: a layout other than clean PCBoard, or other entries.
 void note_normalized(Preview& p, const NormalizeResult& n) {
   int64_t kept = p.counts.entries;
-  if (n.refused || !n.error.empty()) {
-    if (kept == 0 || p.entries_as_files == 0) return;  // the no-entry finding says it
-    emit(p, {0, Doubt::Layout, "'tolvbase normalize' recognises no layout: " + n.error, {}});
-    return;
-  }
+  if (n.refused || !n.error.empty()) return;  // nothing to add to what the preview says
   const NormalCounts& c = n.counts;
-  if (c.layout == "pcboard" && c.entries == p.entries_as_files && c.not_carried == 0) return;
+  bool other_layout = c.layout != "pcboard" && c.support >= kLayoutLines;
+  bool more = c.entries - p.entries_as_files >= kLayoutLines;
+  if (kept == 0 || (!other_layout && !more)) return;  // no-entry says it when none is kept
   std::string message = "'tolvbase normalize' reads the listing as layout " + c.layout + " (" +
                         counted(c.support, "line", "lines") + " read as its entries): tolvconv " +
                         "would keep " + counted(kept, "entry", "entries") +
@@ -264,7 +262,8 @@ void note_normalized(Preview& p, const NormalizeResult& n) {
     message.append(" and report ")
         .append(std::to_string(c.not_carried))
         .append(" it cannot carry (without --dir, entries that list no size or date)");
-  emit(p, {0, Doubt::Layout, std::move(message), {}});
+  int64_t line = p.first_layout_line != 0 ? p.first_layout_line : 1;
+  emit(p, {line, Doubt::Layout, std::move(message), p.first_layout_text});
 }
 
 void note_no_entry(Preview& p, const NormalizeResult* n) {

@@ -52,7 +52,7 @@ constexpr Operands kListing[] = {{{},
                                   "preview needs a LISTING",
                                   "preview takes a LISTING and at most one BASE"}};
 constexpr Operands kNormalizeListing[] = {
-    {{}, "LISTING", 1, 1, "normalize needs a LISTING", "normalize takes one LISTING"}};
+    {{}, "LISTING", 0, 1, {}, "normalize takes one LISTING"}};  // none for --layout list
 
 constexpr Command kCommands[] = {
     {"list", kListOptions, kBases,

@@ -97,6 +97,7 @@ int run_normalize(const Arguments& arguments) {
     if (options.layout == nullptr)
       return usage_error("unknown layout " + quoted(name) + " (--layout list names them)");
   }
+  if (arguments.operands.empty()) return usage_error("normalize needs a LISTING");
   if (has_option(arguments, "width")) {
     std::string width(option_value(arguments, "width"));
     size_t end = 0;

@@ -147,6 +147,8 @@ TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
       "[--as-stored] BASE\n"
       "       tolvbase preview [--entries] [--json] [--encoding cp437|latin1|raw] LISTING "
       "[BASE]\n"
+      "       tolvbase normalize [--dir DIR] [--layout NAME] [--width N] [--keep-colours] "
+      "[--report FILE] [--json] LISTING\n"
       "Try 'tolvbase --help' for more information.\n";
   struct Case {
     std::vector<std::string> args;

@@ -60,7 +60,7 @@ TEST(Preview, EachKindFiresOnItsLineAndOnlyThere) {
   std::vector<std::string> many{ok};
   for (int i = 0; i < 100; ++i) many.push_back(continuation_line("more"));
   std::vector<std::string> files_bbs{"ONE.ZIP   first", "TWO.ZIP   second", "THREE.ZIP third",
-                                     "FOUR.ZIP  fourth"};
+                                     "FOUR.ZIP  fourth", ok};
   struct Case {
     std::vector<std::string> lines;
     int64_t line;      // 0: nothing fires
@@ -142,7 +142,7 @@ TEST(Preview, EachKindFiresOnItsLineAndOnlyThere) {
       {{ok, ok}, 2, "repeat", "also on line 1"},
       {{ok, entry_line("ok.zip", "100", "01-15-95", "x")}, 2, "repeat", "only in letter case"},
       // layout, and a few such lines among many entries
-      {files_bbs, 1, "layout", "FILES.BBS"},
+      {files_bbs, 1, "layout", "as layout files-bbs (4 lines read as its entries)"},
       {{"ONE.ZIP   first", ok, entry_line("B.ZIP", "1", "01-15-95", ""), "TWO.ZIP   second",
         entry_line("C.ZIP", "1", "01-15-95", ""), "SIX.ZIP six"},
        0,
@@ -153,7 +153,7 @@ TEST(Preview, EachKindFiresOnItsLineAndOnlyThere) {
     std::string listing = crlf(c.lines);
     std::vector<Seen> found;
     for (const Seen& s : preview_of(listing))
-      if (s.kind != "entry") found.push_back(s);
+      if (s.kind != "entry" && s.kind != "no-entry") found.push_back(s);
     if (c.line == 0) {
       for (const Seen& s : found)
         ADD_FAILURE() << testing::PrintToString(listing) << ": " << s.line << ": " << s.kind << ": "
@@ -165,6 +165,27 @@ TEST(Preview, EachKindFiresOnItsLineAndOnlyThere) {
     EXPECT_EQ(last.line, c.line) << c.kind;
     EXPECT_EQ(last.kind, c.kind) << testing::PrintToString(listing);
     EXPECT_NE(last.message.find(c.part), std::string::npos) << last.message;
+  }
+}
+
+TEST(Preview, AListingThatYieldsNoEntrySaysSoAndWhatNormalizeWouldCarry) {
+  struct Case {
+    std::string listing;
+    const char* part;
+  } cases[] = {
+      {"", "tolvconv would convert nothing"},
+      {crlf({"ONE.ZIP   first", "TWO.ZIP   second", "THREE.ZIP third"}),
+       "reads it as layout files-bbs and would carry 0 entries"},
+      {crlf({"ONE.ZIP  4,096  01-15-95  first", "TWO.ZIP  1,024  01-15-95  second"}),
+       "reads it as layout spitfire and would carry 2 entries"},
+  };
+  for (const Case& c : cases) {
+    PreviewCounts counts;
+    std::vector<Seen> seen = preview_of(c.listing, &counts);
+    ASSERT_FALSE(seen.empty()) << c.listing;
+    EXPECT_EQ(seen.back().kind, "no-entry");
+    EXPECT_NE(seen.back().message.find(c.part), std::string::npos) << seen.back().message;
+    EXPECT_EQ(counts.by_kind[static_cast<int>(Doubt::NoEntry)], 1);
   }
 }
 
