@@ -23,6 +23,10 @@ bool is_blank(char c) {
   return c == ' ';
 }
 
+// Past this a size's digits are only counted: it is too large to carry
+// anyway, and the value cannot overflow.
+constexpr int64_t kLargestValue = 99'999'999'999;
+
 // The CP437 check mark some generators put after the date of a new file.
 constexpr char kCheckMark = static_cast<char>(0xFB);
 
@@ -163,16 +167,18 @@ bool read_size(std::string_view s, size_t& pos, SizeField& size) {
   if (n == 3 || q >= s.size() || s[q] != ',') {
     // Plain digits.
     while (q < s.size() && is_digit(s[q])) {
-      if (value > 99'999'999'999) too_large = true;
-      value = value * 10 + (s[q++] - '0');
+      if (value > kLargestValue) too_large = true;
+      if (!too_large) value = value * 10 + (s[q] - '0');
+      ++q;
     }
   }
   if (q < s.size() && s[q] == ',' && q - p <= 3) {
     // Thousands separators: groups of exactly three digits.
-    while (q + 3 < s.size() + 0 && s[q] == ',' && is_digit(s[q + 1]) && is_digit(s[q + 2]) &&
+    while (q + 3 < s.size() && s[q] == ',' && is_digit(s[q + 1]) && is_digit(s[q + 2]) &&
            is_digit(s[q + 3]) && (q + 4 >= s.size() || !is_digit(s[q + 4]))) {
-      if (value > 99'999'999'999) too_large = true;
-      value = value * 1000 + (s[q + 1] - '0') * 100 + (s[q + 2] - '0') * 10 + (s[q + 3] - '0');
+      if (value > kLargestValue) too_large = true;
+      if (!too_large)
+        value = value * 1000 + (s[q + 1] - '0') * 100 + (s[q + 2] - '0') * 10 + (s[q + 3] - '0');
       q += 4;
       form = SizeForm::Grouped;
     }

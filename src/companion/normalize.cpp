@@ -329,7 +329,10 @@ void take_entry(Normalizer& n, int64_t number, const EntryShape& shape, bool cut
   n.entry.line = number;
   n.entry.shape = shape;
   n.entry.text_cut = cut;
-  add_text(n.entry, shape.text);
+  // Some boards put '|' before the text of the entry line too (column 33).
+  std::string_view text = shape.text;
+  if (!text.empty() && text[0] == '|') text.remove_prefix(1);
+  add_text(n.entry, text);
 }
 
 void take_line(Normalizer& n, int64_t number, std::string_view line, bool cut) {

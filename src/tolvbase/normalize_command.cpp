@@ -60,13 +60,15 @@ void print_summary(Output& out, bool json, const NormalCounts& c) {
     json_end(line);
   } else {
     line = "summary: layout " + c.layout + " (" + counted(c.support, "line", "lines") +
-           " read as its entries), " + counted(c.lines, "line", "lines") +
-           " read: " + counted(c.entries, "entry", "entries") + " written with " +
-           counted(c.continuations, "description line", "description lines") + ", " +
-           counted(c.dropped, "line", "lines") + " dropped, " +
-           counted(c.not_carried, "entry", "entries") + " not carried; " +
-           counted(c.disagree, "size or date", "sizes or dates") + " differing from the files, " +
-           counted(c.orphans, "orphan", "orphans") + "\n";
+           " fit it), " + counted(c.lines, "line", "lines") + " read: ";
+    line.append(counted(c.entries, "entry", "entries")).append(" written, ");
+    line.append(counted(c.not_carried, "entry", "entries")).append(" not carried, ");
+    line.append(counted(c.continuations, "description line", "description lines"))
+        .append(" joined to entries, ");
+    line.append(counted(c.dropped, "line", "lines")).append(" dropped; ");
+    line.append(counted(c.disagree, "size or date", "sizes or dates"))
+        .append(" differing from the files, ");
+    line.append(counted(c.orphans, "orphan", "orphans")).append("\n");
   }
   put(out, line);
 }

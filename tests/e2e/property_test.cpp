@@ -130,7 +130,7 @@ TEST(Property, NormalizeOfARandomListingReadsBackAndIsStable) {
   for (uint32_t seed = 1; seed <= 15; ++seed) {
     TempDir dir;
     write_file(dir / "in.lst", random_listing(seed));
-    normalize_checked(dir, "seed " + std::to_string(seed));
+    normalize_checked(dir, std::string("seed ").append(std::to_string(seed)));
   }
 }
 
@@ -143,25 +143,28 @@ TEST(Property, NormalizeGivesTheSameListingFromEveryLayout) {
     std::string pcboard, spitfire, rbbs, files;
     TempDir dir;
     for (int i = 0; i < 8; ++i) {
-      std::string name = "F" + std::to_string(seed) + "X" + std::to_string(i) + ".ZIP";
+      std::string name = std::string("F").append(std::to_string(seed)).append("X");
+      name.append(std::to_string(i)).append(".ZIP");
       int64_t size = random() % 2'000'000;
-      std::string date = std::to_string(10 + random() % 3) + "-" +
-                         std::to_string(10 + random() % 18) + "-9" + std::to_string(random() % 10);
+      std::string date = std::to_string(10 + random() % 3);
+      date.append("-").append(std::to_string(10 + random() % 18));
+      date.append("-9").append(std::to_string(random() % 10));
       std::string text[3];
       for (std::string& line : text)
-        for (int w = 0; w < 5; ++w) line += (w ? " " : "") + std::string(words[random() % 9]);
+        for (int w = 0; w < 5; ++w) line.append(w ? " " : "").append(words[random() % 9]);
       std::string digits = std::to_string(size), grouped;
       for (size_t d = 0; d < digits.size(); ++d)
-        grouped += ((d && (digits.size() - d) % 3 == 0) ? "," : "") + digits.substr(d, 1);
+        grouped.append((d && (digits.size() - d) % 3 == 0) ? "," : "").append(1, digits[d]);
       pcboard += entry_line(name, digits, date, text[0]) + "\r\n" +
                  continuation_line(text[1] + " " + text[2]) + "\r\n";
       spitfire += entry_line(name, grouped, date, text[0] + " " + text[1] + " " + text[2]) + "\n";
       rbbs += entry_line(name, digits, date, text[0]) + "\n  " + text[1] + "\n  " + text[2] + "\n";
       files += name + "  " + text[0] + "\n > " + text[1] + " " + text[2] + "\n";
       mkdir((dir / "files").c_str(), 0755);
-      write_file(dir / ("files/" + name), std::string(static_cast<size_t>(size), 'x'));
+      write_file(dir / std::string("files/").append(name),
+                 std::string(static_cast<size_t>(size), 'x'));
     }
-    std::string what = "seed " + std::to_string(seed);
+    std::string what = std::string("seed ").append(std::to_string(seed));
     write_file(dir / "in.lst", pcboard);
     std::string expected = normalize_checked(dir, what + " pcboard");
     for (auto& [layout, text] : {std::pair{"spitfire", spitfire}, {"rbbs", rbbs}}) {

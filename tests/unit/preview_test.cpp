@@ -142,7 +142,7 @@ TEST(Preview, EachKindFiresOnItsLineAndOnlyThere) {
       {{ok, ok}, 2, "repeat", "also on line 1"},
       {{ok, entry_line("ok.zip", "100", "01-15-95", "x")}, 2, "repeat", "only in letter case"},
       // layout, and a few such lines among many entries
-      {files_bbs, 1, "layout", "as layout files-bbs (4 lines read as its entries)"},
+      {files_bbs, 1, "layout", "as layout files-bbs (4 lines fit it)"},
       {{"ONE.ZIP   first", ok, entry_line("B.ZIP", "1", "01-15-95", ""), "TWO.ZIP   second",
         entry_line("C.ZIP", "1", "01-15-95", ""), "SIX.ZIP six"},
        0,
