@@ -457,16 +457,17 @@ LineForm line_form(std::string_view line) {
     return LineForm::Totals;
 
   // Column titles: every word a title word.
-  size_t q = p, words = 0, titles = 0;
-  while (q < line.size()) {
+  size_t q = p, titles = 0;
+  for (;;) {
     std::string_view word = first_word(line, q);
-    if (word.empty()) break;
-    ++words;
-    titles += is_header_word(word);
-    q = skip_blanks(line, q);
-    q += word.size();
+    if (word.empty()) {
+      if (titles >= 2) return LineForm::Header;
+      break;
+    }
+    if (!is_header_word(word)) break;
+    ++titles;
+    q = skip_blanks(line, q) + word.size();
   }
-  if (titles >= 2 && titles == words) return LineForm::Header;
 
   // Page headers: "Page 3" at either end of the line.
   if (equal_word(w, "page") && is_number(first_word(line, p + w.size()))) return LineForm::Page;
@@ -489,8 +490,15 @@ LineForm line_form(std::string_view line) {
       return LineForm::Totals;
   }
 
-  for (std::string_view prompt : {"(Y/n)", "(y/N)", "[Y/n]", "[y/N]", "(Y/N)", "[Y/N]"})
-    if (line.find(prompt) != std::string_view::npos) return LineForm::Prompt;
+  // "(Y/n)", "[y/N]" and the like.
+  for (size_t slash = line.find('/', 2); slash != std::string_view::npos && slash + 2 < line.size();
+       slash = line.find('/', slash + 1)) {
+    char open = line[slash - 2], yes = line[slash - 1], no = line[slash + 1],
+         close = line[slash + 2];
+    if (((open == '(' && close == ')') || (open == '[' && close == ']')) &&
+        (yes == 'Y' || yes == 'y') && (no == 'N' || no == 'n'))
+      return LineForm::Prompt;
+  }
   return LineForm::Text;
 }
 

@@ -1,5 +1,6 @@
 #include "companion/listing_source.h"
 
+#include <string.h>
 #include <unistd.h>
 
 #include "companion/text.h"
@@ -29,6 +30,14 @@ bool refill(ListingSource& s) {
   s.fill = static_cast<size_t>(n);
   if (n == 0) s.at_end = true;
   return n > 0;
+}
+
+// The bytes before the first CR or LF (all of them when there is none).
+size_t line_length(const char* at, size_t avail) {
+  const void* lf = memchr(at, '\n', avail);
+  size_t n = lf != nullptr ? static_cast<size_t>(static_cast<const char*>(lf) - at) : avail;
+  const void* cr = memchr(at, '\r', n);
+  return cr != nullptr ? static_cast<size_t>(static_cast<const char*>(cr) - at) : n;
 }
 
 const char* data(const ListingSource& s) {
@@ -75,8 +84,7 @@ bool next_source_line(ListingSource& s, std::string& line, bool& cut) {
       }
     }
     any = true;
-    size_t n = 0;
-    while (n < avail && at[n] != '\n' && at[n] != '\r') ++n;
+    size_t n = line_length(at, avail);
     size_t room = kSourceLineCapacity - line.size();
     if (n > room) cut = true;
     line.append(at, n < room ? n : room);

@@ -8,6 +8,7 @@
 #include <time.h>
 #include <utime.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -116,6 +117,20 @@ TEST(Normalize, EachLayoutGivesExactPcboardLines) {
        "generator",
        "SCRAPS.ARJ       7571  07-19-91  A collection of recipes\r\n"
        "FONTED.ZIP     198265  09-02-92  Font editor for EGA/VGA with sample fonts.\r\n"},
+      {"catalog: banner, page header, totals, a prompt glued to an entry, a stray line",
+       "=====[ Dir 2 Utilities ]=====\nNAME  SIZE  DATE  DESCRIPTION\n"
+       "BDSPATCH.LBR     5248  06-07-93  Patch\n  ----- for the second pass -----\n"
+       "All Files on Some Board                          Page 3\n"
+       "                               | and its note.\n"
+       "More (Y/n)? yOLD.ARC            77  05-10-85  Old\nTotal files: 2\n"
+       "-----------\nArea Three\nA stray line\n" +
+           rest,
+       "pcboard",
+       "BDSPATCH.LBR     5248  06-07-93  Patch ----- for the second pass ----- and its\r\n"
+       "                               | note.\r\n"
+       "OLD.ARC            77  05-10-85  Old\r\n" +
+           rest,
+       Findings{"11 dropped"}},
       {"year first",
        "SCRAPS.ARJ       7571  91-07-19  Recipes\nFONTED.ZIP     198265  92-09-02  Fonts\n",
        "generator",
@@ -159,7 +174,11 @@ TEST(Normalize, EachLayoutGivesExactPcboardLines) {
     EXPECT_EQ(run.result.counts.layout, c.layout) << c.what;
     EXPECT_EQ(run.output, c.out) << c.what;
     EXPECT_EQ(run.findings, c.findings) << c.what;
-    EXPECT_EQ(normalize_status(run.result), c.findings.empty() ? 0 : 1) << c.what;
+    // A dropped line is no entry: it leaves the status at 0.
+    bool inexact = std::any_of(c.findings.begin(), c.findings.end(), [](const std::string& f) {
+      return f.find(" dropped") == std::string::npos;
+    });
+    EXPECT_EQ(normalize_status(run.result), inexact ? 1 : 0) << c.what;
   }
 }
 
