@@ -414,6 +414,7 @@ int date_order_vote(const DateField& date) {
 namespace {
 
 bool is_header_word(std::string_view w) {
+  if (w.empty() || w.size() > 11 || !std::strchr("nNfFsSbBlLdDuUtT#", w[0])) return false;
   for (std::string_view h :
        {"name", "filename", "file", "files", "size", "bytes", "length", "date", "description",
         "desc", "dl", "dls", "d/l", "downloads", "uploaded", "time", "#dl", "dl's", "uploader"})

@@ -29,13 +29,15 @@ void append_hex_escape(std::string& out, unsigned char byte) {
 std::string escape_controls(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  for (char c : text) {
-    auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F)
-      append_hex_escape(out, byte);
-    else
-      out += c;
+  size_t run = 0;  // start of the bytes not yet copied
+  for (size_t i = 0; i < text.size(); ++i) {
+    auto byte = static_cast<unsigned char>(text[i]);
+    if (byte >= 0x20 && byte != 0x7F) continue;
+    out.append(text.substr(run, i - run));
+    append_hex_escape(out, byte);
+    run = i + 1;
   }
+  out.append(text.substr(run));
   return out;
 }
 
