@@ -306,6 +306,7 @@ bool looks_like_name(std::string_view name) {
   char first = name[0];
   if (!(is_digit(first) || is_alpha(first) || first == '_' || first == '$' || first == '#' ||
         first == '!' || first == '&' || first == '@' || first == '~' || first == '%' ||
+        first == '.' || first == '/' || first == '\\' ||
         (static_cast<unsigned char>(first) >= 0x80 && !is_box(first))))
     return false;
   bool alnum = false;

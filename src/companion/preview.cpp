@@ -254,7 +254,8 @@ void note_normalized(Preview& p, const NormalizeResult& n) {
   bool more = c.entries - p.entries_as_files >= kLayoutLines;
   if (kept == 0 || (!other_layout && !more)) return;  // no-entry says it when none is kept
   std::string message = "'tolvbase normalize' reads the listing as layout " + c.layout + " (" +
-                        counted(c.support, "line", "lines") + " fit it): tolvconv " +
+                        counted(c.support, "line", "lines") +
+                        (c.support == 1 ? " fits it): tolvconv " : " fit it): tolvconv ") +
                         "would keep " + counted(kept, "entry", "entries") +
                         ", normalize would carry ";
   message.append(std::to_string(c.entries));

@@ -60,7 +60,8 @@ void print_summary(Output& out, bool json, const NormalCounts& c) {
     json_end(line);
   } else {
     line = "summary: layout " + c.layout + " (" + counted(c.support, "line", "lines") +
-           " fit it), " + counted(c.lines, "line", "lines") + " read: ";
+           (c.support == 1 ? " fits it), " : " fit it), ") + counted(c.lines, "line", "lines") +
+           " read: ";
     line.append(counted(c.entries, "entry", "entries")).append(" written, ");
     line.append(counted(c.not_carried, "entry", "entries")).append(" not carried, ");
     line.append(counted(c.continuations, "description line", "description lines"))

@@ -166,7 +166,8 @@ TEST(Normalize, EachLayoutGivesExactPcboardLines) {
            "A..B.ZIP         100  01-02-93  Dots\n"
            "../ETC.ZIP       100  01-02-93  Up\n",
        "pcboard", rest,
-       Findings{"1 not-carried", "3 not-carried", "4 not-carried", "5 not-carried", "6 dropped"}},
+       Findings{"1 not-carried", "3 not-carried", "4 not-carried", "5 not-carried",
+                "6 not-carried"}},
   };
   for (const Case& c : cases) {
     Normalized run = normalize(c.in);
