@@ -74,7 +74,16 @@ void print_summary(Output& out, bool json, const NormalCounts& c) {
   put(out, line);
 }
 
-bool open_report(Output& report, const std::string& path) {
+// The report must not truncate the listing it is about.
+bool open_report(Output& report, const std::string& path, const ListingSource& source) {
+  struct stat listing {
+  }, target{};
+  if (!source.in_memory && sys_fstat(source.file.fd, &listing) == 0 &&
+      sys_stat(path.c_str(), &target) == 0 && listing.st_dev == target.st_dev &&
+      listing.st_ino == target.st_ino) {
+    complain("--report " + quoted(path) + " is the listing itself; it is left as it is");
+    return false;
+  }
   int fd = retry_interrupted(
       [&] { return sys_open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666); });
   if (fd < 0) {
@@ -136,7 +145,7 @@ int run_normalize(const Arguments& arguments) {
   report.fd = 2;
   std::string report_path(option_value(arguments, "report"));
   if (has_option(arguments, "report")) {
-    if (!open_report(report, report_path)) {
+    if (!open_report(report, report_path, source)) {
       close_listing_source(source);
       return kExitTrouble;
     }

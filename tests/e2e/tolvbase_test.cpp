@@ -542,6 +542,8 @@ TEST(TolvbaseNormalize, BadInputGivesStatusTwoAndOneLineSayingWhy) {
        "tolvbase: --width must be a number from 10 to 50, not '51'\n"},
       {{"--layout", "bogus", dir / "in.lst"},
        "tolvbase: unknown layout 'bogus' (--layout list names them)\n"},
+      {{"--report", dir / "in.lst", dir / "in.lst"},
+       "tolvbase: --report '" + dir / "in.lst" + "' is the listing itself; it is left as it is\n"},
   };
   for (Case& c : cases) {
     c.args.insert(c.args.begin(), "normalize");
@@ -550,6 +552,7 @@ TEST(TolvbaseNormalize, BadInputGivesStatusTwoAndOneLineSayingWhy) {
     EXPECT_EQ(run.output, "") << c.error;
     EXPECT_EQ(run.errors.substr(0, run.errors.find('\n') + 1), c.error);
   }
+  EXPECT_EQ(read_file(dir / "in.lst"), entry_line("ZAP.COM", "128", "12-31-99", "Zaps") + "\r\n");
   Outcome list = run_tolvbase({"normalize", "--layout", "list", dir / "in.lst"});
   EXPECT_EQ(list.status, 0);
   EXPECT_EQ(list.errors, "");
