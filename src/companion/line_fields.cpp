@@ -339,6 +339,11 @@ bool parse_entry_shape(std::string_view line, const FieldSet& allowed, EntryShap
   shape.gap = pos - after_name;
   if (pos < line.size() && shape.gap == 0) return false;  // a quote glued to text
 
+  // Index files put a type letter between the name and the size.
+  if (allowed.size && pos + 2 < line.size() && is_alpha(line[pos]) && line[pos + 1] == ' ') {
+    size_t next = skip_blanks(line, pos + 1);
+    if (next < line.size() && is_digit(line[next])) pos = next;
+  }
   bool after_date = false;  // the last field read was the date
   while (pos < line.size()) {
     size_t p = pos;

@@ -131,6 +131,9 @@ TEST(Normalize, EachLayoutGivesExactPcboardLines) {
        "OLD.ARC            77  05-10-85  Old\r\n" +
            rest,
        Findings{"11 dropped"}},
+      {"index file: type letter, YYMMDD",
+       "BDSPATCH.LBR  B  5248  930607  Patch\nZAP.COM  C  128  991231  Zaps a file\n", "pcboard",
+       "BDSPATCH.LBR     5248  06-07-93  Patch\r\n" + rest},
       {"year first",
        "SCRAPS.ARJ       7571  91-07-19  Recipes\nFONTED.ZIP     198265  92-09-02  Fonts\n",
        "generator",
