@@ -9,6 +9,7 @@
 #include "companion/text.h"
 #include "listing/columns.h"
 #include "listing/entry.h"
+#include "listing/line_writer.h"
 #include "listing/number.h"
 #include "listing/reader.h"
 
@@ -114,16 +115,9 @@ std::string size_words(const SizeField& size) {
 bool append_lines(std::string& out, std::string_view name, int64_t size, const Date& date,
                   const std::vector<std::string>& text) {
   std::string size_text = std::to_string(size);
-  std::string line(name);
-  line.resize(kNameColumns, ' ');
-  line.append(kSizeField.width - size_text.size(), ' ');
-  line += size_text;
-  line.resize(kDateField.column - 1, ' ');
-  line += date_string(date);
-  if (!text.empty()) {
-    line.resize(kTextColumn - 1, ' ');
-    line += text[0];
-  }
+  std::string line;
+  start_entry_line(line, name, size_text, date_string(date));
+  if (!text.empty()) append_line_text(line, text[0]);
   EntryFields back = entry_fields(line);
   if (!is_entry_line(line) || back.name != name || parse_integer(back.size) != size ||
       back.date != date_string(date) || back.text != (text.empty() ? "" : text[0]))
@@ -132,10 +126,8 @@ bool append_lines(std::string& out, std::string_view name, int64_t size, const D
   out += line;
   out += kLineEnd;
   for (size_t i = 1; i < text.size(); ++i) {
-    line.assign(kBarColumn - 1, ' ');
-    line += '|';
-    line.resize(kTextColumn - 1, ' ');
-    line += text[i];
+    start_continuation_line(line);
+    append_line_text(line, text[i]);
     if (!is_continuation_line(line) || is_entry_line(line) || continuation_text(line) != text[i]) {
       out.resize(start);
       return false;

@@ -7,6 +7,7 @@
 #include "companion/text.h"
 #include "listing/columns.h"
 #include "listing/entry.h"
+#include "listing/line_writer.h"
 #include "listing/number.h"
 #include "listing/packed_date.h"
 #include "listing/reader.h"
@@ -108,14 +109,9 @@ void append_listing_lines(std::string& out, const FileRecord& record,
   std::string_view name = record.FileName.view();
   std::string_view first = lines.empty() ? std::string_view() : lines[0];
 
-  std::string line = on_one_line(name.substr(0, room));
-  line.resize(kNameColumns, ' ');
-  line.append(kSizeField.width - size.size(), ' ');
-  line += size;
-  line.resize(kDateField.column - 1, ' ');
-  line += listing_date(record.DateTime);
-  line.resize(kTextColumn - 1, ' ');
-  line += on_one_line(first);
+  std::string line;
+  start_entry_line(line, on_one_line(name.substr(0, room)), size, listing_date(record.DateTime));
+  append_line_text(line, on_one_line(first));
   out += line;
   out += kLineEnd;
 
@@ -125,10 +121,8 @@ void append_listing_lines(std::string& out, const FileRecord& record,
   if (kept_text(back.text) != first) add_text_reason(1, first, reasons);
 
   for (size_t i = 1; i < lines.size(); ++i) {
-    line.assign(kBarColumn - 1, ' ');
-    line += '|';
-    line.resize(kTextColumn - 1, ' ');
-    line += on_one_line(lines[i]);
+    start_continuation_line(line);
+    append_line_text(line, on_one_line(lines[i]));
     out += line;
     out += kLineEnd;
     if (kept_text(continuation_text(line)) != lines[i]) add_text_reason(i + 1, lines[i], reasons);
