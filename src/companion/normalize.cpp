@@ -223,8 +223,7 @@ void finish_entry(Normalizer& n) {
   if (name.size() == kNameColumns && size > 99'999'999)
     return not_carried(n, e, "a name of 12 characters leaves no blank before a nine-digit size");
 
-  int64_t colours = 0;
-  std::string clean = clean_description(e.text, n.options->keep_colours, &colours);
+  std::string clean = clean_description(e.text, n.options->keep_colours);
   bool cut = false;
   std::vector<std::string> lines =
       wrap_description(clean, n.options->width, static_cast<size_t>(kMaxDescLines), &cut);
