@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace tolv {
@@ -36,6 +37,10 @@ int real_wait_readable(int fd, int timeout_ms) {
 
 int real_stat(const char* path, struct stat* st) {
   return ::stat(path, st);
+}
+
+int real_lstat(const char* path, struct stat* st) {
+  return ::lstat(path, st);
 }
 
 int real_spawn(pid_t* pid, const char* path, char* const argv[], int in_fd, int out_fd) {
@@ -84,6 +89,11 @@ const SysCalls real_syscalls = {
     .stat = real_stat,
     .access = ::access,
     .mkdir = ::mkdir,
+    .ftruncate = ::ftruncate,
+    .unlink = ::unlink,
+    .lstat = real_lstat,
+    .time = ::time,
+    .getpid = ::getpid,
     .readlink = ::readlink,
     .opendir = ::opendir,
     .readdir = ::readdir,
@@ -148,6 +158,21 @@ int sys_access(const char* path, int mode) {
 }
 int sys_mkdir(const char* path, mode_t mode) {
   return keep_errno(sys.mkdir(path, mode));
+}
+int sys_ftruncate(int fd, off_t length) {
+  return keep_errno(sys.ftruncate(fd, length));
+}
+int sys_unlink(const char* path) {
+  return keep_errno(sys.unlink(path));
+}
+int sys_lstat(const char* path, struct stat* st) {
+  return keep_errno(sys.lstat(path, st));
+}
+time_t sys_time() {
+  return keep_errno(sys.time(nullptr));
+}
+pid_t sys_getpid() {
+  return sys.getpid();
 }
 ssize_t sys_readlink(const char* path, char* buf, size_t size) {
   return keep_errno(sys.readlink(path, buf, size));

@@ -55,6 +55,12 @@ struct SysCalls {
   int (*stat)(const char* path, struct stat* st);
   int (*access)(const char* path, int mode);
   int (*mkdir)(const char* path, mode_t mode);
+  // For the companions that cut a base back and keep links out of OUTDIR.
+  int (*ftruncate)(int fd, off_t length);
+  int (*unlink)(const char* path);
+  int (*lstat)(const char* path, struct stat* st);
+  time_t (*time)(time_t* now);
+  pid_t (*getpid)();
   ssize_t (*readlink)(const char* path, char* buf, size_t size);
   DIR* (*opendir)(const char* path);
   struct dirent* (*readdir)(DIR* dir);  // null at the end and on failure
@@ -96,6 +102,11 @@ int sys_raise(int signal);
 int sys_stat(const char* path, struct stat* st);
 int sys_access(const char* path, int mode);
 int sys_mkdir(const char* path, mode_t mode);
+int sys_ftruncate(int fd, off_t length);
+int sys_unlink(const char* path);
+int sys_lstat(const char* path, struct stat* st);
+time_t sys_time();
+pid_t sys_getpid();
 ssize_t sys_readlink(const char* path, char* buf, size_t size);
 DIR* sys_opendir(const char* path);
 // Null at the end of the directory (system_error 0) and on failure.

@@ -232,6 +232,22 @@ int fake_stat(const char* path, struct stat* st) {
   return altered_status(real_syscalls.stat(path, st), f, st);
 }
 
+int fake_lstat(const char* path, struct stat* st) {
+  const Fault* f = match(Call::Lstat, -1, 0, -1, path);
+  if (f && f->error) return fail<int>(f->error);
+  return altered_status(real_syscalls.lstat(path, st), f, st);
+}
+
+int fake_ftruncate(int fd, off_t length) {
+  const Fault* f = match(Call::Ftruncate, fd, 0, length);
+  if (f && f->error) return fail<int>(f->error);
+  if (OpenFile* file = memory_file(fd)) {
+    file->bytes->resize(static_cast<size_t>(length));
+    return 0;
+  }
+  return real_syscalls.ftruncate(fd, length);
+}
+
 DIR* fake_opendir(const char* path) {
   const Fault* f = match(Call::Opendir, -1, 0, -1, path);
   if (f && f->error) {
@@ -321,6 +337,8 @@ void route() {
   sys.close = fake_close;
   sys.flock = fake_flock;
   sys.stat = fake_stat;
+  sys.lstat = fake_lstat;
+  sys.ftruncate = fake_ftruncate;
   sys.opendir = fake_opendir;
   sys.readdir = fake_readdir;
   sys.tcgetattr = fake_tcgetattr;

@@ -27,7 +27,7 @@ namespace tolv::test {
 // ------------------------------------------------------------ fault plan
 
 // The calls the plan counts and can fail; the terminal calls are not among
-// them. Stat, Opendir and Readdir always reach the disk when they succeed,
+// them. Stat, Lstat, Opendir and Readdir always reach the disk when they succeed,
 // even while the in-memory files are installed.
 enum class Call {
   Open,
@@ -42,6 +42,8 @@ enum class Call {
   Stat,
   Opendir,
   Readdir,
+  Ftruncate,
+  Lstat,
   Other
 };
 
