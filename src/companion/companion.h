@@ -28,6 +28,8 @@
 //   file_directory.h  the files of a directory, looked up by the names a
 //                     listing gives them in any letter case; those it
 //                     never names
+//   disk_check.h      a base's records against the directory of their files:
+//                     missing, of another size, named by no record
 //
 // Rewriting a listing of any layout
 //   line_fields.h     a line read into typed fields with their columns
@@ -40,6 +42,7 @@
 #include "companion/command_line.h"
 #include "companion/date_text.h"
 #include "companion/description_text.h"
+#include "companion/disk_check.h"
 #include "companion/file_directory.h"
 #include "companion/json_lines.h"
 #include "companion/layouts.h"

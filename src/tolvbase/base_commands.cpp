@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "companion/disk_check.h"
+#include "companion/file_directory.h"
 #include "companion/messages.h"
 #include "companion/output.h"
 #include "companion/text.h"
@@ -51,7 +53,24 @@ int list_one(const std::string& path, const Decoder& decoder, Output& out) {
   return complain(failure);
 }
 
-int check_one(const std::string& path, const std::string& prefix, bool strict, Output& out) {
+// The files of the base against `dir`, one line a finding; false, the
+// reason in `error`, when the records cannot be read.
+bool check_disk(ReadOnlyBase& base, FileDirectory& dir, const std::string& prefix, bool strict,
+                Output& out, DiskCheck& disk) {
+  disk = check_files_on_disk(base, dir, [&](const DiskFinding& finding) {
+    put(out, prefix + (strict ? "problem: " : "note: "));
+    if (finding.record >= 0) put(out, "record " + std::to_string(finding.record) + ": ");
+    put(out, finding.text + "\n");
+  });
+  return disk.error.empty();
+}
+
+int check_one(const std::string& path, const std::string& prefix, const std::string& dir_path,
+              bool strict, Output& out) {
+  FileDirectory dir;
+  std::string error;
+  if (!dir_path.empty() && !read_file_directory(dir_path, dir, error))
+    return flush(out), complain(error);
   ReadOnlyBase base;
   if (!open_command_base(base, path)) return flush(out), kExitTrouble;
   CheckResult result = check_base(base, [&](const Finding& finding) {
@@ -60,6 +79,14 @@ int check_one(const std::string& path, const std::string& prefix, bool strict, O
     if (finding.record >= 0) put(out, "record " + std::to_string(finding.record) + ": ");
     put(out, finding.text + "\n");
   });
+  DiskCheck disk;
+  if (!result.read_failed && !dir_path.empty() &&
+      !check_disk(base, dir, prefix, strict, out, disk)) {
+    result.read_failed = true;
+    result.error = disk.error;
+  }
+  int64_t on_disk = disk.missing + disk.size_differs + disk.orphans;
+  (strict ? result.problems : result.notes) += on_disk;
   if (strict) {
     result.problems += result.doubts;
     result.notes -= result.doubts;
@@ -76,6 +103,7 @@ int check_one(const std::string& path, const std::string& prefix, bool strict, O
   else
     put(out, counted(result.problems, "problem"));
   if (result.notes > 0) put(out, ", " + counted(result.notes, "note"));
+  if (!dir_path.empty()) put(out, "; files: " + disk_check_counts(disk));
   put(out, "\n");
   return result.problems == 0 ? kExitSound : kExitProblem;
 }
@@ -110,10 +138,12 @@ int run_list(const Arguments& arguments) {
 
 int run_check(const Arguments& arguments) {
   bool strict = has_option(arguments, "strict");
+  std::string dir(option_value(arguments, "dir"));
+  if (has_option(arguments, "dir") && dir.empty()) return usage_error("--dir needs a value (DIR)");
   Output out;
   return for_each_base(arguments, false, out,
                        [&](const std::string& path, const std::string& prefix, Output& out) {
-                         return check_one(path, prefix, strict, out);
+                         return check_one(path, prefix, dir, strict, out);
                        });
 }
 

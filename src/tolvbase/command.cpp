@@ -19,7 +19,8 @@ constexpr Option kEncoding{"encoding",
 
 constexpr Option kListOptions[] = {kEncoding};
 constexpr Option kCheckOptions[] = {
-    {"strict", 0, {}, {}, "count doubtful records as problems"},
+    {"strict", 0, {}, {}, "count doubtful records, and files as --dir finds them, as problems"},
+    {"dir", 0, "DIR", {}, "the base's files: note those missing, of another size, or not named"},
 };
 constexpr Option kExportOptions[] = {
     {"format", 0, {}, kExportFormatNames, "a listing (the default), JSON Lines or CSV"},
@@ -65,7 +66,10 @@ constexpr Command kCommands[] = {
      "Reports each problem with its record number, and notes what the base holds\n"
      "beside its records: leftovers of an interrupted conversion, or of records\n"
      "that were lost, and doubtful records (a rule row as a name, an impossible\n"
-     "date, a name twice). --strict counts the doubts as problems.\n",
+     "date, a name twice). With --dir, each record's file is looked up in DIR in\n"
+     "any letter case: a file that is missing or whose size is not the record's,\n"
+     "and each file of DIR that no record names, is a note. --strict counts the\n"
+     "doubts and these notes as problems.\n",
      run_check},
     {"export", kExportOptions, kOneBase,
      "Writes every record to standard output: --format pcboard (the default) as a\n"

@@ -415,6 +415,52 @@ TEST(TolvbasePreview, CheckStrictCountsDoubtfulRecordsAsProblems) {
       << strict.output;
 }
 
+// The files on disk: one as listed, one of another size, one missing, one
+// that two files match in other letter cases, and a file no record names.
+TEST(TolvbaseCheck, DirNotesFilesMissingOfAnotherSizeOrNamedByNoRecord) {
+  TempDir dir;
+  mkdir((dir / "files").c_str(), 0755);
+  write_file(dir / "files/one.zip", std::string(100, 'x'));
+  write_file(dir / "files/TWO.ZIP", "abc");
+  write_file(dir / "files/Dup.zip", "1");
+  write_file(dir / "files/DUP.ZIP", "2");
+  write_file(dir / "files/extra", "");
+  mkdir((dir / "files/sub").c_str(), 0755);  // not a file: never an orphan
+  write_file(dir / "in.lst", entry_line("ONE.ZIP", "100", "01-15-95", "One") + "\r\n" +
+                                 entry_line("two.zip", "9", "01-15-95", "Two") + "\r\n" +
+                                 entry_line("GONE.ZIP", "10", "01-15-95", "Gone") + "\r\n" +
+                                 entry_line("dup.zip", "1", "01-15-95", "Dup") + "\r\n");
+  ASSERT_EQ(run_tolvconv({dir / "in.lst", dir / "b"}).status, 0);
+  std::string in = " in '" + dir / "files" + "'";
+  std::string findings =
+      ": record 1: its file 'TWO.ZIP'" + in + " has 3 bytes, the record says 9\n" +
+      ": record 2: its file 'GONE.ZIP' is not" + in + "\n" +
+      ": record 3: its file 'dup.zip' matches both 'DUP.ZIP' and 'Dup.zip'" + in +
+      " in other letter cases: which one is not known\n" + ": 'DUP.ZIP'" + in +
+      " (1 byte) is named by no record\n" + ": 'Dup.zip'" + in +
+      " (1 byte) is named by no record\n" + ": 'extra'" + in + " (0 bytes) is named by no record\n";
+  auto as = [&](const std::string& kind) {
+    std::string text = findings, out;
+    for (size_t at = 0, end; at < text.size(); at = end + 1) {
+      end = text.find('\n', at);
+      out += kind + text.substr(at, end - at + 1);
+    }
+    return out;
+  };
+  std::string counts = "; files: 2 missing, 1 size differs, 3 orphans\n";
+  Outcome notes = run_tolvbase({"check", "--dir", dir / "files", dir / "b"});
+  EXPECT_EQ(notes.status, 0) << notes.errors;
+  EXPECT_EQ(notes.output, as("note") + "4 records, 17 description bytes: sound, 6 notes" + counts);
+  Outcome strict = run_tolvbase({"check", "--strict", "--dir=" + dir / "files", dir / "b"});
+  EXPECT_EQ(strict.status, 1);
+  EXPECT_EQ(strict.output, as("problem") + "4 records, 17 description bytes: 6 problems" + counts);
+
+  Outcome gone = run_tolvbase({"check", "--dir", dir / "none", dir / "b"});
+  EXPECT_EQ(gone.status, 2);
+  EXPECT_EQ(gone.errors.rfind("tolvbase: cannot read directory '" + dir / "none" + "'", 0), 0u)
+      << gone.errors;
+}
+
 // ---------------------------------------------------------------- export
 
 // CP437 box drawing and an accented letter, quotes, a comma and a TAB, a
