@@ -142,7 +142,7 @@ TEST(Tolvbase, ListShowsTheProblemsOfADamagedRecord) {
 TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
   const std::string usage =
       "Usage: tolvbase list [--encoding cp437|latin1|raw] BASE...\n"
-      "       tolvbase check [--strict] BASE...\n"
+      "       tolvbase check [--strict] [--dir DIR] BASE...\n"
       "       tolvbase export [--format pcboard|json|csv] [--encoding cp437|latin1|raw] "
       "[--as-stored] BASE\n"
       "       tolvbase preview [--entries] [--json] [--encoding cp437|latin1|raw] LISTING "
@@ -193,7 +193,9 @@ TEST(Tolvbase, HelpAndVersionGoToStandardOutput) {
   // One command's help, also when other arguments stand beside it.
   Outcome one = run_tolvbase({"check", "x", "--help"});
   EXPECT_EQ(one.status, 0);
-  EXPECT_EQ(one.output.rfind("Usage: tolvbase check [--strict] BASE...\n\nReports each", 0), 0u)
+  EXPECT_EQ(
+      one.output.rfind("Usage: tolvbase check [--strict] [--dir DIR] BASE...\n\nReports each", 0),
+      0u)
       << one.output;
 
   for (const char* flag : {"--version", "-V"}) {
