@@ -8,6 +8,7 @@
 //   messages.h        "PROGRAM: message" on standard error, usage errors
 //   output.h          buffered standard output that remembers a failed write
 //   json_lines.h      JSON Lines; every line valid UTF-8 whatever the bytes
+//   json_read.h       a JSON line read back, for the files a companion keeps
 //   rows.h            one field list written as JSON Lines or CSV (RFC 4180,
 //                     formulas neutralized)
 //   table.h           text tables sized to their cells and the terminal
@@ -31,6 +32,10 @@
 //   disk_check.h      a base's records against the directory of their files:
 //                     missing, of another size, named by no record
 //
+// What the companions change
+//   base_cut.h        a base cut back (or its files removed) under its lock,
+//                     record file first; the state of a base's files
+//
 // Rewriting a listing of any layout
 //   line_fields.h     a line read into typed fields with their columns
 //   layouts.h         the known layouts, and how the lines' votes choose one
@@ -39,12 +44,14 @@
 #pragma once
 
 #include "companion/base.h"
+#include "companion/base_cut.h"
 #include "companion/command_line.h"
 #include "companion/date_text.h"
 #include "companion/description_text.h"
 #include "companion/disk_check.h"
 #include "companion/file_directory.h"
 #include "companion/json_lines.h"
+#include "companion/json_read.h"
 #include "companion/layouts.h"
 #include "companion/line_fields.h"
 #include "companion/listing_source.h"

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "companion/json_lines.h"
+#include "companion/json_read.h"
 #include "companion/rows.h"
 #include "companion/text.h"
 #include "companion/text_encoding.h"
@@ -45,6 +46,46 @@ TEST(JsonText, EveryByteOutsideValidUtf8IsEscapedAsItsSurrogate) {
     std::string out;
     append_json_string(out, c.bytes);
     EXPECT_EQ(out, c.json);
+    // Read back, the string is the bytes again.
+    JsonValue read;
+    std::string error;
+    EXPECT_TRUE(parse_json_line(out, read, error)) << error;
+    EXPECT_EQ(read.text, c.bytes);
+  }
+}
+
+TEST(JsonRead, TakesWhatTheWriterWritesAndRefusesTheRest) {
+  JsonValue v;
+  std::string error;
+  ASSERT_TRUE(
+      parse_json_line(R"( {"a": [0, -12, true, null], "b": "\u00e9\ud83d\ude00\/\t"} )", v, error))
+      << error;
+  ASSERT_EQ(v.members.size(), 2u);
+  const JsonValue* a = json_member(v, "a");
+  ASSERT_TRUE(a && a->items.size() == 4);
+  EXPECT_EQ(a->items[1].number, -12);
+  EXPECT_TRUE(a->items[2].boolean);
+  EXPECT_EQ(a->items[3].kind, JsonValue::Kind::Null);
+  EXPECT_EQ(json_member(v, "b")->text, "\xc3\xa9\xf0\x9f\x98\x80/\t");
+  struct Case {
+    std::string line, error;
+  } refused[] = {
+      {"", "a line cut short at byte 1"},
+      {R"({"a": 1.5})", "a number that is not whole at byte 8"},
+      {R"({"a": 9223372036854775808})", "a number too large at byte 25"},
+      {R"({"a": 1} x)", "more after the value at byte 10"},
+      {R"({"a" 1})", "no ':' after a member's name at byte 6"},
+      {R"({"a": 1 "b": 2})", "no ',' between values at byte 9"},
+      {R"({"a": "x)", "a string cut short at byte 9"},
+      {"{\"a\": \"\t\"}", "a control byte in a string at byte 8"},
+      {R"({"a": "\ud800x"})", "half a surrogate pair at byte 14"},
+      {R"({"a": "\q"})", "an unknown escape at byte 9"},
+      {R"({"a": tru})", "an unknown word at byte 7"},
+      {std::string(18, '[') + std::string(18, ']'), "nesting too deep at byte 18"},
+  };
+  for (const Case& c : refused) {
+    EXPECT_FALSE(parse_json_line(c.line, v, error)) << c.line;
+    EXPECT_EQ(error, c.error) << c.line;
   }
 }
 
