@@ -6,6 +6,7 @@
 #include "tolvbase/export_command.h"
 #include "tolvbase/normalize_command.h"
 #include "tolvbase/preview_command.h"
+#include "tolvbase/truncate.h"
 
 namespace tolv {
 
@@ -52,6 +53,12 @@ constexpr Operands kListing[] = {{{},
                                   2,
                                   "preview needs a LISTING",
                                   "preview takes a LISTING and at most one BASE"}};
+constexpr Operands kTruncateBase[] = {{{},
+                                       "BASE RECORDS",
+                                       2,
+                                       2,
+                                       "truncate needs a BASE and the number of RECORDS to keep",
+                                       "truncate takes one BASE and one number of RECORDS"}};
 constexpr Operands kNormalizeListing[] = {
     {{}, "LISTING", 0, 1, {}, "normalize takes one LISTING"}};  // none for --layout list
 
@@ -98,12 +105,23 @@ constexpr Command kCommands[] = {
      "summary. LISTING - is standard input. Exit status: 0 every entry written with\n"
      "the listing's own values, 1 not so, 2 as below or no layout recognised.\n",
      run_normalize},
+    {"truncate",
+     {},
+     kTruncateBase,
+     "Keeps the first RECORDS records of the base and removes the others: the record\n"
+     "file is cut to 120 * RECORDS bytes, the description file where the kept\n"
+     "records' text ends; a record fragment and description bytes after the last\n"
+     "text go too, and each removal is named. The base's lock is taken without\n"
+     "waiting (a conversion or a reader holding it: status 2). Nothing is changed\n"
+     "when a record to be removed has its text before that end (status 1).\n",
+     run_truncate},
 };
 
 constexpr Program kTolvbase{
     "tolvbase",
-    "Lists, verifies or exports a Tolvane BBS file base without writing it,\n"
-    "and previews a listing before it is converted.\n",
+    "Lists, verifies or exports a Tolvane BBS file base without writing it, cuts\n"
+    "one back (truncate, the one command that writes), and previews a listing\n"
+    "before it is converted.\n",
     kCommands,
     "BASE names the base as tolvconv's second argument does: its extension, if\n"
     "any, is dropped and .dir (the record file) and .des (the description file)\n"
@@ -111,9 +129,10 @@ constexpr Program kTolvbase{
     "are numbered from 0; record N starts at byte 120 * N. '--' ends the options.\n"
     "\n"
     "Exit status: 0 done (check: the base is sound; preview: no finding), 1 check\n"
-    "found a problem, export a record it could not write exactly or preview a\n"
-    "finding, 2 usage error or a file that cannot be opened or read. With several\n"
-    "bases, the worst of their statuses.\n",
+    "found a problem, export a record it could not write exactly, preview a\n"
+    "finding or truncate a record it would not remove, 2 usage error or a file\n"
+    "that cannot be opened, read or cut (truncate: also fewer records than\n"
+    "RECORDS). With several bases, the worst of their statuses.\n",
     "tolvbase (TOLVCONV) " TOLV_VERSION
     "\n"
     "Copyright (C) 2026 The TOLVCONV Authors\n",

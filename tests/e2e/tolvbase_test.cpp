@@ -12,6 +12,7 @@
 #include "support/listing_text.h"
 #include "support/stored_base.h"
 #include "tolv_version.h"
+#include "tolvbase/command.h"
 
 namespace tolv::test {
 namespace {
@@ -149,6 +150,7 @@ TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
       "[BASE]\n"
       "       tolvbase normalize [--dir DIR] [--layout NAME] [--width N] [--keep-colours] "
       "[--report FILE] [--json] LISTING\n"
+      "       tolvbase truncate BASE RECORDS\n"
       "Try 'tolvbase --help' for more information.\n";
   struct Case {
     std::vector<std::string> args;
@@ -172,6 +174,10 @@ TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
       {{"list", "-x", "x"}, "unknown option '-x'"},
       {{"export", "x", "--as-stored"},
        "--as-stored applies to csv: the other formats keep every text as stored"},
+      {{"truncate", "x"}, "truncate needs a BASE and the number of RECORDS to keep"},
+      {{"truncate", "x", "1", "2"}, "truncate takes one BASE and one number of RECORDS"},
+      {{"truncate", "x", "4x"}, "RECORDS must be a number of records, not '4x'"},
+      {{"truncate", "x", "-1"}, "unknown option '-1'"},
   };
   for (const Case& c : cases) {
     Outcome run = run_tolvbase(c.args);
@@ -288,6 +294,95 @@ TEST(Tolvbase, SeveralBasesInOneCall) {
   EXPECT_EQ(run.status, 0);
   std::string one = read_file(TOLV_SOURCE_DIR "/examples/expected/sample.list.txt");
   EXPECT_EQ(run.output, "==> " + sound + " <==\n" + one + "\n==> " + sound + " <==\n" + one);
+}
+
+// ---------------------------------------------------------------- truncate
+
+// The sample's records start their text at bytes 0, 120, 166, 232, 395 and
+// 412 of 491. Every case leaves the two files as prefixes of what they were.
+TEST(TolvbaseTruncate, KeepsAPrefixOfBothFilesOrChangesNothing) {
+  enum Change { kNone, kLeftovers, kPointBack, kLocked, kLink };
+  const std::string nothing = "; nothing changed\n";
+  constexpr size_t kAll = std::string::npos;
+  struct Case {
+    std::string keep;
+    Change change;
+    int failing_cut;  // the nth ftruncate fails with EIO; 0: none
+    int status;
+    std::string output, errors;    // in errors, B stands for the base
+    size_t records, descriptions;  // bytes left of each file
+  } cases[] = {
+      {"4", kNone, 0, 0,
+       "removed records 4-5 (2 records, 96 description bytes)\n"
+       "kept 4 records, 395 description bytes\n",
+       "", 480, 395},
+      {"0", kNone, 0, 0,
+       "removed records 0-5 (6 records, 491 description bytes)\n"
+       "kept 0 records, 0 description bytes\n",
+       "", 0, 0},
+      {"6", kLeftovers, 0, 0,
+       "removed the fragment of 37 bytes at the end of the record file\n"
+       "removed 4 description bytes after the last record's text, which no record pointed at\n"
+       "kept 6 records, 491 description bytes\n",
+       "", 720, 491},
+      {"6", kNone, 0, 0, "nothing to remove: 6 records, 491 description bytes\n", "", kAll, kAll},
+      {"7", kNone, 0, 2, "", "'B.dir' holds 6 records: there are not 7 to keep" + nothing, kAll,
+       kAll},
+      {"4", kPointBack, 0, 1, "",
+       "record 5, which would be removed, has its text at byte 120, before byte 395 where the "
+       "text of the records kept ends: the records are not in the order a conversion appends "
+       "them" +
+           nothing,
+       kAll, kAll},
+      {"4", kLocked, 0, 2, "",
+       "'B.des' is locked: a conversion is writing the base, or a program is reading it" + nothing,
+       kAll, kAll},
+      {"4", kLink, 0, 2, "",
+       "'B.dir' is a symbolic link; a base is cut only through its own files" + nothing, kAll,
+       kAll},
+      {"4", kNone, 1, 2, "", "cannot cut 'B.dir': Input/output error" + nothing, kAll, kAll},
+      // The base stays sound: the description file only holds bytes past
+      // the kept records' text.
+      {"4", kNone, 2, 2, "",
+       "cannot cut 'B.des': Input/output error; the record file is cut to 4 records, and the "
+       "description bytes after their text, which no record points at, are left: truncate "
+       "again to remove them\n",
+       480, kAll},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    std::string base = convert_sample(dir), what = c.keep + " " + c.errors;
+    int held = -1;
+    if (c.change == kLeftovers) {
+      write_file(base + ".dir", read_file(base + ".dir") + std::string(37, 'r'));
+      write_file(base + ".des", read_file(base + ".des") + "\x03xyz");
+    } else if (c.change == kPointBack) {
+      damage(base, 5, kDescPtrAt, 120);
+    } else if (c.change == kLocked) {
+      held = ::open((base + ".des").c_str(), O_RDONLY | O_CLOEXEC);
+      ASSERT_EQ(flock(held, LOCK_EX), 0);
+    } else if (c.change == kLink) {
+      ASSERT_EQ(rename((base + ".dir").c_str(), (base + ".real").c_str()), 0);
+      ASSERT_EQ(symlink((base + ".real").c_str(), (base + ".dir").c_str()), 0);
+    }
+    std::string records = read_file(base + ".dir"), descriptions = read_file(base + ".des");
+    std::vector<test::Fault> faults;
+    if (c.failing_cut > 0)
+      faults.push_back({test::nth_call(test::Call::Ftruncate, c.failing_cut), EIO});
+    Outcome run =
+        test::run_companion_in_child(tolvbase_program(), {"truncate", base, c.keep}, faults);
+    if (held >= 0) ::close(held);
+    std::string errors = c.errors;
+    if (size_t at = errors.find("'B."); at != std::string::npos) errors.replace(at + 1, 1, base);
+    EXPECT_EQ(run.status, c.status) << what;
+    EXPECT_EQ(run.output, c.output) << what;
+    EXPECT_EQ(run.errors, errors.empty() ? "" : "tolvbase: " + errors) << what;
+    EXPECT_EQ(read_file(base + ".dir"), records.substr(0, c.records)) << what;
+    EXPECT_EQ(read_file(base + ".des"), descriptions.substr(0, c.descriptions)) << what;
+    if (c.status != 1) {
+      EXPECT_EQ(test::check_stored_base(base).result.problems, 0) << what;
+    }
+  }
 }
 
 // ---------------------------------------------------------------- preview

@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "app/run.h"
+#include "companion/command_line.h"
 
 namespace tolv::test {
 
@@ -91,6 +92,19 @@ Outcome run_program_in_child(const std::vector<std::string>& args, std::vector<F
         run_program(argv.argc(), argv.argv());
       },
       input);
+}
+
+Outcome run_companion_in_child(const Program& program, const std::vector<std::string>& args,
+                               std::vector<Fault> faults) {
+  return run_in_child(
+      [&] {
+        std::vector<std::string> all{std::string(program.name)};
+        all.insert(all.end(), args.begin(), args.end());
+        Argv argv(std::move(all));
+        install_faults(std::move(faults));
+        _exit(run_program(program, argv.argc(), argv.argv()));
+      },
+      "", true);
 }
 
 void exec_argv(const std::vector<std::string>& args) {

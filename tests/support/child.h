@@ -8,6 +8,10 @@
 
 #include "support/fake_os.h"
 
+namespace tolv {
+struct Program;
+}
+
 namespace tolv::test {
 
 struct Outcome {
@@ -39,6 +43,12 @@ Outcome run_in_child(const std::function<void()>& body, const std::string& input
 // program name is added in front) and the faults installed in the child.
 Outcome run_program_in_child(const std::vector<std::string>& args, std::vector<Fault> faults = {},
                              const std::string& input = "");
+
+// Runs a companion's table (tolvbase_program(), tolvboard_program()) in a
+// child with these arguments and the faults installed; standard error is
+// captured too.
+Outcome run_companion_in_child(const Program& program, const std::vector<std::string>& args,
+                               std::vector<Fault> faults = {});
 
 // Replaces the process with the executable argv[0]; ends it with status 252
 // when that fails.
