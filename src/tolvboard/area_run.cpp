@@ -12,6 +12,7 @@
 #include "runtime/syscall.h"
 #include "tolvboard/base_name.h"
 #include "tolvboard/converter.h"
+#include "tolvboard/journal.h"
 
 namespace tolv {
 
@@ -108,7 +109,9 @@ void convert_area(AreaResult& result, const BoardSettings& board) {
   std::vector<std::string> args{result.listing, result.base};
   if (board.dupe) args.push_back("-DUPE");
   log_line(board, header + " -> " + result.base + (board.dupe ? " -DUPE" : "") + " ==");
+  BaseFiles files_before = base_files(result.base);
   ConverterRun run = run_converter(board.converter, args, board.log_fd);
+  journal_area(board.journal, result.area->number, result.base, files_before);
   result.appended = std::max<int64_t>(0, whole_records(record_file) - before);
   result.exit = run.status;
   result.message = run.message;

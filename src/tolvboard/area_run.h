@@ -30,13 +30,16 @@ struct AreaResult {
   std::string message;    // why it is missing or failed
 };
 
+struct Journal;
+
 struct BoardSettings {
   std::vector<DriveMap> maps;
   std::string out_dir;
   bool dupe = false;
   bool dry_run = false;
-  std::string converter;  // the converter to run: --converter, else the tolvconv found
-  int log_fd = -1;        // OUTDIR/tolvboard.log (not for a dry run)
+  std::string converter;       // the converter to run: --converter, else the tolvconv found
+  int log_fd = -1;             // OUTDIR/tolvboard.log (not for a dry run)
+  Journal* journal = nullptr;  // OUTDIR/tolvboard.journal (not for a dry run)
 };
 
 // Finds the area's listing and names its base.

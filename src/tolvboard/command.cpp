@@ -18,7 +18,9 @@
 #include "tolvboard/area_list.h"
 #include "tolvboard/area_run.h"
 #include "tolvboard/converter.h"
+#include "tolvboard/journal.h"
 #include "tolvboard/summary.h"
+#include "tolvboard/undo.h"
 
 namespace tolv {
 
@@ -37,11 +39,13 @@ constexpr Option kOptions[] = {
     {"json", 0, {}, {}, "one JSON object per area, then one with the totals"},
     {"areas", 0, "FILE", {}, "the areas from FILE instead of a DIR.LST (see below)"},
     {"converter", 0, "PROGRAM", {}, "run PROGRAM, not the tolvconv beside this program or on PATH"},
+    {"undo", 0, {}, {}, "take back the last run into OUTDIR (see below)"},
 };
 
 constexpr Operands kOperands[] = {
     {{}, "DIR.LST OUTDIR", 2, 2, "needs a DIR.LST and an OUTDIR", "needs a DIR.LST and an OUTDIR"},
     {"areas", "OUTDIR", 1, 1, "--areas FILE takes one OUTDIR", "--areas FILE takes one OUTDIR"},
+    {"undo", "OUTDIR", 1, 1, "--undo takes one OUTDIR", "--undo takes one OUTDIR"},
 };
 
 constexpr Command kBoard[] = {{{}, kOptions, kOperands, {}, run_board}};
@@ -58,9 +62,14 @@ constexpr Program kTolvboard{
     "and a component that does not exist in its exact letter case is looked up\n"
     "in any case.\n"
     "\n"
+    "Every run appends to OUTDIR/tolvboard.journal what it did to each base.\n"
+    "--undo cuts every base of the last run not yet undone back to its size\n"
+    "before that run, or removes it when the run made it, where the base is\n"
+    "still as the run left it; any other base is named and left alone (status 1).\n"
+    "\n"
     "Exit status: 0 every area converted (or would be), 1 an area missing or\n"
-    "failed, 2 usage error, or a DIR.LST, OUTDIR or log that cannot be read or\n"
-    "made.\n",
+    "failed, 2 usage error, or a DIR.LST, OUTDIR, log or journal that cannot be\n"
+    "read or made.\n",
     "tolvboard (TOLVCONV) " TOLV_VERSION
     "\n"
     "Copyright (C) 2026 The TOLVCONV Authors\n",
@@ -137,6 +146,7 @@ bool read_areas(const Options& options, std::vector<Area>& areas) {
 }
 
 int run_board(const Arguments& arguments) {
+  if (has_option(arguments, "undo")) return run_undo(arguments);
   Options options;
   if (std::string error = take_arguments(arguments, options); !error.empty())
     return usage_error(error);
@@ -149,10 +159,12 @@ int run_board(const Arguments& arguments) {
   if (!read_areas(options, areas)) return kExitTrouble;
 
   std::string error;
+  Journal journal;
   if (!board.dry_run) {
     if ((board.converter.empty() && !find_converter(board.converter, error)) ||
-        !open_log(board, error))
+        !open_log(board, error) || !open_journal(journal, board.out_dir, arguments, error))
       return complain(error);
+    board.journal = &journal;
     Output log;
     log.fd = board.log_fd;
     put(log, "== tolvboard: " + options.list + " into " + board.out_dir + ", by " +
@@ -185,6 +197,11 @@ int run_board(const Arguments& arguments) {
   }
   print_totals(summary, results);
   if (board.log_fd >= 0) sys_close(board.log_fd);
+  close_journal(journal);
+  if (!journal.failed.empty()) {
+    flush(out);
+    return complain(journal.failed + ": --undo cannot take back the areas converted since");
+  }
   return finish(out, all_converted ? kExitConverted : kExitAreaFailed);
 }
 

@@ -5,6 +5,7 @@
 // makes when run by hand. No tolvconv is on PATH: tolvboard runs the one
 // beside it, or the one --converter names.
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +16,7 @@
 #include "support/child.h"
 #include "support/listing_text.h"
 #include "tolv_version.h"
+#include "tolvboard/command.h"
 
 namespace tolv::test {
 namespace {
@@ -161,6 +163,12 @@ TEST(Tolvboard, NoByteOfTheBoardBreaksTheJsonAndNoListingMakesItWait) {
                   "4 converted True None\n")
         << mode;
   }
+  // The journal names those bases with the same escapes, and gives back
+  // their bytes: --undo removes them.
+  Outcome undo = tolvboard(dir, {"--undo", "out"});
+  EXPECT_EQ(undo.status, 0) << undo.output << undo.errors;
+  for (const char* base : {"out/1-DIR\x82\xff.dir", "out/4-DIR\x82\xff.des"})
+    EXPECT_FALSE(file_exists(dir / base)) << undo.output;
 }
 
 TEST(Tolvboard, ADupeRunAgainAppendsNothingAndADryRunWritesNothing) {
@@ -217,6 +225,187 @@ TEST(Tolvboard, ConverterOptionRunsThatProgramAndTheLogNamesIt) {
             "fake: c/pcb/Dir/dir1 out/1-dir1\n");
 }
 
+// ------------------------------------------------------------------ undo
+
+// The board converted twice: the second run appends every file again.
+// (With the no-doubling rule, that second run is the one given --append.)
+std::string board_twice(const Board& board) {
+  EXPECT_EQ(tolvboard(board.dir, {board.map(), "DIR.LST", "out"}).status, 1);
+  std::string first = base_bytes(board, "1-DIR1") + base_bytes(board, "2-GAMES");
+  EXPECT_EQ(tolvboard(board.dir, {board.map(), "DIR.LST", "out"}).status, 1);
+  return first;
+}
+
+const std::string kUndone =
+    "undone: out/1-DIR1: back to 6 records, 491 description bytes\n"
+    "undone: out/2-GAMES: back to 2 records, 9 description bytes\n"
+    "2 bases undone, 0 left alone, 1 unchanged by the run\n";
+
+// Output after the line naming the run.
+std::string undo_report(const Outcome& run) {
+  EXPECT_EQ(run.output.rfind("undoing the run of ", 0), 0u) << run.output;
+  return run.output.substr(run.output.find('\n') + 1);
+}
+
+TEST(Tolvboard, UndoTakesBackTheLastRunByteForByteThenTheOneBefore) {
+  Board board(false);
+  std::string first = board_twice(board);
+  Outcome undo = tolvboard(board.dir, {"--undo", "out"});
+  EXPECT_EQ(undo.status, 0) << undo.errors;
+  EXPECT_NE(undo.output.find(" UTC: tolvboard --map C:=" + board.dir.path + "/c DIR.LST out\n"),
+            std::string::npos)
+      << undo.output;
+  EXPECT_EQ(undo_report(undo), kUndone);
+  EXPECT_EQ(base_bytes(board, "1-DIR1") + base_bytes(board, "2-GAMES"), first);
+
+  // The first run made both bases: they go, and OUTDIR is as before it.
+  undo = tolvboard(board.dir, {"--undo", "out"});
+  EXPECT_EQ(undo.status, 0) << undo.errors;
+  EXPECT_EQ(undo_report(undo),
+            "undone: out/1-DIR1: its files removed: the run made them\n"
+            "undone: out/2-GAMES: its files removed: the run made them\n"
+            "2 bases undone, 0 left alone, 1 unchanged by the run\n");
+  for (const char* file : {"1-DIR1.dir", "1-DIR1.des", "2-GAMES.dir", "2-GAMES.des"})
+    EXPECT_FALSE(file_exists(board.dir / ("out/" + std::string(file)))) << file;
+  undo = tolvboard(board.dir, {"--undo", "out"});
+  EXPECT_EQ(undo.status, 1);
+  EXPECT_EQ(undo.errors,
+            "tolvboard: nothing left to undo: every run in 'out/tolvboard.journal' is undone\n");
+}
+
+// A base that another program changed after the run is named and left as
+// it is; the other is undone. Undoing the run before leaves it alone too.
+TEST(Tolvboard, UndoLeavesABaseChangedSinceTheRun) {
+  enum Change { kAppended, kTouched, kReplaced, kLocked, kLinked };
+  struct Case {
+    Change change;
+    std::string why;  // the start of the reason
+  } cases[] = {
+      {kAppended,
+       "changed since the run: its description file has 983 bytes, not the 982 the journal "
+       "expects"},
+      {kTouched, "changed since the run: its record file was written at 2001-09-09 01:46:40 UTC"},
+      {kReplaced, "changed since the run: its record file is another file than the journal names"},
+      {kLocked, "'out/1-DIR1.des' is locked: a conversion is writing the base, or a program"},
+      {kLinked, "'out/1-DIR1.dir' is a symbolic link; a base is cut only through its own files"},
+  };
+  for (const Case& c : cases) {
+    Board board(false);
+    board_twice(board);
+    std::string dir = board.dir / "out/1-DIR1.dir", des = board.dir / "out/1-DIR1.des";
+    int held = -1;
+    if (c.change == kAppended) write_file(des, read_file(des) + "x");
+    if (c.change == kTouched) {
+      struct timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
+      ASSERT_EQ(utimensat(AT_FDCWD, dir.c_str(), times, 0), 0);
+    }
+    if (c.change == kReplaced || c.change == kLinked) {
+      write_file(dir + ".new", read_file(dir));
+      std::string moved = c.change == kLinked ? dir + ".link" : dir + ".new";
+      if (c.change == kLinked) {
+        ASSERT_EQ(symlink((dir + ".new").c_str(), moved.c_str()), 0);
+      }
+      ASSERT_EQ(rename(moved.c_str(), dir.c_str()), 0);
+    }
+    if (c.change == kLocked) {
+      held = ::open(des.c_str(), O_RDONLY | O_CLOEXEC);
+      ASSERT_EQ(flock(held, LOCK_EX), 0);
+    }
+    std::string changed = base_bytes(board, "1-DIR1");
+    Outcome undo = tolvboard(board.dir, {"--undo", "out"});
+    EXPECT_EQ(undo.status, 1) << c.why;
+    std::string report = undo_report(undo);
+    EXPECT_EQ(report.rfind("left alone: out/1-DIR1: " + c.why, 0), 0u) << report;
+    EXPECT_NE(report.find("\nundone: out/2-GAMES: back to 2 records, 9 description bytes\n"
+                          "1 base undone, 1 left alone, 1 unchanged by the run\n"),
+              std::string::npos)
+        << report;
+    EXPECT_EQ(base_bytes(board, "1-DIR1"), changed) << c.why;
+
+    undo = tolvboard(board.dir, {"--undo", "out"});
+    EXPECT_EQ(undo.status, 1) << c.why;
+    report = undo_report(undo);
+    EXPECT_EQ(report.rfind("left alone: out/1-DIR1: ", 0), 0u) << report;
+    EXPECT_NE(report.find("\nundone: out/2-GAMES: its files removed"), std::string::npos) << report;
+    EXPECT_EQ(base_bytes(board, "1-DIR1"), changed) << c.why;
+    if (held >= 0) ::close(held);
+  }
+}
+
+// A journal --undo cannot trust changes nothing: one line, status 2.
+TEST(Tolvboard, UndoRefusesAJournalItCannotTrust) {
+  const std::string journal = "out/tolvboard.journal";
+  const std::string damaged = "tolvboard: '" + journal + "' is damaged at line ";
+  // Each case replaces the first `from` of the journal with `to`.
+  struct Case {
+    std::string from, to, error;
+  } cases[] = {
+      {"{\"kind\": \"run\"", "garbage\n{\"kind\": \"run\"",
+       damaged + "1: not JSON: no value at byte 1; nothing undone"},
+      {"\"records_before\": 6", "\"records_before\": \"6\"",
+       damaged + "6: its \"records_before\" is not a number; nothing undone"},
+      {"\"record_inode\": ", "\"inode\": ", damaged + "2: no \"record_inode\"; nothing undone"},
+      {"\"base\": \"1-DIR1\"", "\"base\": \"../1-DIR1\"",
+       damaged + "2: the base '../1-DIR1' is not a name inside OUTDIR; nothing undone"},
+      {"{\"kind\": \"run\"",
+       "{\"kind\": \"undo\", \"run\": \"1-1\", \"time\": 1}\n{\"kind\": \"run\"",
+       damaged + "1: run '1-1', which no line before it starts; nothing undone"},
+      {"\"outdir_inode\": ", "\"outdir_inode\": 1",
+       "tolvboard: '" + journal +
+           "' was written in another directory than 'out' (copied or moved here; line 1); "
+           "nothing undone"},
+  };
+  Board board(false);
+  std::string first = board_twice(board);
+  std::string second = base_bytes(board, "1-DIR1") + base_bytes(board, "2-GAMES");
+  const std::string whole = read_file(board.dir / journal);
+  for (const Case& c : cases) {
+    std::string bytes = whole;
+    bytes.replace(bytes.find(c.from), c.from.size(), c.to);
+    write_file(board.dir / journal, bytes);
+    Outcome undo = tolvboard(board.dir, {"--undo", "out"});
+    EXPECT_EQ(undo.status, 2) << c.error;
+    EXPECT_EQ(undo.errors, c.error + "\n");
+    EXPECT_EQ(undo.output, "");
+    EXPECT_EQ(read_file(board.dir / journal), bytes);
+  }
+  // The last line cut short, as by a full disk.
+  write_file(board.dir / journal, whole.substr(0, whole.size() - 9));
+  EXPECT_EQ(tolvboard(board.dir, {"--undo", "out"}).errors,
+            damaged + "8: it is cut short (no line end); nothing undone\n");
+  unlink((board.dir / journal).c_str());
+  EXPECT_EQ(tolvboard(board.dir, {"--undo", "out"}).errors,
+            "tolvboard: 'out' has no tolvboard.journal: no run of tolvboard to undo there\n");
+  EXPECT_EQ(base_bytes(board, "1-DIR1") + base_bytes(board, "2-GAMES"), second);
+}
+
+// A cut that fails stops the undo of that base only, and the run stays to
+// be undone: the next --undo takes up what is left.
+TEST(Tolvboard, AnUndoCutShortByAFailureIsTakenUpAgain) {
+  Board board(false);
+  std::string first = board_twice(board);
+  std::string out = board.dir / "out";
+  Outcome undo = test::run_companion_in_child(tolvboard_program(), {"--undo", out},
+                                              {{test::nth_call(test::Call::Ftruncate, 1), EIO}});
+  EXPECT_EQ(undo.status, 2);
+  EXPECT_EQ(undo_report(undo), "not undone: " + out + "/1-DIR1: cannot cut '" + out +
+                                   "/1-DIR1.dir': Input/output error\n"
+                                   "undone: " +
+                                   out +
+                                   "/2-GAMES: back to 2 records, 9 description bytes\n"
+                                   "1 base undone, 0 left alone, 1 unchanged by the run\n");
+  EXPECT_EQ(undo.errors,
+            "tolvboard: the run is not marked undone: --undo again takes up the bases left to "
+            "undo\n");
+  undo = tolvboard(board.dir, {"--undo", "out"});
+  EXPECT_EQ(undo.status, 0) << undo.errors;
+  EXPECT_EQ(undo_report(undo),
+            "undone: out/1-DIR1: back to 6 records, 491 description bytes\n"
+            "undone: out/2-GAMES: by an undo that stopped before the end\n"
+            "2 bases undone, 0 left alone, 1 unchanged by the run\n");
+  EXPECT_EQ(base_bytes(board, "1-DIR1") + base_bytes(board, "2-GAMES"), first);
+}
+
 TEST(Tolvboard, UsageErrorsAndUnreadableListsEndWithStatusTwo) {
   Board board;
   std::vector<std::vector<std::string>> cases = {
@@ -228,6 +417,10 @@ TEST(Tolvboard, UsageErrorsAndUnreadableListsEndWithStatusTwo) {
       {"NOSUCH.LST", "out"},
       {"c", "out"},            // a directory
       {"DIR.LST", "DIR.LST"},  // OUTDIR a file
+      {"--undo"},
+      {"--undo", "out", "out"},
+      {"--undo", "--dupe", "out"},
+      {"--undo", "DIR.LST"},
   };
   for (const auto& args : cases) {
     Outcome run = tolvboard(board.dir, args);
