@@ -6,6 +6,7 @@
 #include <time.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "companion/base_cut.h"
@@ -34,12 +35,14 @@ struct BaseUndo {
   std::string text;
 };
 
-// "2026-12-09 10:11:12 UTC".
+// "2026-12-09 10:11:12 UTC"; gmtime_r reads no time-zone file.
 std::string utc_time(int64_t seconds) {
   time_t t = static_cast<time_t>(seconds);
   struct tm parts;
   char text[64] = "?";
-  if (gmtime_r(&t, &parts)) strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &parts);
+  if (gmtime_r(&t, &parts))
+    snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d UTC", parts.tm_year + 1900,
+             parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec);
   return text;
 }
 
