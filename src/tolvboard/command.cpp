@@ -125,8 +125,12 @@ bool read_areas(const Options& options, std::vector<Area>& areas) {
     return false;
   }
   if (options.area_file) {
-    areas = parse_area_file(bytes);
-    return true;
+    int64_t bad_line = 0;
+    areas = parse_area_file(bytes, bad_line);
+    if (bad_line != 0)
+      note("'" + options.list + "' line " + std::to_string(bad_line) +
+           ": more than a listing, a description and a directory (fields separated by TABs)");
+    return bad_line == 0;
   }
   size_t short_tail = 0;
   areas = parse_dir_list(bytes, short_tail);
