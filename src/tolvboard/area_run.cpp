@@ -38,10 +38,10 @@ void log_line(const BoardSettings& board, const std::string& text) {
   flush(log);
 }
 
-// Entries and findings of the listing, read in process; false when it
-// cannot be read.
-bool count_entries(AreaResult& result, NameIndex* base, int64_t& entries, int64_t& appended) {
-  PreviewResult preview = preview_listing(result.listing, base, PreviewSink{}, false);
+// Entries and findings of the listing, as its preview read them in
+// process; false when it could not be read.
+bool count_entries(AreaResult& result, const PreviewResult& preview, int64_t& entries,
+                   int64_t& appended) {
   if (preview.failed) {
     result.message = preview.error;
     return false;
@@ -101,12 +101,20 @@ void convert_area(AreaResult& result, const BoardSettings& board) {
     log_line(board, header + " ==\ntolvboard: not converted: " + result.message);
     return;
   }
+  if (board.normalize && !normalize_area(result, board)) {
+    log_line(board, header + " ==\ntolvboard: not converted: " + result.message);
+    return;
+  }
+  // With --normalize tolvconv converts what the normalizer wrote.
+  const std::string& input = board.normalize ? result.normalized.listing : result.listing;
   int64_t entries = 0, unused = 0;
-  bool readable = count_entries(result, nullptr, entries, unused);
+  bool readable =
+      count_entries(result, preview_listing(input, nullptr, PreviewSink{}, false), entries, unused);
   std::string record_file = derive_base_paths(result.base).record_file;
   int64_t before = whole_records(record_file);
-  std::vector<std::string> args{result.listing, result.base};
+  std::vector<std::string> args{input, result.base};
   if (board.dupe) args.push_back("-DUPE");
+  if (board.normalize) header += " as " + result.normalized.layout + ", normalized into " + input;
   log_line(board, header + " -> " + result.base + (board.dupe ? " -DUPE" : "") + " ==");
   ConverterRun run = run_converter(board.converter, args, board.log_fd);
   result.appended = std::max<int64_t>(0, whole_records(record_file) - before);
@@ -143,7 +151,12 @@ void preview_area(AreaResult& result, const BoardSettings& board) {
     }
   }
   int64_t entries = 0, with_dupe = 0;
-  if (!count_entries(result, &names, entries, with_dupe)) {
+  if (board.normalize) {
+    PreviewResult preview;
+    if (!preview_normalized_area(result, board, &names, preview)) return;
+    count_entries(result, preview, entries, with_dupe);
+  } else if (!count_entries(result, preview_listing(result.listing, &names, PreviewSink{}, false),
+                            entries, with_dupe)) {
     result.outcome = exists(result.listing) ? Outcome::Failed : Outcome::Missing;
     return;
   }

@@ -6,8 +6,12 @@
 // beside it, or the one --converter names.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
+#include <utime.h>
 
+#include <filesystem>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -32,9 +36,22 @@ Outcome tolvboard(const TempDir& dir, const std::vector<std::string>& args) {
       "", true);
 }
 
-std::string dir_list_record(const std::string& listing, const std::string& text) {
+std::string dir_list_record(const std::string& listing, const std::string& text,
+                            const std::string& files = "C:\\FILES") {
   auto padded = [](std::string s, size_t width) { return s.append(width - s.size(), ' '); };
-  return padded(listing, 30) + padded("C:\\FILES", 30) + padded(text, 35) + '\0';
+  return padded(listing, 30) + padded(files, 30) + padded(text, 35) + '\0';
+}
+
+// A string as JSON writes it, for the strings these tests use: '\\' doubled.
+std::string json_escaped(std::string text) {
+  for (size_t at = 0; (at = text.find('\\', at)) != std::string::npos; at += 2)
+    text.insert(at, 1, '\\');
+  return text;
+}
+
+void rm_rf(const std::string& path) {
+  std::error_code ignored;
+  std::filesystem::remove_all(path, ignored);
 }
 
 // Drive C: is dir/c. Area 1 is the bundled sample, area 2 a listing of two
@@ -65,7 +82,9 @@ std::string direct_conversion(const std::string& listing) {
   return read_file(scratch / "base.dir") + "|" + read_file(scratch / "base.des");
 }
 
-std::string base_bytes(const Board& board, const std::string& name) {
+// The two files' bytes of a base in OUTDIR, of a Board or a MixedBoard.
+template <typename AnyBoard>
+std::string base_bytes(const AnyBoard& board, const std::string& name) {
   return read_file(board.dir / ("out/" + name + ".dir")) + "|" +
          read_file(board.dir / ("out/" + name + ".des"));
 }
@@ -81,7 +100,8 @@ TEST(Tolvboard, ConvertsEveryAreaAndSaysWhatBecameOfEach) {
       "{\"area\": 1, \"description\": \"Utilities \xC3\x86\", \"listing\": \"" + c +
           "dir1\", \"base\": \"out/1-DIR1\", \"status\": \"converted\", \"appended\": 6,"
           " \"skipped\": 0, \"findings\": 0, \"exit\": 0, \"message\": null,"
-          " \"files\": \"C:\\\\FILES\"}",
+          " \"files\": \"C:\\\\FILES\", \"layout\": null, \"not_carried\": null, \"dropped\": null,"
+          " \"exact\": null}",
       "{\"area\": 2, \"description\": \"Games\", \"listing\": \"" + c +
           "Games\", \"base\": \"out/2-GAMES\", \"status\": \"failed\", \"appended\": 0,"
           " \"skipped\": 0, \"findings\": 0, \"exit\": 6, \"message\": \"Runtime error 6 at 0x",
@@ -91,10 +111,11 @@ TEST(Tolvboard, ConvertsEveryAreaAndSaysWhatBecameOfEach) {
       "{\"area\": 4, \"description\": \"Elsewhere\", \"listing\": \"D:\\\\DIR4\", \"base\": "
       "\"out/4-DIR4\", \"status\": \"failed\", \"appended\": 0, \"skipped\": 0, \"findings\": null,"
       " \"exit\": null, \"message\": \"drive D: has no --map (add --map D:=DIRECTORY)\","
-      " \"files\": \"C:\\\\FILES\"}",
+      " \"files\": \"C:\\\\FILES\", \"layout\": null,",
       "{\"areas\": 4, \"converted\": 1, \"missing\": 1, \"failed\": 2, \"appended\": 6, "
       "\"skipped\": 0,"
-      " \"findings\": 0, \"dry_run\": false}\n",
+      " \"findings\": 0, \"not_carried\": null, \"dropped\": null, \"inexact\": null,"
+      " \"dry_run\": false}\n",
   };
   size_t at = 0;
   for (const std::string& line : lines) {
@@ -215,6 +236,206 @@ TEST(Tolvboard, ConverterOptionRunsThatProgramAndTheLogNamesIt) {
             "== tolvboard: areas into out, by ./fake ==\n"
             "== area 1: c/pcb/Dir/dir1 -> out/1-dir1 ==\n"
             "fake: c/pcb/Dir/dir1 out/1-dir1\n");
+}
+
+// A file of `size` bytes (sparse) modified at local noon on the day given.
+void dated_file(const std::string& path, off_t size, int year, int month, int day) {
+  write_file(path, "");
+  ASSERT_EQ(truncate(path.c_str(), size), 0);
+  struct tm noon {};
+  noon.tm_year = year - 1900, noon.tm_mon = month - 1, noon.tm_mday = day, noon.tm_hour = 12;
+  noon.tm_isdst = -1;
+  struct utimbuf times = {mktime(&noon), mktime(&noon)};
+  ASSERT_EQ(utime(path.c_str(), &times), 0);
+}
+
+// A board of listings in several layouts, each with its files; drive C: is
+// dir/c. Area 1 is a Spitfire list whose files lie in its DskPath C:\SF,
+// area 2 a FILES.BBS without a DskPath among its files, one of its entries
+// naming a file that is not there, area 3 a PCBoard DIR with a rule of
+// dashes and its files in C:\PCBF (spelled in other cases on the disk), and
+// area 4 prose that no layout fits. Every listed date is its file's.
+struct MixedBoard {
+  TempDir dir;
+  MixedBoard() {
+    for (const char* sub : {"c", "c/pcb", "c/pcb/dir", "c/sf", "c/fb", "c/pcbf"})
+      mkdir((dir / sub).c_str(), 0755);
+    write_file(dir / "c/pcb/dir/sffiles.1",
+               "Name          Size     Date    Description\r\n" + std::string(60, '-') + "\r\n" +
+                   entry_line("ZTERMCAP.LBR", "4,096", "06-07-93",
+                              "A terminal description for the 128 with line graphics. Programs "
+                              "that use it draw boxes with the graphics characters.") +
+                   "\r\n" + entry_line("BIGFILE.ZIP", "123,456", "01-15-95", "A big archive") +
+                   "\r\n" + entry_line("SMALL.TXT", "12", "02-02-94", "Small") + "\r\n");
+    dated_file(dir / "c/sf/ztermcap.lbr", 4096, 1993, 6, 7);
+    dated_file(dir / "c/sf/BIGFILE.ZIP", 123456, 1995, 1, 15);
+    dated_file(dir / "c/sf/small.txt", 12, 1994, 2, 2);
+    write_file(dir / "c/fb/FILES.BBS",
+               " -- Uploads\r\nONE.ZIP      First file\r\nTWO.ZIP      [3] Second file\r\n"
+               " >  continued here\r\nGONE.ZIP     Not on the disk\r\n");
+    dated_file(dir / "c/fb/ONE.ZIP", 100, 2001, 2, 3);
+    dated_file(dir / "c/fb/two.zip", 2000, 2002, 3, 4);
+    write_file(dir / "c/pcb/dir/dir3",
+               entry_line("ALPHA.ZIP", "1000", "03-04-95", "Alpha") + "\r\n" +
+                   continuation_line("more alpha") + "\r\n" + std::string(47, '-') + "\r\n" +
+                   entry_line("BETA.ARJ", "500", "12-31-99", "Beta") + "\r\n");
+    dated_file(dir / "c/pcbf/alpha.zip", 1000, 1995, 3, 4);
+    dated_file(dir / "c/pcbf/Beta.Arj", 500, 1999, 12, 31);
+    write_file(dir / "c/pcb/dir/readme", "This is just prose.\nNothing here.\n");
+    write_file(dir / "DIR.LST", dir_list_record("C:\\PCB\\DIR\\SFFILES.1", "Spitfire", "C:\\SF") +
+                                    dir_list_record("C:\\FB\\FILES.BBS", "Uploads", "") +
+                                    dir_list_record("C:\\PCB\\DIR\\DIR3", "PCBoard", "C:\\PCBF") +
+                                    dir_list_record("C:\\PCB\\DIR\\README", "Prose", ""));
+  }
+  std::string map() const { return "--map=C:=" + dir.path + "/c"; }
+};
+
+// What tolvbase normalize --dir FILES makes of a listing: its output, its
+// report, and the base tolvconv makes of that output, by hand.
+struct ByHand {
+  std::string listing, report, base;
+};
+ByHand by_hand(const std::string& listing, const std::string& files) {
+  TempDir scratch;
+  Outcome run =
+      run_tolvbase({"normalize", "--dir", files, "--report", scratch / "report", listing});
+  EXPECT_LE(run.status, 1) << run.errors;
+  write_file(scratch / "clean.lst", run.output);
+  return {run.output, read_file(scratch / "report"), direct_conversion(scratch / "clean.lst")};
+}
+
+TEST(Tolvboard, NormalizeGivesTheBasesTolvbaseNormalizeAndTolvconvGiveByHand) {
+  MixedBoard board;
+  // Per area: what a run and its dry run both say.
+  const std::string said[] = {
+      "\"status\": \"converted\", \"appended\": 3, \"skipped\": 0, \"findings\": 0,",
+      "\"layout\": \"spitfire\", \"not_carried\": 0, \"dropped\": 2, \"exact\": true}",
+      "\"status\": \"converted\", \"appended\": 2, \"skipped\": 0, \"findings\": 0,",
+      "\"layout\": \"files-bbs\", \"not_carried\": 1, \"dropped\": 1, \"exact\": false}",
+      "\"status\": \"converted\", \"appended\": 2, \"skipped\": 0, \"findings\": 0,",
+      "\"layout\": \"pcboard\", \"not_carried\": 0, \"dropped\": 1, \"exact\": true}",
+      "\"status\": \"failed\", \"appended\": 0, \"skipped\": 0, \"findings\": null, \"exit\": null,"
+      " \"message\": \"no layout recognised: no line reads as a file entry\", \"files\": null,"
+      " \"layout\": null,",
+      "{\"areas\": 4, \"converted\": 3, \"missing\": 0, \"failed\": 1, \"appended\": 7, "
+      "\"skipped\": "
+      "0, \"findings\": 0, \"not_carried\": 1, \"dropped\": 4, \"inexact\": 1,",
+  };
+  for (const char* mode : {"--dry-run", "--json"}) {
+    Outcome run =
+        tolvboard(board.dir, {board.map(), "--normalize", "--json", mode, "DIR.LST", "out"});
+    EXPECT_EQ(run.status, 1) << mode << run.errors;  // area 2 not carried whole, area 4 failed
+    size_t at = 0;
+    for (const std::string& part : said) {
+      at = run.output.find(part, at);
+      EXPECT_NE(at, std::string::npos) << mode << ": " << part << "\nin:\n" << run.output;
+    }
+    // The dry run writes neither OUTDIR nor, below, any of its files.
+    EXPECT_EQ(file_exists(board.dir / "out"), mode != std::string("--dry-run"));
+  }
+
+  struct Area {
+    std::string stem, listing, files;
+  } areas[] = {{"1-SFFILES", "c/pcb/dir/sffiles.1", "c/sf"},
+               {"2-FILES", "c/fb/FILES.BBS", "c/fb"},
+               {"3-DIR3", "c/pcb/dir/dir3", "c/pcbf"}};
+  for (const Area& area : areas) {
+    ByHand hand = by_hand(board.dir / area.listing, board.dir / area.files);
+    EXPECT_EQ(read_file(board.dir / ("out/" + area.stem + ".lst")), hand.listing) << area.stem;
+    EXPECT_EQ(read_file(board.dir / ("out/" + area.stem + ".report")), hand.report) << area.stem;
+    EXPECT_EQ(base_bytes(board, area.stem), hand.base) << area.stem;
+  }
+  EXPECT_EQ(read_file(board.dir / "out/2-FILES.report").rfind("5: not-carried: 'GONE.ZIP' ", 0),
+            0u);
+  for (const char* unmade : {"out/4-README.lst", "out/4-README.report", "out/4-README.dir"})
+    EXPECT_FALSE(file_exists(board.dir / unmade)) << unmade;
+
+  // Again with --dupe: the dry run and the run skip every entry the bases
+  // hold, and the table has the normalizer's columns.
+  std::string before[] = {base_bytes(board, "1-SFFILES"), base_bytes(board, "3-DIR3")};
+  for (const char* mode : {"--dry-run", "--dupe"}) {
+    Outcome run =
+        tolvboard(board.dir, {board.map(), "--normalize", "--dupe", mode, "DIR.LST", "out"});
+    EXPECT_EQ(run.status, 1);
+    // Columns are as wide as their cells: only their order is held here.
+    EXPECT_TRUE(std::regex_search(
+        run.output, std::regex("skipped +findings +layout +not carried +dropped +outcome\n")))
+        << run.output;
+    EXPECT_TRUE(std::regex_search(run.output, std::regex(" 3 +0 +spitfire +0 +2 +converted\n")))
+        << run.output;
+    EXPECT_NE(run.output.find(" 0 records" +
+                              std::string(mode == std::string("--dupe") ? "" : " would be") +
+                              " appended, 7 skipped, 0 findings; 1 entry not carried, 4 lines "
+                              "dropped, 1 area not carried exactly (see reports)"),
+              std::string::npos)
+        << run.output;
+  }
+  EXPECT_EQ(base_bytes(board, "1-SFFILES"), before[0]);
+  EXPECT_EQ(base_bytes(board, "3-DIR3"), before[1]);
+}
+
+// Where an area's files would lie is checked only with --normalize: a path
+// that names a file, or nothing, fails the area and leaves its base as it
+// was. An area file line of four fields stops the run before anything is
+// written.
+TEST(Tolvboard, NormalizeRefusesFilesThatAreNoDirectoryAndAreaLinesOfFourFields) {
+  MixedBoard board;
+  std::string c = board.dir.path + "/c/";
+  struct Case {
+    std::string files;  // DskPath, or with `area_file` the area file's third field
+    bool area_file;
+    std::string message;
+  } cases[] = {
+      {"C:\\PCB\\DIR\\DIR3", false,
+       "its files' directory '" + c + "pcb/dir/dir3' is not a directory"},
+      {"C:\\PCB\\NONE", false, "its files' directory '" + c + "pcb/NONE' does not exist"},
+      {"D:\\FILES", false, "its files' directory: drive D: has no --map (add --map D:=DIRECTORY)"},
+      {"c/pcb/dir/DIR3", true, "its files' directory 'c/pcb/dir/dir3' is not a directory"},
+      {"c/none/deeper", true, "its files' directory 'c/none/deeper' does not exist"},
+  };
+  for (const Case& k : cases) {
+    rm_rf(board.dir / "out");
+    std::string list = k.area_file ? "areas" : "DIR.LST";
+    write_file(board.dir / list, k.area_file
+                                     ? "c/pcb/dir/dir3\tPCBoard\t" + k.files + "\n"
+                                     : dir_list_record("C:\\PCB\\DIR\\DIR3", "PCBoard", k.files));
+    std::vector<std::string> args{board.map(), "--json", k.area_file ? "--areas" : list, "out"};
+    if (k.area_file) args.insert(args.end() - 1, list);
+    // Without --normalize the path is only shown.
+    Outcome plain = tolvboard(board.dir, args);
+    EXPECT_EQ(plain.status, 0) << k.files << plain.output;
+    EXPECT_NE(plain.output.find("\"files\": \"" + json_escaped(k.files) + "\""), std::string::npos)
+        << plain.output;
+    std::string base = base_bytes(board, "1-DIR3");
+    args.insert(args.begin(), "--normalize");
+    for (const char* mode : {"--dry-run", "--dupe"}) {
+      args.insert(args.begin(), mode);
+      Outcome run = tolvboard(board.dir, args);
+      args.erase(args.begin());
+      EXPECT_EQ(run.status, 1) << k.files;
+      EXPECT_NE(run.output.find("\"status\": \"failed\", \"appended\": 0, \"skipped\": 0, "
+                                "\"findings\": null, \"exit\": null, \"message\": \"" +
+                                json_escaped(k.message) + "\""),
+                std::string::npos)
+          << mode << ": " << run.output;
+    }
+    EXPECT_EQ(base_bytes(board, "1-DIR3"), base) << k.files;
+    EXPECT_FALSE(file_exists(board.dir / "out/1-DIR3.lst")) << k.files;
+  }
+
+  write_file(board.dir / "areas",
+             "# three fields at most\nc/pcb/dir/dir3\tPCBoard\tc/pcbf\t\n"
+             "c/pcb/dir/dir3\tPCBoard\tc/pcbf\tmore\n");
+  for (const char* mode : {"--normalize", "--dupe"}) {
+    rm_rf(board.dir / "out");
+    Outcome run = tolvboard(board.dir, {mode, "--areas", "areas", "out"});
+    EXPECT_EQ(run.status, 2) << mode;
+    EXPECT_EQ(run.errors,
+              "tolvboard: 'areas' line 3: more than a listing, a description and a directory "
+              "(fields separated by TABs)\n");
+    EXPECT_EQ(run.output, "");
+    EXPECT_FALSE(file_exists(board.dir / "out"));
+  }
 }
 
 TEST(Tolvboard, UsageErrorsAndUnreadableListsEndWithStatusTwo) {
