@@ -372,6 +372,16 @@ TEST(Tolvboard, NormalizeGivesTheBasesTolvbaseNormalizeAndTolvconvGiveByHand) {
   }
   EXPECT_EQ(base_bytes(board, "1-SFFILES"), before[0]);
   EXPECT_EQ(base_bytes(board, "3-DIR3"), before[1]);
+
+  // An entry not carried alone makes the status 1, as for tolvbase normalize.
+  for (auto [line, status] :
+       {std::pair{"c/pcb/dir/sffiles.1\tSpitfire\tc/sf\n", 0}, {"c/fb/FILES.BBS\tUploads\n", 1}}) {
+    write_file(board.dir / "areas", line);
+    Outcome run = tolvboard(board.dir, {"--normalize", "--areas", "areas", "again"});
+    EXPECT_EQ(run.status, status) << line << run.output;
+    EXPECT_NE(run.output.find("1 area: 1 converted, 0 missing, 0 failed"), std::string::npos)
+        << run.output;
+  }
 }
 
 // Where an area's files would lie is checked only with --normalize: a path
@@ -422,6 +432,18 @@ TEST(Tolvboard, NormalizeRefusesFilesThatAreNoDirectoryAndAreaLinesOfFourFields)
     EXPECT_EQ(base_bytes(board, "1-DIR3"), base) << k.files;
     EXPECT_FALSE(file_exists(board.dir / "out/1-DIR3.lst")) << k.files;
   }
+
+  // A normalized listing planted as a link to a file outside OUTDIR is not
+  // followed.
+  write_file(board.dir / "DIR.LST", dir_list_record("C:\\PCB\\DIR\\DIR3", "PCBoard", "C:\\PCBF"));
+  write_file(board.dir / "target", "kept");
+  ASSERT_EQ(symlink((board.dir / "target").c_str(), (board.dir / "out/1-DIR3.lst").c_str()), 0);
+  Outcome linked = tolvboard(board.dir, {board.map(), "--normalize", "DIR.LST", "out"});
+  EXPECT_EQ(linked.status, 1);
+  EXPECT_NE(linked.output.find("failed: 'out/1-DIR3.lst' is a symbolic link; it is not followed"),
+            std::string::npos)
+      << linked.output;
+  EXPECT_EQ(read_file(board.dir / "target"), "kept");
 
   write_file(board.dir / "areas",
              "# three fields at most\nc/pcb/dir/dir3\tPCBoard\tc/pcbf\t\n"
