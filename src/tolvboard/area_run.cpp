@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "companion/output.h"
 #include "companion/preview.h"
@@ -50,6 +51,16 @@ bool count_entries(AreaResult& result, const PreviewResult& preview, int64_t& en
   entries = preview.counts.entries;
   appended = preview.counts.appended_with_dupe;
   return true;
+}
+
+// Takes what the normalizer made of the area; false, with the outcome set,
+// when it cannot be converted.
+bool normalized(AreaResult& result, NormalizedArea normal) {
+  result.normalized = std::move(normal);
+  if (result.normalized.done) return true;
+  result.outcome = result.normalized.missing ? Outcome::Missing : Outcome::Failed;
+  result.message = result.normalized.message;
+  return false;
 }
 
 }  // namespace
@@ -101,7 +112,8 @@ void convert_area(AreaResult& result, const BoardSettings& board) {
     log_line(board, header + " ==\ntolvboard: not converted: " + result.message);
     return;
   }
-  if (board.normalize && !normalize_area(result, board)) {
+  if (board.normalize &&
+      !normalized(result, normalize_area(*result.area, result.listing, result.base, board.maps))) {
     log_line(board, header + " ==\ntolvboard: not converted: " + result.message);
     return;
   }
@@ -153,8 +165,10 @@ void preview_area(AreaResult& result, const BoardSettings& board) {
   int64_t entries = 0, with_dupe = 0;
   if (board.normalize) {
     PreviewResult preview;
-    if (!preview_normalized_area(result, board, &names, preview)) return;
-    count_entries(result, preview, entries, with_dupe);
+    if (!normalized(result, preview_normalized_area(*result.area, result.listing, result.base,
+                                                    board.maps, &names, preview)) ||
+        !count_entries(result, preview, entries, with_dupe))
+      return;
   } else if (!count_entries(result, preview_listing(result.listing, &names, PreviewSink{}, false),
                             entries, with_dupe)) {
     result.outcome = exists(result.listing) ? Outcome::Failed : Outcome::Missing;

@@ -17,7 +17,6 @@
 #include "listing/reader.h"
 #include "runtime/io_error.h"
 #include "runtime/syscall.h"
-#include "tolvboard/area_run.h"
 
 namespace tolv {
 
@@ -25,9 +24,8 @@ namespace {
 
 constexpr std::string_view kRecordSuffix = ".dir";
 
-bool fail(AreaResult& result, Outcome outcome, std::string message) {
-  result.outcome = outcome;
-  result.message = std::move(message);
+bool fail(NormalizedArea& normal, std::string message) {
+  normal.message = std::move(message);
   return false;
 }
 
@@ -45,25 +43,24 @@ std::string directory_of(const std::string& path) {
 
 // The directory of the area's files, into `dir` (empty: none). False when
 // the area list names one that cannot be used.
-bool files_directory(AreaResult& result, const BoardSettings& board, const LayoutInfo& layout,
+bool files_directory(NormalizedArea& normal, const Area& area, const std::string& listing,
+                     const std::vector<DriveMap>& maps, const LayoutInfo& layout,
                      std::string& dir) {
-  const std::string& spelled = result.area->disk_path;
+  const std::string& spelled = area.disk_path;
   if (spelled.empty()) {
-    if (layout.family == Family::NameText) dir = directory_of(result.listing);
+    if (layout.family == Family::NameText) dir = directory_of(listing);
     return true;
   }
-  ListingPath path = resolve_listing_path(spelled, board.maps);
-  if (!path.resolved) return fail(result, Outcome::Failed, "its files' directory: " + path.error);
+  ListingPath path = resolve_listing_path(spelled, maps);
+  if (!path.resolved) return fail(normal, "its files' directory: " + path.error);
   struct stat st {};
   if (sys_stat(path.path.c_str(), &st) < 0) {
     if (system_error == ENOENT || system_error == ENOTDIR)
-      return fail(result, Outcome::Failed,
-                  "its files' directory " + quoted(path.path) + " does not exist");
-    return fail(result, Outcome::Failed, cannot("reach", path.path, system_error));
+      return fail(normal, "its files' directory " + quoted(path.path) + " does not exist");
+    return fail(normal, cannot("reach", path.path, system_error));
   }
   if (!S_ISDIR(st.st_mode))
-    return fail(result, Outcome::Failed,
-                "its files' directory " + quoted(path.path) + " is not a directory");
+    return fail(normal, "its files' directory " + quoted(path.path) + " is not a directory");
   dir = path.path;
   return true;
 }
@@ -107,27 +104,30 @@ bool written(Output& out, const std::string& path, std::string& error) {
 // Normalizes the area's listing. A run writes the listing and the report
 // into OUTDIR; a dry run (`held` not null) writes the listing into an
 // unnamed file whose descriptor `held` receives, and no report.
-bool normalize_into(AreaResult& result, const BoardSettings& board, int* held) {
+bool normalize_into(NormalizedArea& normal, const Area& area, const std::string& path,
+                    const std::string& base, const std::vector<DriveMap>& maps, int* held) {
   ListingSource source;
   // "-" would be standard input to the normalizer; here it names a file.
-  if (!open_listing_source(source, result.listing == "-" ? "./-" : result.listing))
-    return fail(result, source.file.missing ? Outcome::Missing : Outcome::Failed, source.error);
+  if (!open_listing_source(source, path == "-" ? "./-" : path)) {
+    normal.missing = source.file.missing;
+    return fail(normal, source.error);
+  }
   std::string error;
   LayoutChoice choice = recognize_layout(source, error);
   std::string dir;
   FileDirectory directory;
   struct stat listing {};
   bool known = sys_fstat(source.file.fd, &listing) == 0;
-  bool ready = !error.empty()             ? fail(result, Outcome::Failed, error)
-               : choice.layout == nullptr ? fail(result, Outcome::Failed, choice.refusal)
-                                          : files_directory(result, board, *choice.layout, dir);
+  bool ready = !error.empty() ? fail(normal, error)
+               : choice.layout == nullptr
+                   ? fail(normal, choice.refusal)
+                   : files_directory(normal, area, path, maps, *choice.layout, dir);
   if (ready && !dir.empty() &&
       !read_file_directory(dir, directory, error, known ? listing.st_dev : 0,
                            known ? listing.st_ino : 0))
-    ready = fail(result, Outcome::Failed, error);
+    ready = fail(normal, error);
 
-  NormalizedArea& normal = result.normalized;
-  std::string stem = base_stem(result.base);
+  std::string stem = base_stem(base);
   normal.listing = stem + ".lst";
   normal.report = stem + ".report";
   Output out, report;
@@ -135,7 +135,7 @@ bool normalize_into(AreaResult& result, const BoardSettings& board, int* held) {
   if (ready && held != nullptr) out.fd = *held = open_held(error);
   if (ready && held == nullptr && (out.fd = open_output(normal.listing, source, error)) >= 0)
     report.fd = open_output(normal.report, source, error);
-  if (ready && !error.empty()) ready = fail(result, Outcome::Failed, error);
+  if (ready && !error.empty()) ready = fail(normal, error);
   if (!ready) {
     if (out.fd >= 0) sys_close(out.fd);
     if (held != nullptr) *held = -1;
@@ -160,40 +160,43 @@ bool normalize_into(AreaResult& result, const BoardSettings& board, int* held) {
     written(out, normal.listing, error);
     written(report, normal.report, error);
   }
-  if (!error.empty()) return fail(result, Outcome::Failed, error);
+  if (!error.empty()) return fail(normal, error);
   normal.done = true;
   normal.layout = normalized.counts.layout;
   normal.not_carried = normalized.counts.not_carried;
   normal.dropped = normalized.counts.dropped;
   normal.exact = normalize_status(normalized) == 0;
-  normal.files = dir;
   return true;
 }
 
 }  // namespace
 
-bool normalize_area(AreaResult& result, const BoardSettings& board) {
-  return normalize_into(result, board, nullptr);
+NormalizedArea normalize_area(const Area& area, const std::string& listing, const std::string& base,
+                              const std::vector<DriveMap>& maps) {
+  NormalizedArea normal;
+  normalize_into(normal, area, listing, base, maps, nullptr);
+  return normal;
 }
 
-bool preview_normalized_area(AreaResult& result, const BoardSettings& board, NameIndex* base,
-                             PreviewResult& preview) {
+NormalizedArea preview_normalized_area(const Area& area, const std::string& listing,
+                                       const std::string& base, const std::vector<DriveMap>& maps,
+                                       NameIndex* names, PreviewResult& preview) {
+  NormalizedArea normal;
   int held = -1;
-  bool normalized = normalize_into(result, board, &held);
+  bool normalized = normalize_into(normal, area, listing, base, maps, &held);
   if (normalized && sys_lseek(held, 0, SEEK_SET) != 0)
-    normalized = fail(result, Outcome::Failed,
-                      "cannot read the held listing back: " + errno_text(system_error));
+    normalized = fail(normal, "cannot read the held listing back: " + errno_text(system_error));
   if (!normalized) {
     if (held >= 0) sys_close(held);
-    return false;
+    normal.done = false;
+    return normal;
   }
   error_code_query();
-  Listing listing;
-  start_listing(listing, File{held, true, false});
-  preview = preview_open_listing(listing, result.normalized.listing, base, PreviewSink{});
-  close_listing(listing);
-  if (preview.failed) return fail(result, Outcome::Failed, preview.error);
-  return true;
+  Listing reader;
+  start_listing(reader, File{held, true, false});
+  preview = preview_open_listing(reader, normal.listing, names, PreviewSink{});
+  close_listing(reader);
+  return normal;
 }
 
 }  // namespace tolv
