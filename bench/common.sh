@@ -4,7 +4,8 @@
 #
 # sets tolvconv, tolvbase, tolvboard and make_listing to the programs of
 # BUILD_DIR (default build/release), checks that each PROGRAM named is built,
-# and makes a scratch directory $work, removed at exit.
+# and makes a scratch directory $work, removed at exit. Then the timing
+# helpers below.
 build=${1:-build/release}
 tolvconv=$build/bin/tolvconv
 tolvbase=$build/bin/tolvbase
@@ -31,3 +32,15 @@ best_of() {
   done
   echo "$best / 1000000000" | bc -l
 }
+
+# timed COMMAND...: "wall cpu" of one run, in seconds (cpu: user + system,
+# its children included); standard output is dropped, status 0 and 1 count.
+timed() {
+  local TIMEFORMAT='%3R %3U %3S' times
+  times=$({ time "$@" >/dev/null; } 2>&1) || [[ $? -eq 1 ]]
+  awk '{ printf "%.3f %.3f\n", $1, $2 + $3 }' <<<"${times##*$'\n'}"
+}
+
+# median, minimum: of the numbers on standard input, one a line.
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+minimum() { sort -n | head -1; }

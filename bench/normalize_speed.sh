@@ -63,16 +63,6 @@ convert() {
   "$tolvconv" "$1" "$work/base" >"$work/tolvconv.log"
 }
 
-# timed COMMAND...: "wall cpu" of one run, in seconds; status 0 and 1 count.
-timed() {
-  local TIMEFORMAT='%3R %3U %3S' times
-  times=$({ time "$@" >/dev/null; } 2>&1) || [[ $? -eq 1 ]]
-  awk '{ printf "%.3f %.3f\n", $1, $2 + $3 }' <<<"${times##*$'\n'}"
-}
-
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-minimum() { sort -n | head -1; }
-
 # entry_lines LISTING: the lines tolvconv takes as entries (`-` at 26 and 29).
 entry_lines() { awk 'substr($0, 26, 1) == "-" && substr($0, 29, 1) == "-"' "$1" | wc -l; }
 

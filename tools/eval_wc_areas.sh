@@ -16,10 +16,19 @@
 #
 # Prints per area and layout: the records expected and got, how many are
 # equal and how many differ (with the first few differences), normalize's
-# exit status and the last line of its report (the summary). Exits 1 when a
-# record differs, is missing or is extra, or normalize fails (status 2); 0
-# when the listings are not there. Not part of `make test`: the listings are
-# third-party files that a fresh clone does not have.
+# exit status and the last line of its report (the summary).
+#
+# Then the same fourteen listings as one board: an area file naming each
+# listing with its area's directory (LISTING<TAB>DESCRIPTION<TAB>DIR) is
+# migrated by `tolvboard --normalize --dry-run --json` and then by
+# `tolvboard --normalize --json` into one OUTDIR; every base is compared as
+# above, and the dry run's appended count with the run's and with the
+# base's records.
+#
+# Exits 1 when a record differs, is missing or is extra, normalize fails
+# (status 2), tolvboard does not exit 0, or the dry run predicts another
+# count; 0 when the listings are not there. Not part of `make test`: the
+# listings are third-party files that a fresh clone does not have.
 #
 # usage: tools/eval_wc_areas.sh [BUILD_DIR] [WC_AREAS_DIR]
 #        (defaults build/release and ../shared/listings/wc-areas)
@@ -30,12 +39,13 @@ build=${1:-$root/build/release}
 areas_dir=${2:-$root/../shared/listings/wc-areas}
 tolvconv=$build/bin/tolvconv
 tolvbase=$build/bin/tolvbase
+tolvboard=$build/bin/tolvboard
 
 if [[ ! -d $areas_dir ]]; then
   echo "eval_wc_areas: no listings at $areas_dir; nothing to evaluate"
   exit 0
 fi
-for program in "$tolvconv" "$tolvbase"; do
+for program in "$tolvconv" "$tolvbase" "$tolvboard"; do
   [[ -x $program ]] || { echo "missing $program: build the release preset first" >&2; exit 2; }
 done
 command -v python3 >/dev/null || { echo "python3 is needed" >&2; exit 2; }
@@ -131,6 +141,8 @@ sys.exit(1 if differences or missing or extra else 0)
 EOF
 }
 
+layouts() { echo "DIR$1" "$1.DIR" "SFFILES.$1" "HC$1.BBS" FILES.BBS DESCRIPT.ION WILDCAT.TXT; }
+
 failed=0
 for area_path in "$areas_dir"/*/; do
   area=$(basename "$area_path")
@@ -141,7 +153,7 @@ for area_path in "$areas_dir"/*/; do
   export_json "$area_path/DIR$area" "$work/$area/truth"
   echo "== area $area: $(ls "$dir" | wc -l) files; DIR$area converts to" \
     "$(grep -c . "$work/$area/truth.json") records, the rule of dashes included"
-  for layout in "DIR$area" "$area.DIR" "SFFILES.$area" "HC$area.BBS" FILES.BBS DESCRIPT.ION WILDCAT.TXT; do
+  for layout in $(layouts "$area"); do
     listing=$area_path/$layout
     [[ -f $listing ]] || { echo "$layout: not there"; failed=1; continue; }
     out=$work/$area/${layout//./_}
@@ -159,4 +171,54 @@ for area_path in "$areas_dir"/*/; do
     [[ $comparison == *$'\n'* ]] && printf '%s\n' "${comparison#*$'\n'}"
   done
 done
+
+# The board: every layout of both areas, each with its area's directory.
+board=$work/board
+mkdir -p "$board"
+: >"$board/areas"
+for area_path in "$areas_dir"/*/; do
+  area=$(basename "$area_path")
+  [[ -d $work/$area/files ]] || continue
+  for layout in $(layouts "$area"); do
+    printf '%s\t%s\t%s\n' "$area_path$layout" "$area $layout" "$work/$area/files" >>"$board/areas"
+  done
+done
+echo "== board: $(wc -l <"$board/areas") areas, tolvboard --normalize"
+status=0
+"$tolvboard" --normalize --dry-run --json --areas "$board/areas" "$board/out" >"$board/dry.jsonl" || status=$?
+[[ $status -eq 0 ]] || { echo "the dry run exited $status"; failed=1; }
+[[ ! -e $board/out ]] || { echo "the dry run made OUTDIR"; failed=1; }
+status=0
+"$tolvboard" --normalize --json --areas "$board/areas" "$board/out" >"$board/run.jsonl" || status=$?
+[[ $status -eq 0 ]] || { echo "the run exited $status"; failed=1; }
+n=0
+while IFS=$'\t' read -r listing text files; do
+  n=$((n + 1))
+  area=${text%% *} layout=${text#* }
+  counts=$(python3 - "$board/dry.jsonl" "$board/run.jsonl" "$n" <<'PY'
+import json, sys
+dry, run = (json.loads(open(p).readlines()[int(sys.argv[3]) - 1]) for p in sys.argv[1:3])
+print(run['base'], run['status'], run['layout'], run['appended'], dry['appended'], run['not_carried'],
+      run['dropped'], 'exact' if run['exact'] else 'inexact')
+PY
+)
+  read -r base outcome found appended predicted not_carried dropped exact <<<"$counts"
+  if [[ -f $base.dir || -f ${base%.*}.dir ]]; then
+    "$tolvbase" export --format json "$base" >"$board/$n.json"
+  else
+    : >"$board/$n.json"
+  fi
+  records=$(grep -c . "$board/$n.json" || true)
+  only_described=()
+  [[ $layout == DESCRIPT.ION ]] && only_described=("$listing")
+  result=0
+  comparison=$(compare "$work/$area/truth.json" "$board/$n.json" "${only_described[@]}") || result=$?
+  [[ $outcome == converted && $appended -eq $predicted && $appended -eq $records ]] || result=1
+  [[ $result -eq 0 ]] || failed=1
+  printf '%2d %-17s %s as %s: %d appended (dry run %d), %d not carried, %d dropped, %s; %s\n' \
+    "$n" "$text" "$outcome" "$found" "$appended" "$predicted" "$not_carried" "$dropped" "$exact" \
+    "${comparison%%$'\n'*}"
+  [[ $comparison == *$'\n'* ]] && printf '%s\n' "${comparison#*$'\n'}"
+done <"$board/areas"
+echo "totals: $(tail -1 "$board/run.jsonl")"
 exit $failed

@@ -41,6 +41,7 @@
 //   layouts.h         the known layouts, and how the lines' votes choose one
 //   listing_source.h  a listing's lines, read twice (standard input held)
 //   normalize.h       the rewrite into PCBoard lines, and its findings
+//   normalize_report.h  those findings and the counts as report lines
 #pragma once
 
 #include "companion/base.h"
@@ -57,6 +58,7 @@
 #include "companion/listing_source.h"
 #include "companion/messages.h"
 #include "companion/normalize.h"
+#include "companion/normalize_report.h"
 #include "companion/output.h"
 #include "companion/preview.h"
 #include "companion/read_only_file.h"

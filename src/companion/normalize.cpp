@@ -438,7 +438,12 @@ NormalizeResult normalize_listing(ListingSource& source, const NormalizeOptions&
   NormalizeResult result;
   LayoutStats stats;
   if (!first_pass(source, stats, result.error)) return result;
-  LayoutChoice choice = choose_layout(stats, options.layout);
+  return normalize_as(source, choose_layout(stats, options.layout), options, sink);
+}
+
+NormalizeResult normalize_as(ListingSource& source, const LayoutChoice& choice,
+                             const NormalizeOptions& options, const NormalSink& sink) {
+  NormalizeResult result;
   if (choice.layout == nullptr) {
     result.refused = true;
     result.error = choice.refusal;

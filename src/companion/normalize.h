@@ -91,4 +91,12 @@ NormalizeResult normalize_listing(ListingSource& source, const NormalizeOptions&
 // Only the first pass: the layout the votes choose and its support.
 LayoutChoice recognize_layout(ListingSource& source, std::string& error);
 
+// Only the second pass, from the listing's first line, under a layout the
+// first pass chose (`choice` from recognize_layout; with no layout, refused
+// with its refusal). options.layout is not looked at. For a caller that
+// must know the layout before it reads the directory; normalize_listing is
+// the two passes in one call.
+NormalizeResult normalize_as(ListingSource& source, const LayoutChoice& choice,
+                             const NormalizeOptions& options, const NormalSink& sink);
+
 }  // namespace tolv

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "companion/json_lines.h"
 #include "companion/messages.h"
 #include "companion/normalize.h"
+#include "companion/normalize_report.h"
 #include "companion/output.h"
 #include "companion/text.h"
 #include "runtime/syscall.h"
@@ -24,54 +24,6 @@ std::string layout_list() {
     out.append(name).append(l.description).append("\n");
   }
   return out;
-}
-
-void print_finding(Output& out, bool json, const NormalFinding& f) {
-  std::string line;
-  if (json) {
-    json_begin(line);
-    json_number(line, "line", f.line);
-    json_text(line, "kind", normal_kind_name(f.kind));
-    if (!f.name.empty()) json_text(line, "name", f.name);
-    json_text(line, "message", f.message);
-    json_end(line);
-  } else {
-    line = std::to_string(f.line);
-    line.append(": ").append(normal_kind_name(f.kind)).append(": ");
-    line.append(escape_controls(f.message)).append("\n");
-  }
-  put(out, line);
-}
-
-void print_summary(Output& out, bool json, const NormalCounts& c) {
-  std::string line;
-  if (json) {
-    json_begin(line);
-    json_bool(line, "summary", true);
-    json_text(line, "layout", c.layout);
-    json_number(line, "support", c.support);
-    json_number(line, "lines", c.lines);
-    json_number(line, "entries", c.entries);
-    json_number(line, "continuations", c.continuations);
-    json_number(line, "dropped", c.dropped);
-    json_number(line, "not_carried", c.not_carried);
-    json_number(line, "disagree", c.disagree);
-    json_number(line, "orphans", c.orphans);
-    json_end(line);
-  } else {
-    line = "summary: layout " + c.layout + " (" + counted(c.support, "line", "lines") +
-           (c.support == 1 ? " fits it), " : " fit it), ") + counted(c.lines, "line", "lines") +
-           " read: ";
-    line.append(counted(c.entries, "entry", "entries")).append(" written, ");
-    line.append(counted(c.not_carried, "entry", "entries")).append(" not carried, ");
-    line.append(counted(c.continuations, "description line", "description lines"))
-        .append(" joined to entries, ");
-    line.append(counted(c.dropped, "line", "lines")).append(" dropped; ");
-    line.append(counted(c.disagree, "size or date", "sizes or dates"))
-        .append(" differing from the files, ");
-    line.append(counted(c.orphans, "orphan", "orphans")).append("\n");
-  }
-  put(out, line);
 }
 
 // The report must not truncate the listing it is about.
@@ -153,7 +105,7 @@ int run_normalize(const Arguments& arguments) {
 
   Output out;
   NormalSink sink{[&](std::string_view lines) { put(out, lines); },
-                  [&](const NormalFinding& f) { print_finding(report, json, f); }};
+                  [&](const NormalFinding& f) { put(report, normal_finding_line(f, json)); }};
   NormalizeResult result = normalize_listing(source, options, sink);
   close_listing_source(source);
   if (!result.error.empty()) {
@@ -162,7 +114,7 @@ int run_normalize(const Arguments& arguments) {
     if (report.fd != 2) sys_close(report.fd);
     return complain(result.error);
   }
-  print_summary(report, json, result.counts);
+  put(report, normal_summary_line(result.counts, json));
   bool reported = flush(report);
   if (report.fd != 2) {
     if (sys_close(report.fd) != 0 && reported) reported = false;

@@ -44,18 +44,28 @@ std::vector<Area> parse_dir_list(std::string_view bytes, size_t& short_tail) {
   return areas;
 }
 
-std::vector<Area> parse_area_file(std::string_view bytes) {
+std::vector<Area> parse_area_file(std::string_view bytes, int64_t& bad_line) {
   std::vector<Area> areas;
-  while (!bytes.empty()) {
+  bad_line = 0;
+  for (int64_t number = 1; !bytes.empty(); ++number) {
     size_t end = bytes.find('\n');
     std::string_view line = bytes.substr(0, end);
     bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
     if (trimmed(line).empty() || trimmed(line).front() == '#') continue;
-    size_t tab = line.find('\t');
-    std::string_view path = trimmed(line.substr(0, tab));
-    std::string_view text = tab == std::string_view::npos ? "" : trimmed(line.substr(tab + 1));
-    areas.push_back(
-        {static_cast<int>(areas.size() + 1), std::string(path), "", std::string(text), false});
+    while (line.back() == ' ' || line.back() == '\t' || line.back() == '\r') line.remove_suffix(1);
+    std::string_view fields[kAreaFileFields];
+    size_t count = 0;
+    for (; count < kAreaFileFields && !line.empty(); ++count) {
+      size_t tab = line.find('\t');
+      fields[count] = trimmed(line.substr(0, tab));
+      line.remove_prefix(tab == std::string_view::npos ? line.size() : tab + 1);
+    }
+    if (!line.empty()) {
+      bad_line = number;
+      return {};
+    }
+    areas.push_back({static_cast<int>(areas.size() + 1), std::string(fields[0]),
+                     std::string(fields[2]), std::string(fields[1]), false});
   }
   return areas;
 }

@@ -12,9 +12,10 @@
 //
 // Its strings are CP437, padded with spaces; a NUL or a Ctrl-Z ends one early.
 //
-// An area file has one area a line: the listing's path, a TAB, an optional
-// description. Empty lines and lines starting with '#' are skipped; the
-// areas are numbered from 1 in the order of their lines.
+// An area file has one area a line: the listing's path, then optionally a
+// TAB and a description, and a TAB and the directory of the area's files (a
+// path of this system). Empty lines and lines starting with '#' are
+// skipped; the areas are numbered from 1 in the order of their lines.
 #pragma once
 
 #include <cstdint>
@@ -29,7 +30,7 @@ inline constexpr size_t kDirListRecordSize = 96;
 struct Area {
   int number = 0;
   std::string listing_path;  // as the list spells it: a DOS path, or a path of this system
-  std::string disk_path;     // empty in an area file
+  std::string disk_path;     // where its files lie: DskPath, or an area file's third field
   std::string description;
   bool cp437 = true;  // its text is CP437 (a DIR.LST), else as written (an area file)
 };
@@ -38,7 +39,11 @@ struct Area {
 // record shorter than 96 bytes (0 when there is none), which is left out.
 std::vector<Area> parse_dir_list(std::string_view bytes, size_t& short_tail);
 
-// The areas of an area file's bytes.
-std::vector<Area> parse_area_file(std::string_view bytes);
+inline constexpr size_t kAreaFileFields = 3;  // LISTING, DESCRIPTION, FILES
+
+// The areas of an area file's bytes; none, with `bad_line` the number of the
+// first line (from 1) that has more fields than kAreaFileFields, when there
+// is one, else `bad_line` is 0.
+std::vector<Area> parse_area_file(std::string_view bytes, int64_t& bad_line);
 
 }  // namespace tolv

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "companion/output.h"
 #include "companion/preview.h"
@@ -39,10 +40,10 @@ void log_line(const BoardSettings& board, const std::string& text) {
   flush(log);
 }
 
-// Entries and findings of the listing, read in process; false when it
-// cannot be read.
-bool count_entries(AreaResult& result, NameIndex* base, int64_t& entries, int64_t& appended) {
-  PreviewResult preview = preview_listing(result.listing, base, PreviewSink{}, false);
+// Entries and findings of the listing, as its preview read them in
+// process; false when it could not be read.
+bool count_entries(AreaResult& result, const PreviewResult& preview, int64_t& entries,
+                   int64_t& appended) {
   if (preview.failed) {
     result.message = preview.error;
     return false;
@@ -51,6 +52,16 @@ bool count_entries(AreaResult& result, NameIndex* base, int64_t& entries, int64_
   entries = preview.counts.entries;
   appended = preview.counts.appended_with_dupe;
   return true;
+}
+
+// Takes what the normalizer made of the area; false, with the outcome set,
+// when it cannot be converted.
+bool normalized(AreaResult& result, NormalizedArea normal) {
+  result.normalized = std::move(normal);
+  if (result.normalized.done) return true;
+  result.outcome = result.normalized.missing ? Outcome::Missing : Outcome::Failed;
+  result.message = result.normalized.message;
+  return false;
 }
 
 }  // namespace
@@ -102,12 +113,21 @@ void convert_area(AreaResult& result, const BoardSettings& board) {
     log_line(board, header + " ==\ntolvboard: not converted: " + result.message);
     return;
   }
+  if (board.normalize &&
+      !normalized(result, normalize_area(*result.area, result.listing, result.base, board.maps))) {
+    log_line(board, header + " ==\ntolvboard: not converted: " + result.message);
+    return;
+  }
+  // With --normalize tolvconv converts what the normalizer wrote.
+  const std::string& input = board.normalize ? result.normalized.listing : result.listing;
   int64_t entries = 0, unused = 0;
-  bool readable = count_entries(result, nullptr, entries, unused);
+  bool readable =
+      count_entries(result, preview_listing(input, nullptr, PreviewSink{}, false), entries, unused);
   std::string record_file = derive_base_paths(result.base).record_file;
   int64_t before = whole_records(record_file);
-  std::vector<std::string> args{result.listing, result.base};
+  std::vector<std::string> args{input, result.base};
   if (board.dupe) args.push_back("-DUPE");
+  if (board.normalize) header += " as " + result.normalized.layout + ", normalized into " + input;
   log_line(board, header + " -> " + result.base + (board.dupe ? " -DUPE" : "") + " ==");
   BaseFiles files_before = base_files(result.base);
   ConverterRun run = run_converter(board.converter, args, board.log_fd);
@@ -146,7 +166,14 @@ void preview_area(AreaResult& result, const BoardSettings& board) {
     }
   }
   int64_t entries = 0, with_dupe = 0;
-  if (!count_entries(result, &names, entries, with_dupe)) {
+  if (board.normalize) {
+    PreviewResult preview;
+    if (!normalized(result, preview_normalized_area(*result.area, result.listing, result.base,
+                                                    board.maps, &names, preview)) ||
+        !count_entries(result, preview, entries, with_dupe))
+      return;
+  } else if (!count_entries(result, preview_listing(result.listing, &names, PreviewSink{}, false),
+                            entries, with_dupe)) {
     result.outcome = exists(result.listing) ? Outcome::Failed : Outcome::Missing;
     return;
   }

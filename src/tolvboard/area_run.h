@@ -9,6 +9,7 @@
 
 #include "tolvboard/area_list.h"
 #include "tolvboard/listing_path.h"
+#include "tolvboard/normalize_area.h"
 
 namespace tolv {
 
@@ -28,6 +29,9 @@ struct AreaResult {
   int64_t findings = -1;  // preview findings for the listing; -1 unknown
   int exit = -1;          // tolvconv's exit status; -1 when it did not run or exit
   std::string message;    // why it is missing or failed
+
+  // With --normalize: what the normalizer made of the listing.
+  NormalizedArea normalized;
 };
 
 struct Journal;
@@ -40,6 +44,9 @@ struct BoardSettings {
   std::string converter;       // the converter to run: --converter, else the tolvconv found
   int log_fd = -1;             // OUTDIR/tolvboard.log (not for a dry run)
   Journal* journal = nullptr;  // OUTDIR/tolvboard.journal (not for a dry run)
+
+  // Each listing goes through the normalizer first.
+  bool normalize = false;
 };
 
 // Finds the area's listing and names its base.

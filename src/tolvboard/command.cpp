@@ -36,6 +36,7 @@ constexpr Option kOptions[] = {
     {"map", 0, "DRIVE:=DIR", {}, "the directory that stands for DOS drive D: (repeatable)", true},
     {"dupe", 0, {}, {}, "convert with -DUPE: files a base already holds are skipped"},
     {"dry-run", 0, {}, {}, "write nothing and run nothing: report what would be appended"},
+    {"normalize", 0, {}, {}, "rewrite each listing of any layout first (tolvbase normalize)"},
     {"json", 0, {}, {}, "one JSON object per area, then one with the totals"},
     {"areas", 0, "FILE", {}, "the areas from FILE instead of a DIR.LST (see below)"},
     {"converter", 0, "PROGRAM", {}, "run PROGRAM, not the tolvconv beside this program or on PATH"},
@@ -57,10 +58,16 @@ constexpr Program kTolvboard{
     "file name, each converted by tolvconv. A summary row per area and the\n"
     "totals go to standard output, tolvconv's own output to OUTDIR/tolvboard.log.\n",
     kBoard,
-    "An area file (--areas) has one area a line: the listing's path, a TAB and a\n"
-    "description; '#' starts a comment. A listing path's backslashes become '/',\n"
-    "and a component that does not exist in its exact letter case is looked up\n"
-    "in any case.\n"
+    "An area file (--areas) has one area a line: the listing's path, a TAB, a\n"
+    "description, a TAB and the directory of the area's files; '#' starts a\n"
+    "comment. A listing path's backslashes become '/', and a component that does\n"
+    "not exist in its exact letter case is looked up in any case.\n"
+    "\n"
+    "With --normalize each listing is rewritten first, as tolvbase normalize\n"
+    "does, into OUTDIR/N-NAME.lst with its report in OUTDIR/N-NAME.report, and\n"
+    "that is converted. The area's files (sizes and dates a listing lacks) are\n"
+    "the DIR.LST's DskPath or the area file's directory, else, for a FILES.BBS\n"
+    "or DESCRIPT.ION, the listing's own directory.\n"
     "\n"
     "Every run appends to OUTDIR/tolvboard.journal what it did to each base.\n"
     "--undo cuts every base of the last run not yet undone back to its size\n"
@@ -68,7 +75,9 @@ constexpr Program kTolvboard{
     "still as the run left it; any other base is named and left alone (status 1).\n"
     "\n"
     "Exit status: 0 every area converted (or would be), 1 an area missing or\n"
-    "failed, 2 usage error, or a DIR.LST, OUTDIR, log or journal that cannot be\n"
+    "failed, or with --normalize a listing not carried exactly (an entry not\n"
+    "carried, a size or date that differs from its file: see its report), 2\n"
+    "usage error, or a DIR.LST, area file, OUTDIR, log or journal that cannot be\n"
     "read or made.\n",
     "tolvboard (TOLVCONV) " TOLV_VERSION
     "\n"
@@ -93,6 +102,7 @@ std::string take_arguments(const Arguments& arguments, Options& options) {
   }
   options.board.dupe = has_option(arguments, "dupe");
   options.board.dry_run = has_option(arguments, "dry-run");
+  options.board.normalize = has_option(arguments, "normalize");
   options.json = has_option(arguments, "json");
   options.area_file = has_option(arguments, "areas");
   options.list = options.area_file ? option_value(arguments, "areas") : arguments.operands[0];
@@ -134,8 +144,12 @@ bool read_areas(const Options& options, std::vector<Area>& areas) {
     return false;
   }
   if (options.area_file) {
-    areas = parse_area_file(bytes);
-    return true;
+    int64_t bad_line = 0;
+    areas = parse_area_file(bytes, bad_line);
+    if (bad_line != 0)
+      note("'" + options.list + "' line " + std::to_string(bad_line) +
+           ": more than a listing, a description and a directory (fields separated by TABs)");
+    return bad_line == 0;
   }
   size_t short_tail = 0;
   areas = parse_dir_list(bytes, short_tail);
@@ -177,6 +191,7 @@ int run_board(const Arguments& arguments) {
   summary.out = &out;
   summary.json = options.json;
   summary.dry_run = board.dry_run;
+  summary.normalize = board.normalize;
   summary.utf8 = options.json || locale_is_utf8();
   if (!open_decoder(summary.cp437, summary.utf8 ? Encoding::Cp437 : Encoding::Raw, error)) {
     note(error);
@@ -193,7 +208,10 @@ int run_board(const Arguments& arguments) {
     else
       convert_area(result, board);
     print_area(summary, result);
-    all_converted = all_converted && result.outcome == Outcome::Converted;
+    // As tolvbase normalize exits 1, so does a run that did not carry a
+    // listing exactly.
+    all_converted = all_converted && result.outcome == Outcome::Converted &&
+                    (!board.normalize || result.normalized.exact);
   }
   print_totals(summary, results);
   if (board.log_fd >= 0) sys_close(board.log_fd);

@@ -3,25 +3,34 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "companion/json_lines.h"
+#include "companion/layouts.h"
 #include "companion/text.h"
 
 namespace tolv {
 
 namespace {
 
-// The columns: area, description, listing, base, the three counts, outcome.
-Table summary_table(bool utf8) {
-  return {{{"area", Align::Right},
-           {"description", Align::Left, Cut::AtEnd},
-           {"listing", Align::Left, Cut::AtStart},
-           {"base", Align::Left, Cut::AtStart},
-           {"appended", Align::Right},
-           {"skipped", Align::Right},
-           {"findings", Align::Right},
-           {"outcome"}},
-          utf8};
+constexpr size_t kLayoutColumn = 7;
+
+// The columns: area, description, listing, base, the three counts, with
+// --normalize the layout and its two counts, outcome.
+Table summary_table(bool utf8, bool normalize) {
+  Table table{{{"area", Align::Right},
+               {"description", Align::Left, Cut::AtEnd},
+               {"listing", Align::Left, Cut::AtStart},
+               {"base", Align::Left, Cut::AtStart},
+               {"appended", Align::Right},
+               {"skipped", Align::Right},
+               {"findings", Align::Right}},
+              utf8};
+  if (normalize)
+    table.columns.insert(table.columns.end(),
+                         {{"layout"}, {"not carried", Align::Right}, {"dropped", Align::Right}});
+  table.columns.push_back({"outcome"});
+  return table;
 }
 
 std::string number_text(int64_t n) {
@@ -56,6 +65,12 @@ std::vector<std::string> row_of(const Summary& summary, const AreaResult& area, 
                                listing_text(summary, area), terminal_text(area.base, summary.utf8)};
   if (!done) return row;
   for (int64_t n : {area.appended, area.skipped, area.findings}) row.push_back(number_text(n));
+  if (summary.normalize) {
+    const NormalizedArea& normal = area.normalized;
+    row.push_back(normal.done ? normal.layout : "-");
+    for (int64_t n : {normal.not_carried, normal.dropped})
+      row.push_back(number_text(normal.done ? n : -1));
+  }
   row.push_back(terminal_text(outcome_text(area), summary.utf8));
   return row;
 }
@@ -69,11 +84,17 @@ void write_line(Summary& summary, const std::string& line) {
 
 void start_summary(Summary& summary, const std::vector<AreaResult>& areas, int columns) {
   if (summary.json) return;
-  summary.table = summary_table(summary.utf8);
+  summary.table = summary_table(summary.utf8, summary.normalize);
   std::vector<std::vector<std::string>> rows;
   for (const AreaResult& area : areas) rows.push_back(row_of(summary, area, false));
-  // Each outcome starts with a word no longer than "converted".
-  rows.push_back({"", "", "", "", "", "", "", "converted"});
+  // Each outcome starts with a word no longer than "converted"; the layout
+  // is one of the names the normalizer knows.
+  rows.push_back(std::vector<std::string>(summary.table.columns.size() - 1));
+  if (summary.normalize)
+    for (const LayoutInfo& layout : known_layouts())
+      if (layout.name.size() > rows.back()[kLayoutColumn].size())
+        rows.back()[kLayoutColumn] = layout.name;
+  rows.back().push_back("converted");
   size_table(summary.table, rows, columns);
   write_line(summary, table_heading(summary.table));
 }
@@ -103,18 +124,31 @@ void print_area(Summary& summary, const AreaResult& area) {
   if (area.area->disk_path.empty())
     json_null(line, "files");
   else
-    json_text(line, "files", decoded(summary.cp437, area.area->disk_path));
+    json_text(line, "files", board_text(summary, area.area->disk_path, area.area->cp437));
+  const NormalizedArea& normal = area.normalized;
+  if (normal.done) {
+    json_text(line, "layout", normal.layout);
+    json_number(line, "not_carried", normal.not_carried);
+    json_number(line, "dropped", normal.dropped);
+    json_bool(line, "exact", normal.exact);
+  } else {
+    for (const char* name : {"layout", "not_carried", "dropped", "exact"}) json_null(line, name);
+  }
   json_end(line);
   write_line(summary, line);
 }
 
 void print_totals(Summary& summary, const std::vector<AreaResult>& areas) {
   int64_t by_outcome[3] = {}, appended = 0, skipped = 0, findings = 0;
+  int64_t not_carried = 0, dropped = 0, inexact = 0;
   for (const AreaResult& area : areas) {
     ++by_outcome[static_cast<int>(area.outcome)];
     appended += area.appended;
     skipped += std::max<int64_t>(0, area.skipped);
     findings += std::max<int64_t>(0, area.findings);
+    not_carried += area.normalized.not_carried;
+    dropped += area.normalized.dropped;
+    inexact += area.normalized.done && !area.normalized.exact ? 1 : 0;
   }
   std::string line;
   if (summary.json) {
@@ -125,6 +159,13 @@ void print_totals(Summary& summary, const std::vector<AreaResult>& areas) {
     json_number(line, "appended", appended);
     json_number(line, "skipped", skipped);
     json_number(line, "findings", findings);
+    for (auto [name, n] : {std::pair{"not_carried", not_carried}, std::pair{"dropped", dropped},
+                           std::pair{"inexact", inexact}}) {
+      if (summary.normalize)
+        json_number(line, name, n);
+      else
+        json_null(line, name);
+    }
     json_bool(line, "dry_run", summary.dry_run);
     json_end(line);
   } else {
@@ -135,6 +176,12 @@ void print_totals(Summary& summary, const std::vector<AreaResult>& areas) {
         std::to_string(by_outcome[1]) + " missing, " + std::to_string(by_outcome[2]) + " failed; ";
     line += counted(appended, "record") + would + " appended, " + std::to_string(skipped) +
             " skipped, " + counted(findings, "finding");
+    if (summary.normalize) {
+      line += "; " + counted(not_carried, "entry", "entries") + " not carried, " +
+              counted(dropped, "line") + " dropped";
+      if (inexact > 0)
+        line += ", " + counted(inexact, "area") + " not carried exactly (see reports)";
+    }
     line += summary.dry_run ? " (dry run: nothing written)\n" : "\n";
   }
   write_line(summary, line);

@@ -20,6 +20,9 @@ struct Summary {
   bool utf8 = false;  // the text goes out as UTF-8 (always for JSON)
   Decoder cp437;      // the board's CP437 text: decoded, or raw bytes
   Table table;
+
+  // The layout, not-carried and dropped columns.
+  bool normalize = false;
 };
 
 // Sizes the table from every planned area and writes its heading. `columns`

@@ -7,9 +7,13 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
+#include <utime.h>
 
+#include <regex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "e2e/programs.h"
@@ -34,9 +38,10 @@ Outcome tolvboard(const TempDir& dir, const std::vector<std::string>& args) {
       "", true);
 }
 
-std::string dir_list_record(const std::string& listing, const std::string& text) {
+std::string dir_list_record(const std::string& listing, const std::string& text,
+                            const std::string& files = "C:\\FILES") {
   auto padded = [](std::string s, size_t width) { return s.append(width - s.size(), ' '); };
-  return padded(listing, 30) + padded("C:\\FILES", 30) + padded(text, 35) + '\0';
+  return padded(listing, 30) + padded(files, 30) + padded(text, 35) + '\0';
 }
 
 // Drive C: is dir/c. Area 1 is the bundled sample, area 2 a listing of two
@@ -67,7 +72,9 @@ std::string direct_conversion(const std::string& listing) {
   return read_file(scratch / "base.dir") + "|" + read_file(scratch / "base.des");
 }
 
-std::string base_bytes(const Board& board, const std::string& name) {
+// The two files' bytes of a base in OUTDIR, of a Board or a MixedBoard.
+template <typename AnyBoard>
+std::string base_bytes(const AnyBoard& board, const std::string& name) {
   return read_file(board.dir / ("out/" + name + ".dir")) + "|" +
          read_file(board.dir / ("out/" + name + ".des"));
 }
@@ -83,7 +90,8 @@ TEST(Tolvboard, ConvertsEveryAreaAndSaysWhatBecameOfEach) {
       "{\"area\": 1, \"description\": \"Utilities \xC3\x86\", \"listing\": \"" + c +
           "dir1\", \"base\": \"out/1-DIR1\", \"status\": \"converted\", \"appended\": 6,"
           " \"skipped\": 0, \"findings\": 0, \"exit\": 0, \"message\": null,"
-          " \"files\": \"C:\\\\FILES\"}",
+          " \"files\": \"C:\\\\FILES\", \"layout\": null, \"not_carried\": null, \"dropped\": null,"
+          " \"exact\": null}",
       "{\"area\": 2, \"description\": \"Games\", \"listing\": \"" + c +
           "Games\", \"base\": \"out/2-GAMES\", \"status\": \"failed\", \"appended\": 0,"
           " \"skipped\": 0, \"findings\": 0, \"exit\": 6, \"message\": \"Runtime error 6 at 0x",
@@ -93,10 +101,11 @@ TEST(Tolvboard, ConvertsEveryAreaAndSaysWhatBecameOfEach) {
       "{\"area\": 4, \"description\": \"Elsewhere\", \"listing\": \"D:\\\\DIR4\", \"base\": "
       "\"out/4-DIR4\", \"status\": \"failed\", \"appended\": 0, \"skipped\": 0, \"findings\": null,"
       " \"exit\": null, \"message\": \"drive D: has no --map (add --map D:=DIRECTORY)\","
-      " \"files\": \"C:\\\\FILES\"}",
+      " \"files\": \"C:\\\\FILES\", \"layout\": null,",
       "{\"areas\": 4, \"converted\": 1, \"missing\": 1, \"failed\": 2, \"appended\": 6, "
       "\"skipped\": 0,"
-      " \"findings\": 0, \"dry_run\": false}\n",
+      " \"findings\": 0, \"not_carried\": null, \"dropped\": null, \"inexact\": null,"
+      " \"dry_run\": false}\n",
   };
   size_t at = 0;
   for (const std::string& line : lines) {
@@ -406,6 +415,163 @@ TEST(Tolvboard, AnUndoCutShortByAFailureIsTakenUpAgain) {
   EXPECT_EQ(base_bytes(board, "1-DIR1") + base_bytes(board, "2-GAMES"), first);
 }
 
+// A file of `size` bytes (sparse) modified at local noon on the day given.
+void dated_file(const std::string& path, off_t size, int year, int month, int day) {
+  write_file(path, "");
+  ASSERT_EQ(truncate(path.c_str(), size), 0);
+  struct tm noon {};
+  noon.tm_year = year - 1900, noon.tm_mon = month - 1, noon.tm_mday = day, noon.tm_hour = 12;
+  noon.tm_isdst = -1;
+  struct utimbuf times = {mktime(&noon), mktime(&noon)};
+  ASSERT_EQ(utime(path.c_str(), &times), 0);
+}
+
+// A board of listings in several layouts, each with its files; drive C: is
+// dir/c. Area 1 is a Spitfire list whose files lie in its DskPath C:\SF,
+// area 2 a FILES.BBS without a DskPath among its files, one of its entries
+// naming a file that is not there, area 3 a PCBoard DIR with a rule of
+// dashes and its files in C:\PCBF (spelled in other cases on the disk), and
+// area 4 prose that no layout fits. Areas 5 to 7 list DIR3 again with a
+// DskPath that names a file, nothing, and an unmapped drive. Every listed
+// date is its file's.
+struct MixedBoard {
+  TempDir dir;
+  MixedBoard() {
+    for (const char* sub : {"c", "c/pcb", "c/pcb/dir", "c/sf", "c/fb", "c/pcbf"})
+      mkdir((dir / sub).c_str(), 0755);
+    write_file(dir / "c/pcb/dir/sffiles.1",
+               "Name          Size     Date    Description\r\n" + std::string(60, '-') + "\r\n" +
+                   entry_line("ZTERMCAP.LBR", "4,096", "06-07-93",
+                              "A terminal description for the 128 with line graphics. Programs "
+                              "that use it draw boxes with the graphics characters.") +
+                   "\r\n" + entry_line("BIGFILE.ZIP", "123,456", "01-15-95", "A big archive") +
+                   "\r\n" + entry_line("SMALL.TXT", "12", "02-02-94", "Small") + "\r\n");
+    dated_file(dir / "c/sf/ztermcap.lbr", 4096, 1993, 6, 7);
+    dated_file(dir / "c/sf/BIGFILE.ZIP", 123456, 1995, 1, 15);
+    dated_file(dir / "c/sf/small.txt", 12, 1994, 2, 2);
+    write_file(dir / "c/fb/FILES.BBS",
+               " -- Uploads\r\nONE.ZIP      First file\r\nTWO.ZIP      [3] Second file\r\n"
+               " >  continued here\r\nGONE.ZIP     Not on the disk\r\n");
+    dated_file(dir / "c/fb/ONE.ZIP", 100, 2001, 2, 3);
+    dated_file(dir / "c/fb/two.zip", 2000, 2002, 3, 4);
+    write_file(dir / "c/pcb/dir/dir3",
+               entry_line("ALPHA.ZIP", "1000", "03-04-95", "Alpha") + "\r\n" +
+                   continuation_line("more alpha") + "\r\n" + std::string(47, '-') + "\r\n" +
+                   entry_line("BETA.ARJ", "500", "12-31-99", "Beta") + "\r\n");
+    dated_file(dir / "c/pcbf/alpha.zip", 1000, 1995, 3, 4);
+    dated_file(dir / "c/pcbf/Beta.Arj", 500, 1999, 12, 31);
+    write_file(dir / "c/pcb/dir/readme", "This is just prose.\nNothing here.\n");
+    write_file(dir / "DIR.LST",
+               dir_list_record("C:\\PCB\\DIR\\SFFILES.1", "Spitfire", "C:\\SF") +
+                   dir_list_record("C:\\FB\\FILES.BBS", "Uploads", "") +
+                   dir_list_record("C:\\PCB\\DIR\\DIR3", "PCBoard", "C:\\PCBF") +
+                   dir_list_record("C:\\PCB\\DIR\\README", "Prose", "") +
+                   dir_list_record("C:\\PCB\\DIR\\DIR3", "", "C:\\PCB\\DIR\\DIR3") +
+                   dir_list_record("C:\\PCB\\DIR\\DIR3", "", "C:\\NONE") +
+                   dir_list_record("C:\\PCB\\DIR\\DIR3", "", "D:\\FILES"));
+  }
+  std::string map() const { return "--map=C:=" + dir.path + "/c"; }
+};
+
+TEST(Tolvboard, NormalizeGivesTheBasesTolvbaseNormalizeAndTolvconvGiveByHand) {
+  MixedBoard board;
+  mkdir((board.dir / "out").c_str(), 0755);
+  write_file(board.dir / "out/5-DIR3.dir", "kept");  // a failed area's base stays as it was
+  std::string c = board.dir.path + "/c/", failed = "\"status\": \"failed\", \"appended\": 0, ";
+  // Per area: what a run and its dry run both say.
+  const std::string said[] = {
+      "\"status\": \"converted\", \"appended\": 3, \"skipped\": 0, \"findings\": 0,",
+      "\"layout\": \"spitfire\", \"not_carried\": 0, \"dropped\": 2, \"exact\": true}",
+      "\"status\": \"converted\", \"appended\": 2, \"skipped\": 0, \"findings\": 0,",
+      "\"layout\": \"files-bbs\", \"not_carried\": 1, \"dropped\": 1, \"exact\": false}",
+      "\"status\": \"converted\", \"appended\": 2, \"skipped\": 0, \"findings\": 0,",
+      "\"layout\": \"pcboard\", \"not_carried\": 0, \"dropped\": 1, \"exact\": true}",
+      failed +
+          "\"skipped\": 0, \"findings\": null, \"exit\": null, \"message\": \"no layout "
+          "recognised: no line reads as a file entry\", \"files\": null, \"layout\": null,",
+      failed +
+          "\"skipped\": 0, \"findings\": null, \"exit\": null, \"message\": \"its files' "
+          "directory '" +
+          c + "pcb/dir/dir3' is not a directory\"",
+      "\"message\": \"its files' directory '" + c + "NONE' does not exist\"",
+      "\"message\": \"its files' directory: drive D: has no --map (add --map D:=DIRECTORY)\"",
+      "{\"areas\": 7, \"converted\": 3, \"missing\": 0, \"failed\": 4, \"appended\": 7, "
+      "\"skipped\": 0, \"findings\": 0, \"not_carried\": 1, \"dropped\": 4, \"inexact\": 1,",
+  };
+  for (const char* mode : {"--dry-run", "--json"}) {
+    Outcome run =
+        tolvboard(board.dir, {board.map(), "--normalize", "--json", mode, "DIR.LST", "out"});
+    EXPECT_EQ(run.status, 1) << mode << run.errors;
+    size_t at = 0;
+    for (const std::string& part : said) {
+      at = run.output.find(part, at);
+      EXPECT_NE(at, std::string::npos) << mode << ": " << part << "\nin:\n" << run.output;
+    }
+    // The dry run writes none of the files checked below.
+    EXPECT_EQ(file_exists(board.dir / "out/1-SFFILES.lst"), mode != std::string("--dry-run"));
+  }
+  // Each base, listing and report is what tolvbase normalize --dir and
+  // tolvconv make by hand.
+  for (auto [stem, listing, files] : {std::tuple{"1-SFFILES", "c/pcb/dir/sffiles.1", "c/sf"},
+                                      {"2-FILES", "c/fb/FILES.BBS", "c/fb"},
+                                      {"3-DIR3", "c/pcb/dir/dir3", "c/pcbf"}}) {
+    Outcome hand = run_tolvbase({"normalize", "--dir", board.dir / files, "--report",
+                                 board.dir / "report", board.dir / listing});
+    write_file(board.dir / "clean.lst", hand.output);
+    std::string out = board.dir / ("out/" + std::string(stem));
+    EXPECT_EQ(read_file(out + ".lst"), hand.output) << stem;
+    EXPECT_EQ(read_file(out + ".report"), read_file(board.dir / "report")) << stem;
+    EXPECT_EQ(base_bytes(board, stem), direct_conversion(board.dir / "clean.lst")) << stem;
+  }
+  EXPECT_EQ(read_file(board.dir / "out/2-FILES.report").rfind("5: not-carried: 'GONE.ZIP' ", 0),
+            0u);
+  EXPECT_EQ(read_file(board.dir / "out/5-DIR3.dir"), "kept");
+  for (const char* unmade : {"out/4-README.lst", "out/4-README.dir", "out/5-DIR3.lst"})
+    EXPECT_FALSE(file_exists(board.dir / unmade)) << unmade;
+
+  // Again with --dupe: the dry run and the run skip every entry the bases
+  // hold, and the table has the normalizer's columns.
+  for (const char* mode : {"--dry-run", "--dupe"}) {
+    Outcome run =
+        tolvboard(board.dir, {board.map(), "--normalize", "--dupe", mode, "DIR.LST", "out"});
+    EXPECT_EQ(run.status, 1);
+    // Columns are as wide as their cells: only their order is held here.
+    EXPECT_TRUE(std::regex_search(
+        run.output, std::regex("skipped +findings +layout +not carried +dropped +outcome\n")))
+        << run.output;
+    EXPECT_TRUE(std::regex_search(run.output, std::regex(" 3 +0 +spitfire +0 +2 +converted\n")))
+        << run.output;
+    EXPECT_TRUE(std::regex_search(run.output, std::regex(" 0 records( would be)? appended, 7 "
+                                                         "skipped, 0 findings; 1 entry not "
+                                                         "carried, 4 lines dropped, 1 area not")))
+        << run.output;
+  }
+
+  // An entry not carried alone makes the status 1, as for tolvbase normalize;
+  // an area file's third field is checked as a DskPath.
+  for (auto [line, status, says] :
+       {std::tuple{"c/pcb/dir/sffiles.1\tSpitfire\tc/sf\n", 0, "1 converted, 0 missing"},
+        {"c/fb/FILES.BBS\tUploads\n", 1, "1 converted, 0 missing"},
+        {"c/pcb/dir/dir3\t\tc/none/deeper\n", 1, "directory 'c/none/deeper' does not exist"}}) {
+    write_file(board.dir / "areas", line);
+    Outcome run = tolvboard(board.dir, {"--normalize", "--areas", "areas", "again"});
+    EXPECT_EQ(run.status, status) << line << run.output;
+    EXPECT_NE(run.output.find(says), std::string::npos) << run.output;
+  }
+
+  // A normalized listing planted as a link to a file outside OUTDIR is not
+  // followed.
+  write_file(board.dir / "target", "kept");
+  unlink((board.dir / "out/1-SFFILES.lst").c_str());
+  ASSERT_EQ(symlink((board.dir / "target").c_str(), (board.dir / "out/1-SFFILES.lst").c_str()), 0);
+  Outcome linked = tolvboard(board.dir, {board.map(), "--normalize", "DIR.LST", "out"});
+  EXPECT_NE(linked.output.find("failed: 'out/1-SFFILES.lst' is a symbolic link; it is not "
+                               "followed"),
+            std::string::npos)
+      << linked.output;
+  EXPECT_EQ(read_file(board.dir / "target"), "kept");
+}
+
 TEST(Tolvboard, UsageErrorsAndUnreadableListsEndWithStatusTwo) {
   Board board;
   std::vector<std::vector<std::string>> cases = {
@@ -421,7 +587,11 @@ TEST(Tolvboard, UsageErrorsAndUnreadableListsEndWithStatusTwo) {
       {"--undo", "out", "out"},
       {"--undo", "--dupe", "out"},
       {"--undo", "DIR.LST"},
+      {"--areas", "fields", "out"},
   };
+  // An area file whose line 3 has a fourth field.
+  write_file(board.dir / "fields",
+             "# three at most\nc/pcb/Dir/dir1\tone\tc\nc/pcb/Dir/dir1\t\tc\tx\n");
   for (const auto& args : cases) {
     Outcome run = tolvboard(board.dir, args);
     EXPECT_EQ(run.status, 2) << testing::PrintToString(args);

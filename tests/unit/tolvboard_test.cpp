@@ -40,15 +40,32 @@ TEST(DirList, FieldsEndAtTheirPaddingANulOrACtrlZ) {
 }
 
 TEST(AreaFile, OneAreaALineWithoutCommentsOrEmptyLines) {
-  std::vector<Area> areas =
-      parse_area_file("# the board\n/srv/dir1\tUtilities\r\n\n  \n/srv/dir2\n  # more\nd3\t\n");
-  ASSERT_EQ(areas.size(), 3u);
+  int64_t bad_line = -1;
+  std::vector<Area> areas = parse_area_file(
+      "# the board\n/srv/dir1\tUtilities\r\n\n  \n/srv/dir2\n  # more\nd3\t\n"
+      "d4\t Games \t /srv/games \t\r\n\t\tfiles\n",
+      bad_line);
+  EXPECT_EQ(bad_line, 0);
+  ASSERT_EQ(areas.size(), 5u);
   EXPECT_EQ(areas[0].listing_path, "/srv/dir1");
   EXPECT_EQ(areas[0].description, "Utilities");
+  EXPECT_EQ(areas[0].disk_path, "");
   EXPECT_EQ(areas[1].listing_path, "/srv/dir2");
   EXPECT_EQ(areas[1].description, "");
   EXPECT_EQ(areas[2].number, 3);
   EXPECT_FALSE(areas[2].cp437);
+  // The third field is where the files lie; a TAB that ends the line adds none.
+  EXPECT_EQ(areas[3].description, "Games");
+  EXPECT_EQ(areas[3].disk_path, "/srv/games");
+  EXPECT_EQ(areas[4].listing_path, "");
+  EXPECT_EQ(areas[4].disk_path, "files");
+
+  // A fourth field refuses the whole file, naming the line (comments count).
+  for (auto [text, line] : {std::pair{"a\n# b\nc\td\te\tf\n", 3}, {"a\tb\t\t\n\t\t\tz", 2}}) {
+    areas = parse_area_file(text, bad_line);
+    EXPECT_EQ(bad_line, line) << text;
+    EXPECT_TRUE(areas.empty()) << text;
+  }
 }
 
 TEST(ListingPath, DrivesMappedAndComponentsMatchedInAnyCase) {
