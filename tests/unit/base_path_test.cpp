@@ -12,23 +12,21 @@ TEST(BasePath, DropsTheExtensionOfTheLastComponentOnly) {
     const char* argument;
     const char* record_file;
     const char* description_file;
-    const char* stem;
   } cases[] = {
-      {"/bbs/files/upload", "/bbs/files/upload.dir", "/bbs/files/upload.des", "/bbs/files/upload"},
-      {"/bbs/files/upload.dat", "/bbs/files/upload.dir", "/bbs/files/upload.des",
-       "/bbs/files/upload"},
-      {"area.new/upload", "area.new/upload.dir", "area.new/upload.des", "area.new/upload"},
-      {"archive.tar.gz", "archive.tar.dir", "archive.tar.des", "archive.tar"},
-      {"upload.", "upload.dir", "upload.des", "upload"},
-      {"/bbs/files/", "/bbs/files/.dir", "/bbs/files/.des", "/bbs/files/"},
-      {".upload", ".dir", ".des", ""},
-      {"", ".dir", ".des", ""},
+      {"/bbs/files/upload", "/bbs/files/upload.dir", "/bbs/files/upload.des"},
+      {"/bbs/files/upload.dat", "/bbs/files/upload.dir", "/bbs/files/upload.des"},
+      {"area.new/upload", "area.new/upload.dir", "area.new/upload.des"},
+      {"archive.tar.gz", "archive.tar.dir", "archive.tar.des"},
+      {"upload.", "upload.dir", "upload.des"},
+      {"/bbs/files/", "/bbs/files/.dir", "/bbs/files/.des"},
+      {".upload", ".dir", ".des"},
+      {"", ".dir", ".des"},
   };
   for (const Case& c : cases) {
     BasePaths paths = derive_base_paths(c.argument);
     EXPECT_EQ(paths.record_file, c.record_file) << c.argument;
     EXPECT_EQ(paths.description_file, c.description_file) << c.argument;
-    EXPECT_EQ(paths.stem, c.stem) << c.argument;
+    EXPECT_EQ(paths.stem + ".dir", paths.record_file) << c.argument;
   }
 }
 
