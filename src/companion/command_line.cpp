@@ -165,9 +165,11 @@ const Operands& operand_shape(const Command& command, const Arguments& arguments
   return command.operands[0];
 }
 
-int run_command(const Program& program, const Command& command, int argc, char** argv) {
+int run_command(const Program& program, const Command& command, int argc, char** argv,
+                std::vector<std::string_view> words) {
   Arguments arguments;
   arguments.command = &command;
+  arguments.words = std::move(words);
   int next = 0;
   std::string error =
       read_options(command_options(program, command), argc, argv, false, arguments, next);
@@ -259,7 +261,9 @@ std::string command_help(const Program& program, const Command& command) {
 
 int run_program(const Program& program, int argc, char** argv) {
   set_running_program(program.name, usage_text(program));
-  if (!has_commands(program)) return run_command(program, program.commands[0], argc, argv);
+  std::vector<std::string_view> words(argv, argv + argc);
+  if (!has_commands(program))
+    return run_command(program, program.commands[0], argc, argv, std::move(words));
 
   Arguments arguments;
   int next = 0;
@@ -271,7 +275,8 @@ int run_program(const Program& program, int argc, char** argv) {
   if (next >= argc) return usage_error("missing command");
   std::string_view name = argv[next];
   for (const Command& command : program.commands)
-    if (command.name == name) return run_command(program, command, argc - next, argv + next);
+    if (command.name == name)
+      return run_command(program, command, argc - next, argv + next, std::move(words));
   return usage_error("unknown command '" + std::string(name) + "'");
 }
 

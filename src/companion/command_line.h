@@ -69,6 +69,7 @@ struct Arguments {
   const Command* command = nullptr;
   std::vector<std::pair<const Option*, std::string_view>> options;  // in the order given
   std::vector<std::string_view> operands;
+  std::vector<std::string_view> words;  // the whole command line, the program's name first
 };
 
 bool has_option(const Arguments& arguments, std::string_view name);

@@ -7,7 +7,7 @@ BasePaths derive_base_paths(std::string_view argument) {
   size_t cut = argument.find_last_of("/.");
   if (cut != std::string_view::npos && argument[cut] == '.') base = argument.substr(0, cut);
   std::string path(base);
-  return {path + ".dir", path + ".des"};
+  return {path, path + ".dir", path + ".des"};
 }
 
 }  // namespace tolv

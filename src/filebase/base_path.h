@@ -8,6 +8,7 @@
 namespace tolv {
 
 struct BasePaths {
+  std::string stem;  // the argument without its extension: what both files are named after
   std::string record_file;
   std::string description_file;
 };

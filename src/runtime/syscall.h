@@ -7,9 +7,10 @@
 //
 // The calls the C library makes on its own behalf are not in the table: the
 // dynamic loader's at start-up, dladdr's (which reads no file: the loader
-// keeps the program's modules in memory), and those of setlocale, iconv and
+// keeps the program's modules in memory), those of setlocale, iconv and
 // localtime_r in tolvbase (locale, conversion and time-zone files, read
-// once). None touches a file of the base or the listing.
+// once), and of localtime_r in tolvboard (its log and lock name a run's
+// local start time). None touches a file of the base or the listing.
 //
 // The wrappers only record; the file operations (file.h) translate the
 // recorded number into the pending error code. The console calls the same

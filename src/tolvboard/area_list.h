@@ -11,6 +11,9 @@
 //       95      1  SortType  how the board sorts the listing (not used)
 //
 // Its strings are CP437, padded with spaces; a NUL or a Ctrl-Z ends one early.
+// A file whose size is not a whole number of records, or whose strings hold
+// a control byte (a line end, say) before their end, is no DIR.LST: a text
+// file given by mistake, or a damaged one. It is refused whole.
 //
 // An area file has one area a line: the listing's path, then optionally a
 // TAB and a description, and a TAB and the directory of the area's files (a
@@ -35,9 +38,9 @@ struct Area {
   bool cp437 = true;  // its text is CP437 (a DIR.LST), else as written (an area file)
 };
 
-// The areas of a DIR.LST's bytes; `short_tail` receives the size of a last
-// record shorter than 96 bytes (0 when there is none), which is left out.
-std::vector<Area> parse_dir_list(std::string_view bytes, size_t& short_tail);
+// The areas of a DIR.LST's bytes; none, with `refusal` saying why (which
+// record, which field), when the bytes are not a DIR.LST.
+std::vector<Area> parse_dir_list(std::string_view bytes, std::string& refusal);
 
 inline constexpr size_t kAreaFileFields = 3;  // LISTING, DESCRIPTION, FILES
 

@@ -8,6 +8,7 @@
 #include "companion/output.h"
 #include "companion/preview.h"
 #include "companion/read_only_file.h"
+#include "companion/text.h"
 #include "filebase/base_path.h"
 #include "filebase/record.h"
 #include "runtime/syscall.h"
@@ -33,6 +34,33 @@ bool exists(const std::string& path) {
   return sys_stat(path.c_str(), &st) == 0;
 }
 
+bool is_symbolic_link(const std::string& path) {
+  struct stat st;
+  return sys_lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+// Whether the area's base may be written (or, for a dry run, previewed):
+// tolvconv would follow a file of it that is a symbolic link wherever it
+// leads, and would append to records already there the listing they may
+// well come from. Else the outcome and message say why not.
+bool base_accepted(AreaResult& result, const BoardSettings& board) {
+  BasePaths paths = derive_base_paths(result.base);
+  for (const std::string& file : {paths.record_file, paths.description_file}) {
+    if (!is_symbolic_link(file)) continue;
+    result.outcome = Outcome::Failed;
+    result.message = quoted(file) + " is a symbolic link; nothing is written through it";
+    return false;
+  }
+  int64_t records = whole_records(paths.record_file);
+  if (records == 0 || board.dupe || board.append) return true;
+  result.outcome = Outcome::Exists;
+  result.message = "holds " + counted(records, "record") +
+                   "; --dupe skips files it holds, --append appends regardless";
+  return false;
+}
+
+// Writes `text` and a line end to the log; `text` is the program's own,
+// with what came from the board or the disk already escaped.
 void log_line(const BoardSettings& board, const std::string& text) {
   Output log;
   log.fd = board.log_fd;
@@ -70,6 +98,8 @@ const char* outcome_name(Outcome outcome) {
   switch (outcome) {
     case Outcome::Converted:
       return "converted";
+    case Outcome::Exists:
+      return "exists";
     case Outcome::Missing:
       return "missing";
     case Outcome::Failed:
@@ -88,7 +118,16 @@ AreaResult plan_area(const Area& area, const BoardSettings& board) {
     return result;
   }
   result.base = base.path;
-  ListingPath path = resolve_listing_path(area.listing_path, board.maps);
+  // A DIR.LST is the board's: its paths do not climb out of their directory.
+  const char* climbing = !area.cp437                               ? nullptr
+                         : has_parent_component(area.listing_path) ? "listing path"
+                         : has_parent_component(area.disk_path)    ? "DskPath"
+                                                                   : nullptr;
+  if (climbing != nullptr) {
+    result.message = std::string("its ") + climbing + " has a '..' component; it is not followed";
+    return result;
+  }
+  ListingPath path = resolve_listing_path(area.listing_path, board.maps, area.cp437);
   if (!path.resolved) {
     result.message = path.error;
     return result;
@@ -108,14 +147,15 @@ AreaResult plan_area(const Area& area, const BoardSettings& board) {
 }
 
 void convert_area(AreaResult& result, const BoardSettings& board) {
-  std::string header = "== area " + std::to_string(result.area->number) + ": " + result.listing;
-  if (!result.planned) {
-    log_line(board, header + " ==\ntolvboard: not converted: " + result.message);
+  std::string header =
+      "== area " + std::to_string(result.area->number) + ": " + escape_controls(result.listing);
+  if (!result.planned || !base_accepted(result, board)) {
+    log_line(board, header + " ==\ntolvboard: not converted: " + escape_controls(result.message));
     return;
   }
   if (board.normalize &&
       !normalized(result, normalize_area(*result.area, result.listing, result.base, board.maps))) {
-    log_line(board, header + " ==\ntolvboard: not converted: " + result.message);
+    log_line(board, header + " ==\ntolvboard: not converted: " + escape_controls(result.message));
     return;
   }
   // With --normalize tolvconv converts what the normalizer wrote.
@@ -127,8 +167,10 @@ void convert_area(AreaResult& result, const BoardSettings& board) {
   int64_t before = whole_records(record_file);
   std::vector<std::string> args{input, result.base};
   if (board.dupe) args.push_back("-DUPE");
-  if (board.normalize) header += " as " + result.normalized.layout + ", normalized into " + input;
-  log_line(board, header + " -> " + result.base + (board.dupe ? " -DUPE" : "") + " ==");
+  if (board.normalize)
+    header += " as " + result.normalized.layout + ", normalized into " + escape_controls(input);
+  log_line(board,
+           header + " -> " + escape_controls(result.base) + (board.dupe ? " -DUPE" : "") + " ==");
   BaseFiles files_before = base_files(result.base);
   ConverterRun run = run_converter(board.converter, args, board.log_fd);
   journal_area(board.journal, result.area->number, result.base, files_before);
@@ -152,7 +194,7 @@ void convert_area(AreaResult& result, const BoardSettings& board) {
 }
 
 void preview_area(AreaResult& result, const BoardSettings& board) {
-  if (!result.planned) return;
+  if (!result.planned || !base_accepted(result, board)) return;
   NameIndex names;
   std::string record_file = derive_base_paths(result.base).record_file;
   if (board.dupe && exists(record_file)) {

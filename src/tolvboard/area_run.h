@@ -13,9 +13,11 @@
 
 namespace tolv {
 
-enum class Outcome { Converted, Missing, Failed };
+// Exists: the base already held records, and neither --dupe nor --append
+// said what to do with them; it is left as it was.
+enum class Outcome { Converted, Exists, Missing, Failed };
 
-// "converted", "missing", "failed".
+// "converted", "exists", "missing", "failed".
 const char* outcome_name(Outcome outcome);
 
 struct AreaResult {
@@ -28,7 +30,7 @@ struct AreaResult {
   int64_t skipped = 0;    // entries -DUPE skipped (would skip); -1 unknown
   int64_t findings = -1;  // preview findings for the listing; -1 unknown
   int exit = -1;          // tolvconv's exit status; -1 when it did not run or exit
-  std::string message;    // why it is missing or failed
+  std::string message;    // why it is not converted
 
   // With --normalize: what the normalizer made of the listing.
   NormalizedArea normalized;
@@ -40,6 +42,7 @@ struct BoardSettings {
   std::vector<DriveMap> maps;
   std::string out_dir;
   bool dupe = false;
+  bool append = false;  // into a base that holds records already, without -DUPE
   bool dry_run = false;
   std::string converter;       // the converter to run: --converter, else the tolvconv found
   int log_fd = -1;             // OUTDIR/tolvboard.log (not for a dry run)
@@ -49,11 +52,14 @@ struct BoardSettings {
   bool normalize = false;
 };
 
-// Finds the area's listing and names its base.
+// Finds the area's listing and names its base. An area whose DIR.LST paths
+// climb out of their directory ("..") is refused.
 AreaResult plan_area(const Area& area, const BoardSettings& board);
 
 // Converts a planned area with tolvconv, its output under a header line in
-// the log; an area refused by its plan only gets its header and the reason.
+// the log; an area refused by its plan, or whose base is refused (a file of
+// it a symbolic link, or records in it without --dupe or --append), only
+// gets its header and the reason.
 void convert_area(AreaResult& result, const BoardSettings& board);
 
 // What converting the area would do, with nothing written and nothing run.

@@ -19,6 +19,8 @@
 #include "tolvboard/area_run.h"
 #include "tolvboard/converter.h"
 #include "tolvboard/journal.h"
+#include "tolvboard/outdir_lock.h"
+#include "tolvboard/run_stamp.h"
 #include "tolvboard/summary.h"
 #include "tolvboard/undo.h"
 
@@ -29,12 +31,20 @@ namespace {
 constexpr int kExitConverted = 0;
 constexpr int kExitAreaFailed = 1;
 constexpr const char* kLogName = "tolvboard.log";
+constexpr int kColumnsElsewhere = 80;  // the table's width when output is not a terminal
 
 int run_board(const Arguments& arguments);
 
 constexpr Option kOptions[] = {
-    {"map", 0, "DRIVE:=DIR", {}, "the directory that stands for DOS drive D: (repeatable)", true},
+    {"map",
+     0,
+     "DRIVE:=DIR",
+     {},
+     "the directory for drive D: ('\\=DIR': for \\PATH) (repeatable)",
+     true},
     {"dupe", 0, {}, {}, "convert with -DUPE: files a base already holds are skipped"},
+    {"append", 0, {}, {}, "append to a base that already holds records (--dupe wins)"},
+    {"wait", 0, {}, {}, "wait while another run uses OUTDIR, instead of exiting"},
     {"dry-run", 0, {}, {}, "write nothing and run nothing: report what would be appended"},
     {"normalize", 0, {}, {}, "rewrite each listing of any layout first (tolvbase normalize)"},
     {"json", 0, {}, {}, "one JSON object per area, then one with the totals"},
@@ -61,7 +71,14 @@ constexpr Program kTolvboard{
     "An area file (--areas) has one area a line: the listing's path, a TAB, a\n"
     "description, a TAB and the directory of the area's files; '#' starts a\n"
     "comment. A listing path's backslashes become '/', and a component that does\n"
-    "not exist in its exact letter case is looked up in any case.\n"
+    "not exist in its exact letter case is looked up in any case. A path that\n"
+    "starts with '\\' and names no drive (in a DIR.LST also '/') is looked up\n"
+    "only under the directory --map '\\=DIR' gives.\n"
+    "\n"
+    "An area whose base already holds records is not converted (outcome exists)\n"
+    "unless --dupe, which skips the files the base holds, or --append, which\n"
+    "appends regardless, is given; with both, --dupe wins. One run at a time\n"
+    "uses an OUTDIR: another exits with status 2, or waits with --wait.\n"
     "\n"
     "With --normalize each listing is rewritten first, as tolvbase normalize\n"
     "does, into OUTDIR/N-NAME.lst with its report in OUTDIR/N-NAME.report, and\n"
@@ -74,11 +91,12 @@ constexpr Program kTolvboard{
     "before that run, or removes it when the run made it, where the base is\n"
     "still as the run left it; any other base is named and left alone (status 1).\n"
     "\n"
-    "Exit status: 0 every area converted (or would be), 1 an area missing or\n"
-    "failed, or with --normalize a listing not carried exactly (an entry not\n"
-    "carried, a size or date that differs from its file: see its report), 2\n"
-    "usage error, or a DIR.LST, area file, OUTDIR, log or journal that cannot be\n"
-    "read or made.\n",
+    "Exit status: 0 every area converted (or would be), 1 an area exists, is\n"
+    "missing or failed, or with --normalize a listing not carried exactly (an\n"
+    "entry not carried, a size or date that differs from its file: see its\n"
+    "report), 2 usage error, a DIR.LST that cannot be read or is not one, an\n"
+    "area file that cannot be read, an OUTDIR another run uses, or an OUTDIR,\n"
+    "log or journal that cannot be made.\n",
     "tolvboard (TOLVCONV) " TOLV_VERSION
     "\n"
     "Copyright (C) 2026 The TOLVCONV Authors\n",
@@ -88,7 +106,8 @@ struct Options {
   BoardSettings board;
   bool json = false;
   bool area_file = false;
-  std::string list;  // the DIR.LST or the area file
+  bool wait = false;  // for another run's lock on OUTDIR
+  std::string list;   // the DIR.LST or the area file
 };
 
 // Takes the checked arguments into `options`; an empty string, or the usage
@@ -97,10 +116,13 @@ std::string take_arguments(const Arguments& arguments, Options& options) {
   for (std::string_view value : option_values(arguments, "map")) {
     DriveMap map;
     if (!parse_drive_map(value, map))
-      return "--map '" + std::string(value) + "' is not DRIVE:=DIRECTORY (as C:=/srv/pcb)";
+      return "--map '" + std::string(value) +
+             "' is not DRIVE:=DIRECTORY (as C:=/srv/pcb) nor \\=DIRECTORY";
     options.board.maps.push_back(map);
   }
   options.board.dupe = has_option(arguments, "dupe");
+  options.board.append = has_option(arguments, "append");
+  options.wait = has_option(arguments, "wait");
   options.board.dry_run = has_option(arguments, "dry-run");
   options.board.normalize = has_option(arguments, "normalize");
   options.json = has_option(arguments, "json");
@@ -114,9 +136,11 @@ std::string take_arguments(const Arguments& arguments, Options& options) {
   return {};
 }
 
-// Makes OUTDIR when it is missing (its parent must exist) and opens the log
-// for appending; false, with `error` saying why, when either fails.
-bool open_log(BoardSettings& board, std::string& error) {
+// Makes OUTDIR when it is missing (its parent must exist), takes its lock
+// and opens the log for appending; false, with `error` saying why, when one
+// of them fails.
+bool open_out_dir(const Options& options, BoardSettings& board, OutdirLock& lock,
+                  const RunStamp& run, std::string& error) {
   const std::string& dir = board.out_dir;
   if (sys_mkdir(dir.c_str(), 0777) < 0 && system_error != EEXIST) {
     error = cannot("make", dir, system_error);
@@ -127,14 +151,22 @@ bool open_log(BoardSettings& board, std::string& error) {
     error = "'" + dir + "' is not a directory";
     return false;
   }
-  std::string log = dir + "/" + kLogName;
+  std::string holder = std::to_string(run.pid)
+                           .append(", started ")
+                           .append(run.started)
+                           .append(": ")
+                           .append(run.command);
+  if (!take_outdir_lock(lock, dir, holder, options.wait, error)) return false;
   // Read as well: the run-time error message of a conversion is read back.
-  board.log_fd = sys_open(log.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-  if (board.log_fd < 0) {
-    error = cannot("open", log, system_error);
-    return false;
-  }
-  return true;
+  board.log_fd = open_own_file(dir + "/" + kLogName, O_RDWR | O_APPEND | O_CREAT, error);
+  return board.log_fd >= 0;
+}
+
+void log_text(const BoardSettings& board, const std::string& text) {
+  Output log;
+  log.fd = board.log_fd;
+  put(log, text);
+  flush(log);
 }
 
 bool read_areas(const Options& options, std::vector<Area>& areas) {
@@ -151,12 +183,11 @@ bool read_areas(const Options& options, std::vector<Area>& areas) {
            ": more than a listing, a description and a directory (fields separated by TABs)");
     return bad_line == 0;
   }
-  size_t short_tail = 0;
-  areas = parse_dir_list(bytes, short_tail);
-  if (short_tail != 0)
-    note("'" + options.list + "' ends in a short record of " + std::to_string(short_tail) +
-         " bytes (a record has " + std::to_string(kDirListRecordSize) + "); it is ignored");
-  return true;
+  std::string refusal;
+  areas = parse_dir_list(bytes, refusal);
+  if (refusal.empty()) return true;
+  note(quoted(options.list) + " is not a DIR.LST: " + refusal);
+  return false;
 }
 
 int run_board(const Arguments& arguments) {
@@ -174,16 +205,17 @@ int run_board(const Arguments& arguments) {
 
   std::string error;
   Journal journal;
+  OutdirLock lock;
   if (!board.dry_run) {
+    RunStamp run = stamp_this_run(arguments.words);
     if ((board.converter.empty() && !find_converter(board.converter, error)) ||
-        !open_log(board, error) || !open_journal(journal, board.out_dir, arguments, error))
+        !open_out_dir(options, board, lock, run, error) ||
+        !open_journal(journal, board.out_dir, arguments, error))
       return complain(error);
     board.journal = &journal;
-    Output log;
-    log.fd = board.log_fd;
-    put(log, "== tolvboard: " + options.list + " into " + board.out_dir + ", by " +
-                 board.converter + " ==\n");
-    flush(log);
+    log_text(board, "== " + run.started + ": " + run.command + " ==\n== tolvboard: " +
+                        escape_controls(options.list) + " into " + escape_controls(board.out_dir) +
+                        ", by " + escape_controls(board.converter) + " ==\n");
   }
 
   Output out;
@@ -200,7 +232,8 @@ int run_board(const Arguments& arguments) {
 
   std::vector<AreaResult> results;
   for (const Area& area : areas) results.push_back(plan_area(area, board));
-  start_summary(summary, results, terminal_columns());
+  int columns = terminal_columns();
+  start_summary(summary, results, columns > 0 ? columns : kColumnsElsewhere);
   bool all_converted = true;
   for (AreaResult& result : results) {
     if (board.dry_run)
@@ -214,8 +247,12 @@ int run_board(const Arguments& arguments) {
                     (!board.normalize || result.normalized.exact);
   }
   print_totals(summary, results);
-  if (board.log_fd >= 0) sys_close(board.log_fd);
+  if (board.log_fd >= 0) {
+    log_text(board, "== " + totals_text(results, false, board.normalize, 0) + " ==\n");
+    sys_close(board.log_fd);
+  }
   close_journal(journal);
+  release_outdir_lock(lock);
   if (!journal.failed.empty()) {
     flush(out);
     return complain(journal.failed + ": --undo cannot take back the areas converted since");

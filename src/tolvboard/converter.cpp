@@ -6,9 +6,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
+#include "companion/output.h"
 #include "companion/text.h"
 #include "runtime/syscall.h"
 
@@ -17,7 +19,6 @@ namespace tolv {
 namespace {
 
 constexpr const char* kConverterName = "tolvconv";
-constexpr size_t kMessageWindow = 4096;  // the run-time error message ends the output
 
 std::string own_directory() {
   char buf[4096];
@@ -27,20 +28,49 @@ std::string own_directory() {
   return std::string(self.substr(0, self.rfind('/') + 1));
 }
 
-// The last "Runtime error ..." line in the output that follows `from`.
-std::string runtime_error_line(int log_fd, off_t from) {
+// What the converter wrote to the log, from `from` to the log's end; what
+// can be read of it when a read fails.
+std::string output_since(int log_fd, off_t from) {
   struct stat st;
   if (sys_fstat(log_fd, &st) < 0 || st.st_size <= from) return {};
-  off_t start = st.st_size - from > static_cast<off_t>(kMessageWindow)
-                    ? st.st_size - static_cast<off_t>(kMessageWindow)
-                    : from;
-  std::string tail(static_cast<size_t>(st.st_size - start), '\0');
-  ssize_t n = retry_interrupted([&] { return sys_pread(log_fd, tail.data(), tail.size(), start); });
-  if (n <= 0) return {};
-  tail.resize(static_cast<size_t>(n));
-  size_t at = tail.rfind("Runtime error ");
-  if (at == std::string::npos) return {};
-  return tail.substr(at, tail.find_first_of("\r\n", at) - at);
+  std::string output(static_cast<size_t>(st.st_size - from), '\0');
+  size_t got = 0;
+  while (got < output.size()) {
+    ssize_t n = retry_interrupted([&] {
+      return sys_pread(log_fd, output.data() + got, output.size() - got,
+                       from + static_cast<off_t>(got));
+    });
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
+  }
+  output.resize(got);
+  return output;
+}
+
+// The last "Runtime error ..." line of the output.
+std::string runtime_error_line(std::string_view output) {
+  size_t at = output.rfind("Runtime error ");
+  if (at == std::string_view::npos) return {};
+  return std::string(output.substr(at, output.find_first_of("\r\n", at) - at));
+}
+
+// tolvconv writes for a console: a BEL before an error, a listing path's
+// bytes as they are. In the log every control byte but the line end is
+// written as \xHH, so that the log cannot move a terminal's cursor nor hold
+// a line its reader would take for tolvboard's own. The output, from
+// `from`, is replaced by its escaped text.
+void escape_output(int log_fd, off_t from, std::string_view output) {
+  std::string escaped;
+  for (size_t at = 0, end; at < output.size(); at = end + 1) {
+    end = std::min(output.find('\n', at), output.size());
+    escaped += escape_controls(output.substr(at, end - at));
+    if (end < output.size()) escaped += '\n';
+  }
+  if (escaped == output || sys_ftruncate(log_fd, from) < 0) return;
+  Output log;
+  log.fd = log_fd;  // appending: at `from`, the log's end now
+  put(log, escaped);
+  flush(log);
 }
 
 }  // namespace
@@ -99,14 +129,16 @@ ConverterRun run_converter(const std::string& converter, const std::vector<std::
     run.message = "cannot wait for " + converter + ": " + errno_text(system_error);
     return run;
   }
+  std::string output = output_since(log_fd, from);
   if (WIFEXITED(status)) {
     run.status = WEXITSTATUS(status);
-    if (run.status > 1) run.message = runtime_error_line(log_fd, from);
+    if (run.status > 1) run.message = runtime_error_line(output);
   } else if (WIFSIGNALED(status)) {
     run.signal = WTERMSIG(status);
     run.message = std::string("ended by signal ") + std::to_string(run.signal) + " (" +
                   strsignal(run.signal) + ")";
   }
+  escape_output(log_fd, from, output);
   return run;
 }
 

@@ -23,7 +23,9 @@ struct ConverterRun {
 };
 
 // Runs `converter` with `args` (argv[0] is added), standard input from
-// /dev/null, standard output and error appended to `log_fd`, and waits for it.
+// /dev/null, standard output and error appended to `log_fd` (which must be
+// open for reading too), and waits for it. Then every control byte of what
+// it wrote, but the line end, is rewritten as \xHH.
 ConverterRun run_converter(const std::string& converter, const std::vector<std::string>& args,
                            int log_fd);
 

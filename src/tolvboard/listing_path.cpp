@@ -40,10 +40,25 @@ std::string joined(const std::string& directory, std::string_view name) {
 }  // namespace
 
 bool parse_drive_map(std::string_view text, DriveMap& map) {
+  if (text.size() >= 3 && text[0] == kRootWithoutDrive && text[1] == '=') {
+    map.drive = kRootWithoutDrive;
+    map.directory = text.substr(2);
+    return true;
+  }
   if (!has_drive(text) || text.size() < 4 || text[2] != '=') return false;
   map.drive = upper_case(text[0]);
   map.directory = text.substr(3);
   return true;
+}
+
+bool has_parent_component(std::string_view spelled) {
+  if (has_drive(spelled)) spelled.remove_prefix(2);
+  while (!spelled.empty()) {
+    size_t cut = spelled.find_first_of("\\/");
+    if (spelled.substr(0, cut) == "..") return true;
+    spelled.remove_prefix(cut == std::string_view::npos ? spelled.size() : cut + 1);
+  }
+  return false;
 }
 
 std::string_view last_component(std::string_view spelled) {
@@ -51,23 +66,28 @@ std::string_view last_component(std::string_view spelled) {
   return cut == std::string_view::npos ? spelled : spelled.substr(cut + 1);
 }
 
-ListingPath resolve_listing_path(std::string_view spelled, const std::vector<DriveMap>& maps) {
+ListingPath resolve_listing_path(std::string_view spelled, const std::vector<DriveMap>& maps,
+                                 bool dos) {
   ListingPath result;
   std::string path;  // resolved so far; empty: the working directory
   std::string_view rest = spelled;
-  if (has_drive(spelled)) {
-    char drive = upper_case(spelled[0]);
+  char drive = has_drive(spelled) ? upper_case(spelled[0]) : 0;
+  bool rooted = !rest.empty() && (rest[0] == '\\' || (dos && rest[0] == '/'));
+  if (drive != 0 || rooted) {
+    char key = drive != 0 ? drive : kRootWithoutDrive;
     const DriveMap* map = nullptr;
     for (const DriveMap& m : maps)
-      if (m.drive == drive) map = &m;
+      if (m.drive == key) map = &m;
     if (map == nullptr) {
-      result.error =
-          std::string("drive ") + drive + ": has no --map (add --map " + drive + ":=DIRECTORY)";
+      result.error = drive != 0 ? std::string("drive ") + drive + ": has no --map (add --map " +
+                                      drive + ":=DIRECTORY)"
+                                : "a path rooted without a drive has no --map (add --map "
+                                  "'\\=DIRECTORY')";
       return result;
     }
     path = map->directory;
-    rest.remove_prefix(2);
-  } else if (!rest.empty() && (rest[0] == '/' || rest[0] == '\\')) {
+    rest.remove_prefix(drive != 0 ? 2 : 1);
+  } else if (!rest.empty() && rest[0] == '/') {
     path.assign(1, '/');
   }
   bool found = true;

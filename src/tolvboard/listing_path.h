@@ -2,8 +2,12 @@
 // area list spells.
 //
 // A DOS path's drive ("C:") is replaced by the directory mapped to it, and
-// its backslashes become '/'; a path without a drive is taken as a path of
-// this system (relative to the working directory unless it starts with '/').
+// its backslashes become '/'. A DOS path rooted without a drive ("\PCB\DIR1")
+// lies on whatever drive the board ran from: it is resolved only through the
+// directory mapped to '\', never against this system's root. A relative
+// path is relative to the working directory. In an area file, whose paths
+// are this system's, a path starting with '/' is this system's own; one
+// starting with '\' is the board's, and needs the same mapping.
 // Each component that does not exist in its exact letter case is matched
 // against its directory's entries without regard to the case of ASCII
 // letters: boards were written on a file system that ignores case, and their
@@ -16,14 +20,22 @@
 
 namespace tolv {
 
+// The key of the directory that stands for a path rooted without a drive.
+inline constexpr char kRootWithoutDrive = '\\';
+
 struct DriveMap {
-  char drive = 0;  // 'A' to 'Z'
+  char drive = 0;  // 'A' to 'Z', or kRootWithoutDrive
   std::string directory;
 };
 
-// Parses "C:=/srv/pcb" (the drive letter in either case); false when the
-// text is not a drive, ":=" and a non-empty directory.
+// Parses "C:=/srv/pcb" (the drive letter in either case) or "\=/srv/pcb";
+// false when the text is not a drive and ":=", or '\' and '=', then a
+// non-empty directory.
 bool parse_drive_map(std::string_view text, DriveMap& map);
+
+// Whether one of the path's components is "..": a board's paths that climb
+// out of their directory are not followed.
+bool has_parent_component(std::string_view spelled);
 
 struct ListingPath {
   bool resolved = false;  // false: the area cannot be converted, `error` says why
@@ -35,7 +47,9 @@ struct ListingPath {
 // spelled, and so are those after it: the path then names no file, and the
 // conversion reports the listing as missing. Two entries that match one
 // component in different cases make the area fail, naming both.
-ListingPath resolve_listing_path(std::string_view spelled, const std::vector<DriveMap>& maps);
+// `dos`: a DIR.LST's path, for which '/' roots a path as '\' does.
+ListingPath resolve_listing_path(std::string_view spelled, const std::vector<DriveMap>& maps,
+                                 bool dos);
 
 // The last component of `spelled`, after its last '\', '/' or drive colon.
 std::string_view last_component(std::string_view spelled);

@@ -51,7 +51,7 @@ bool files_directory(NormalizedArea& normal, const Area& area, const std::string
     if (layout.family == Family::NameText) dir = directory_of(listing);
     return true;
   }
-  ListingPath path = resolve_listing_path(spelled, maps);
+  ListingPath path = resolve_listing_path(spelled, maps, area.cp437);
   if (!path.resolved) return fail(normal, "its files' directory: " + path.error);
   struct stat st {};
   if (sys_stat(path.path.c_str(), &st) < 0) {

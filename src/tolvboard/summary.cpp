@@ -8,12 +8,14 @@
 #include "companion/json_lines.h"
 #include "companion/layouts.h"
 #include "companion/text.h"
+#include "filebase/base_path.h"
 
 namespace tolv {
 
 namespace {
 
 constexpr size_t kLayoutColumn = 7;
+constexpr size_t kMessageIndent = 6;  // under the description: past the area and a gap
 
 // The columns: area, description, listing, base, the three counts, with
 // --normalize the layout and its two counts, outcome.
@@ -51,18 +53,25 @@ std::string listing_text(const Summary& summary, const AreaResult& area) {
   return board_text(summary, area.listing, spelled);
 }
 
-std::string outcome_text(const AreaResult& area) {
-  std::string text = outcome_name(area.outcome);
-  if (area.outcome != Outcome::Converted && area.exit >= 0)
-    text += " (exit " + std::to_string(area.exit) + ")";
-  if (area.outcome != Outcome::Converted && !area.message.empty()) text += ": " + area.message;
-  return text;
+// The base as its files are named: without the extension tolvconv drops.
+std::string base_text(const AreaResult& area) {
+  return area.base.empty() ? "" : derive_base_paths(area.base).stem;
+}
+
+// Why an area is not converted, for the line under its row: tolvconv's
+// status, then the message.
+std::string reason_text(const AreaResult& area) {
+  if (area.outcome == Outcome::Converted) return {};
+  std::string text = area.exit >= 0 ? "exit " + std::to_string(area.exit) : "";
+  if (!text.empty() && !area.message.empty()) text += ": ";
+  return text + area.message;
 }
 
 // The row of an area; the counts and outcome are empty before it ran.
 std::vector<std::string> row_of(const Summary& summary, const AreaResult& area, bool done) {
   std::vector<std::string> row{std::to_string(area.area->number), description_text(summary, area),
-                               listing_text(summary, area), terminal_text(area.base, summary.utf8)};
+                               listing_text(summary, area),
+                               terminal_text(base_text(area), summary.utf8)};
   if (!done) return row;
   for (int64_t n : {area.appended, area.skipped, area.findings}) row.push_back(number_text(n));
   if (summary.normalize) {
@@ -71,8 +80,37 @@ std::vector<std::string> row_of(const Summary& summary, const AreaResult& area, 
     for (int64_t n : {normal.not_carried, normal.dropped})
       row.push_back(number_text(normal.done ? n : -1));
   }
-  row.push_back(terminal_text(outcome_text(area), summary.utf8));
+  row.push_back(outcome_name(area.outcome));
   return row;
+}
+
+// A line of the table's own under a row, cut at its end to the width.
+std::string message_line(const Summary& summary, const std::string& text) {
+  size_t room = summary.columns > static_cast<int>(2 * kMessageIndent)
+                    ? static_cast<size_t>(summary.columns) - kMessageIndent
+                    : 0;
+  Table line{{{"", Align::Left, room > 0 ? Cut::AtEnd : Cut::Never, room}}, summary.utf8};
+  return std::string(kMessageIndent, ' ') + table_row(line, {terminal_text(text, summary.utf8)});
+}
+
+struct Totals {
+  int64_t by_outcome[4] = {};
+  int64_t appended = 0, skipped = 0, findings = 0;
+  int64_t not_carried = 0, dropped = 0, inexact = 0;  // with --normalize
+};
+
+Totals count_totals(const std::vector<AreaResult>& areas) {
+  Totals totals;
+  for (const AreaResult& area : areas) {
+    ++totals.by_outcome[static_cast<int>(area.outcome)];
+    totals.appended += area.appended;
+    totals.skipped += std::max<int64_t>(0, area.skipped);
+    totals.findings += std::max<int64_t>(0, area.findings);
+    totals.not_carried += area.normalized.not_carried;
+    totals.dropped += area.normalized.dropped;
+    totals.inexact += area.normalized.done && !area.normalized.exact ? 1 : 0;
+  }
+  return totals;
 }
 
 void write_line(Summary& summary, const std::string& line) {
@@ -84,11 +122,12 @@ void write_line(Summary& summary, const std::string& line) {
 
 void start_summary(Summary& summary, const std::vector<AreaResult>& areas, int columns) {
   if (summary.json) return;
+  summary.columns = columns;
   summary.table = summary_table(summary.utf8, summary.normalize);
   std::vector<std::vector<std::string>> rows;
   for (const AreaResult& area : areas) rows.push_back(row_of(summary, area, false));
-  // Each outcome starts with a word no longer than "converted"; the layout
-  // is one of the names the normalizer knows.
+  // The longest outcome is "converted"; the layout is one of the names the
+  // normalizer knows.
   rows.push_back(std::vector<std::string>(summary.table.columns.size() - 1));
   if (summary.normalize)
     for (const LayoutInfo& layout : known_layouts())
@@ -101,7 +140,9 @@ void start_summary(Summary& summary, const std::vector<AreaResult>& areas, int c
 
 void print_area(Summary& summary, const AreaResult& area) {
   if (!summary.json) {
-    write_line(summary, table_row(summary.table, row_of(summary, area, true)));
+    std::string reason = reason_text(area);
+    write_line(summary, table_row(summary.table, row_of(summary, area, true)) +
+                            (reason.empty() ? "" : message_line(summary, reason)));
     return;
   }
   std::string line;
@@ -109,7 +150,7 @@ void print_area(Summary& summary, const AreaResult& area) {
   json_number(line, "area", area.area->number);
   json_text(line, "description", description_text(summary, area));
   json_text(line, "listing", listing_text(summary, area));
-  json_text(line, "base", area.base);
+  json_text(line, "base", base_text(area));
   json_text(line, "status", outcome_name(area.outcome));
   json_count(line, "appended", area.appended);
   json_count(line, "skipped", area.skipped);
@@ -138,29 +179,54 @@ void print_area(Summary& summary, const AreaResult& area) {
   write_line(summary, line);
 }
 
-void print_totals(Summary& summary, const std::vector<AreaResult>& areas) {
-  int64_t by_outcome[3] = {}, appended = 0, skipped = 0, findings = 0;
-  int64_t not_carried = 0, dropped = 0, inexact = 0;
-  for (const AreaResult& area : areas) {
-    ++by_outcome[static_cast<int>(area.outcome)];
-    appended += area.appended;
-    skipped += std::max<int64_t>(0, area.skipped);
-    findings += std::max<int64_t>(0, area.findings);
-    not_carried += area.normalized.not_carried;
-    dropped += area.normalized.dropped;
-    inexact += area.normalized.done && !area.normalized.exact ? 1 : 0;
+std::string totals_text(const std::vector<AreaResult>& areas, bool dry_run, bool normalize,
+                        int columns) {
+  Totals totals = count_totals(areas);
+  const char* would = dry_run ? " would be" : "";
+  std::string outcomes = counted(static_cast<int64_t>(areas.size()), "area") + ": ";
+  outcomes += std::to_string(totals.by_outcome[0]) + would + " converted, ";
+  outcomes += std::to_string(totals.by_outcome[1]) + " " +
+              plural(totals.by_outcome[1], "exists", "exist") + ", ";
+  outcomes += std::to_string(totals.by_outcome[2]) + " missing, " +
+              std::to_string(totals.by_outcome[3]) + " failed;";
+  std::string records = counted(totals.appended, "record") + would + " appended, " +
+                        std::to_string(totals.skipped) + " skipped, " +
+                        counted(totals.findings, "finding");
+  std::vector<std::string> parts{outcomes, records};
+  if (normalize) {
+    parts.back() += ";";
+    parts.push_back(counted(totals.not_carried, "entry", "entries") + " not carried, " +
+                    counted(totals.dropped, "line") + " dropped");
+    if (totals.inexact > 0)
+      parts.back() += ", " + counted(totals.inexact, "area") + " not carried exactly (see reports)";
   }
+  if (dry_run) parts.push_back("(dry run: nothing written)");
+  // One line, or on a narrow terminal as many parts on each line as fit.
+  std::string text;
+  size_t width = 0;  // of the last line
+  for (const std::string& part : parts) {
+    bool fits = columns <= 0 || width + 1 + part.size() <= static_cast<size_t>(columns);
+    if (width > 0) text += fits ? " " : "\n";
+    width = (width > 0 && fits ? width + 1 : 0) + part.size();
+    text += part;
+  }
+  return text;
+}
+
+void print_totals(Summary& summary, const std::vector<AreaResult>& areas) {
   std::string line;
   if (summary.json) {
+    Totals totals = count_totals(areas);
     json_begin(line);
     json_number(line, "areas", static_cast<int64_t>(areas.size()));
-    for (Outcome outcome : {Outcome::Converted, Outcome::Missing, Outcome::Failed})
-      json_number(line, outcome_name(outcome), by_outcome[static_cast<int>(outcome)]);
-    json_number(line, "appended", appended);
-    json_number(line, "skipped", skipped);
-    json_number(line, "findings", findings);
-    for (auto [name, n] : {std::pair{"not_carried", not_carried}, std::pair{"dropped", dropped},
-                           std::pair{"inexact", inexact}}) {
+    for (Outcome outcome : {Outcome::Converted, Outcome::Exists, Outcome::Missing, Outcome::Failed})
+      json_number(line, outcome_name(outcome), totals.by_outcome[static_cast<int>(outcome)]);
+    json_number(line, "appended", totals.appended);
+    json_number(line, "skipped", totals.skipped);
+    json_number(line, "findings", totals.findings);
+    for (auto [name, n] :
+         {std::pair{"not_carried", totals.not_carried}, std::pair{"dropped", totals.dropped},
+          std::pair{"inexact", totals.inexact}}) {
       if (summary.normalize)
         json_number(line, name, n);
       else
@@ -169,20 +235,7 @@ void print_totals(Summary& summary, const std::vector<AreaResult>& areas) {
     json_bool(line, "dry_run", summary.dry_run);
     json_end(line);
   } else {
-    const char* would = summary.dry_run ? " would be" : "";
-    line = counted(static_cast<int64_t>(areas.size()), "area") + ": ";
-    line += std::to_string(by_outcome[0]) + would + " converted, ";
-    line +=
-        std::to_string(by_outcome[1]) + " missing, " + std::to_string(by_outcome[2]) + " failed; ";
-    line += counted(appended, "record") + would + " appended, " + std::to_string(skipped) +
-            " skipped, " + counted(findings, "finding");
-    if (summary.normalize) {
-      line += "; " + counted(not_carried, "entry", "entries") + " not carried, " +
-              counted(dropped, "line") + " dropped";
-      if (inexact > 0)
-        line += ", " + counted(inexact, "area") + " not carried exactly (see reports)";
-    }
-    line += summary.dry_run ? " (dry run: nothing written)\n" : "\n";
+    line = totals_text(areas, summary.dry_run, summary.normalize, summary.columns) + "\n";
   }
   write_line(summary, line);
 }

@@ -1,7 +1,9 @@
 // The summary of a board's migration on standard output: a table with one
 // row per area and a line of totals, or JSON Lines (one object per area,
 // then one with the totals). Each row is written as soon as its area is
-// done, so a sysop watching a terminal sees the run advance.
+// done, so a sysop watching a terminal sees the run advance; why an area was
+// not converted goes on a line of its own under its row. Every line of the
+// table fits the width it is given.
 #pragma once
 
 #include <vector>
@@ -20,14 +22,15 @@ struct Summary {
   bool utf8 = false;  // the text goes out as UTF-8 (always for JSON)
   Decoder cp437;      // the board's CP437 text: decoded, or raw bytes
   Table table;
+  int columns = 0;  // the width every line fits, 0: any
 
   // The layout, not-carried and dropped columns.
   bool normalize = false;
 };
 
 // Sizes the table from every planned area and writes its heading. `columns`
-// is the terminal's width, 0 when output is not a terminal: then no cell is
-// shortened.
+// is the width the lines must fit (the description and paths are shortened
+// to fit it), 0 when any width will do.
 void start_summary(Summary& summary, const std::vector<AreaResult>& areas, int columns);
 
 // Writes the area's row (or object) and flushes it.
@@ -35,5 +38,10 @@ void print_area(Summary& summary, const AreaResult& area);
 
 // Writes the totals.
 void print_totals(Summary& summary, const std::vector<AreaResult>& areas);
+
+// The totals as text, one line, or a line a part when it is wider than
+// `columns` (0: any width).
+std::string totals_text(const std::vector<AreaResult>& areas, bool dry_run, bool normalize,
+                        int columns);
 
 }  // namespace tolv

@@ -1,9 +1,9 @@
 // The built tolvboard over a small synthetic board: a DIR.LST whose DOS
 // paths spell the listings in another letter case than the disk, an area
 // whose listing is missing, one whose base cannot be written, one on an
-// unmapped drive, a short last record. The bases must be those tolvconv
-// makes when run by hand. No tolvconv is on PATH: tolvboard runs the one
-// beside it, or the one --converter names.
+// unmapped drive. The bases must be those tolvconv makes when run by hand,
+// never doubled nor written through a link. No tolvconv is on PATH:
+// tolvboard runs the one beside it, or the one --converter names.
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -11,6 +11,7 @@
 #include <unistd.h>
 #include <utime.h>
 
+#include <functional>
 #include <regex>
 #include <string>
 #include <tuple>
@@ -44,6 +45,12 @@ std::string dir_list_record(const std::string& listing, const std::string& text,
   return padded(listing, 30) + padded(files, 30) + padded(text, 35) + '\0';
 }
 
+// Waits up to 30 s for `done` to hold.
+bool eventually(const std::function<bool()>& done) {
+  for (int i = 0; i < 1500 && !done(); ++i) usleep(20000);
+  return done();
+}
+
 // Drive C: is dir/c. Area 1 is the bundled sample, area 2 a listing of two
 // files whose base is in the way (its record file a directory) until
 // `blocked` is false, area 3 is missing, area 4 lies on drive D:.
@@ -59,7 +66,7 @@ struct Board {
     write_file(dir / "DIR.LST", dir_list_record("C:\\PCB\\DIR\\DIR1", "Utilities \x92") +
                                     dir_list_record("C:\\PCB\\DIR\\GAMES", "Games") +
                                     dir_list_record("C:\\PCB\\DIR\\DIR3", "Gone") +
-                                    dir_list_record("D:\\DIR4", "Elsewhere") + "C:\\SHORT");
+                                    dir_list_record("D:\\DIR4", "Elsewhere"));
   }
   std::string map() const { return "--map=C:=" + dir.path + "/c"; }
 };
@@ -83,8 +90,7 @@ TEST(Tolvboard, ConvertsEveryAreaAndSaysWhatBecameOfEach) {
   Board board;
   Outcome run = tolvboard(board.dir, {board.map(), "--json", "DIR.LST", "out"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.errors.find("'DIR.LST' ends in a short record of 8 bytes"), std::string::npos)
-      << run.errors;
+  EXPECT_EQ(run.errors, "");
   std::string c = board.dir.path + "/c/pcb/Dir/";
   std::string lines[] = {
       "{\"area\": 1, \"description\": \"Utilities \xC3\x86\", \"listing\": \"" + c +
@@ -102,7 +108,8 @@ TEST(Tolvboard, ConvertsEveryAreaAndSaysWhatBecameOfEach) {
       "\"out/4-DIR4\", \"status\": \"failed\", \"appended\": 0, \"skipped\": 0, \"findings\": null,"
       " \"exit\": null, \"message\": \"drive D: has no --map (add --map D:=DIRECTORY)\","
       " \"files\": \"C:\\\\FILES\", \"layout\": null,",
-      "{\"areas\": 4, \"converted\": 1, \"missing\": 1, \"failed\": 2, \"appended\": 6, "
+      "{\"areas\": 4, \"converted\": 1, \"exists\": 0, \"missing\": 1, \"failed\": 2, "
+      "\"appended\": 6, "
       "\"skipped\": 0,"
       " \"findings\": 0, \"not_carried\": null, \"dropped\": null, \"inexact\": null,"
       " \"dry_run\": false}\n",
@@ -117,7 +124,8 @@ TEST(Tolvboard, ConvertsEveryAreaAndSaysWhatBecameOfEach) {
   std::string log = read_file(board.dir / "out/tolvboard.log");
   char* beside = realpath(TOLVCONV_BINARY, nullptr);
   ASSERT_NE(beside, nullptr);
-  EXPECT_EQ(log.find("== tolvboard: DIR.LST into out, by " + std::string(beside) + " ==\n"), 0u)
+  EXPECT_NE(log.find("\n== tolvboard: DIR.LST into out, by " + std::string(beside) + " ==\n"),
+            std::string::npos)
       << log;
   free(beside);
   for (const char* header : {"== area 1: ", "== area 2: ", "== area 3: ", "== area 4: "})
@@ -153,7 +161,7 @@ TEST(Tolvboard, NoByteOfTheBoardBreaksTheJsonAndNoListingMakesItWait) {
              "    if 'area' in o:\n"
              "        print(o['area'], o['status'], os.fsencode(o['listing']) == "
              "sys.argv[2].encode('utf-8', 'surrogateescape'), o['message'])\n");
-  for (const char* mode : {"--json", "--dry-run"}) {
+  for (const char* mode : {"--dry-run", "--json"}) {
     Outcome run = tolvboard(dir, {"--map=C:=" + dir.path + "/c", "--json", mode, "DIR.LST", "out"});
     EXPECT_EQ(run.status, 1) << run.errors;
     write_file(dir / "out.jsonl", run.output);
@@ -186,6 +194,20 @@ TEST(Tolvboard, ADupeRunAgainAppendsNothingAndADryRunWritesNothing) {
   std::string first[] = {base_bytes(board, "1-DIR1"), base_bytes(board, "2-GAMES")};
   EXPECT_EQ(first[1], direct_conversion(board.dir / "c/pcb/Dir/Games"));
 
+  // Without --dupe or --append, run or previewed, a base that holds records
+  // is left as it was.
+  for (const char* mode : {"--json", "--dry-run"}) {
+    Outcome run = tolvboard(board.dir, {board.map(), "--json", mode, "DIR.LST", "out"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find(
+                  "\"exists\", \"appended\": 0, \"skipped\": 0, \"findings\": null, \"exit\": "
+                  "null, \"message\": \"holds 2 records; --dupe skips files it holds, "
+                  "--append appends regardless\""),
+              std::string::npos)
+        << run.output;
+    EXPECT_EQ(base_bytes(board, "1-DIR1") + base_bytes(board, "2-GAMES"), first[0] + first[1]);
+  }
+
   // What a dry run says a --dupe run appends is what the run then does.
   for (const char* mode : {"--dry-run", "--json"}) {
     Outcome run = tolvboard(board.dir, {board.map(), "--dupe", "--json", mode, "DIR.LST", "out"});
@@ -198,12 +220,18 @@ TEST(Tolvboard, ADupeRunAgainAppendsNothingAndADryRunWritesNothing) {
     EXPECT_EQ(base_bytes(board, "2-GAMES"), first[1]);
   }
 
+  // --append appends all the same, unless --dupe wins.
+  tolvboard(board.dir, {board.map(), "--append", "--dupe", "DIR.LST", "out"});
+  EXPECT_EQ(base_bytes(board, "2-GAMES"), first[1]);
+  tolvboard(board.dir, {board.map(), "--append", "DIR.LST", "out"});
+  EXPECT_EQ(read_file(board.dir / "out/2-GAMES.dir").size(), 2 * 2 * 120u);
+
   // A dry run into a directory that does not exist leaves it so.
   Outcome dry = tolvboard(board.dir, {board.map(), "--dry-run", "DIR.LST", "new"});
   EXPECT_EQ(dry.status, 1);
   EXPECT_FALSE(file_exists(board.dir / "new"));
   EXPECT_NE(
-      dry.output.find("2 would be converted, 1 missing, 1 failed; 8 records would be appended"),
+      dry.output.find("2 would be converted, 0 exist, 1 missing, 1 failed;\n8 records would be"),
       std::string::npos)
       << dry.output;
 }
@@ -213,11 +241,44 @@ TEST(Tolvboard, AnAreaFileOfSoundAreasEndsWithStatusZero) {
   write_file(board.dir / "areas", "# two areas\nc/PCB/dir/DIR1\tUtilities\nc/pcb/dir/games\n");
   Outcome run = tolvboard(board.dir, {"--areas", "areas", "--", "out"});
   EXPECT_EQ(run.status, 0) << run.output << run.errors;
-  EXPECT_NE(run.output.find("   1  Utilities    c/pcb/Dir/dir1   out/1-DIR1"), std::string::npos)
+  EXPECT_NE(run.output.find("   1  Utilities   ...ir/dir1  out/1-DIR1  "), std::string::npos)
       << run.output;
-  EXPECT_NE(run.output.find("2 areas: 2 converted, 0 missing, 0 failed; 8 records appended"),
+  EXPECT_NE(run.output.find("2 areas: 2 converted, 0 exist, 0 missing, 0 failed;\n8 records"),
             std::string::npos)
       << run.output;
+}
+
+// Redirected, every line of the table fits 80 columns, however long the
+// paths and messages; a base is named as its files are. The log starts
+// with the run's time and command and ends with the totals; no control
+// byte but the line end reaches it, from a name or from tolvconv.
+TEST(Tolvboard, TheTableFitsEightyColumnsAndTheLogHoldsNoControlByte) {
+  Board board(false);
+  std::string c = board.dir / "c/pcb/Dir/";
+  write_file(c + "UP.PCB", read_file(c + "Games"));
+  write_file(board.dir / "areas", c + "dir1\tUtilities and more\n" + c + "UP.PCB\n" + c +
+                                      std::string(60, 'n') + "\nc/x\r== area 9 ==\x1B/y\nc/\r/\n");
+  Outcome run = tolvboard(board.dir, {"--areas", "areas", "out"});
+  EXPECT_EQ(run.status, 1) << run.output;
+  for (size_t at = 0, end; (end = run.output.find('\n', at)) != std::string::npos; at = end + 1)
+    EXPECT_LE(end - at, 80u) << run.output;
+  EXPECT_NE(run.output.find("  out/2-UP  "), std::string::npos) << run.output;
+  EXPECT_TRUE(file_exists(board.dir / "out/2-UP.dir"));
+  std::string log = read_file(board.dir / "out/tolvboard.log");
+  EXPECT_TRUE(std::regex_search(
+      log, std::regex("^== \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d [+-]\\d{4}: \\S+/tolvboard "
+                      "--areas areas out ==\n")))
+      << log;
+  EXPECT_TRUE(
+      log.ends_with("\n== 5 areas: 2 converted, 0 exist, 2 missing, 1 failed; 8 records "
+                    "appended, 0 skipped, 0 findings ==\n"))
+      << log;
+  EXPECT_NE(log.find("== area 4: c/x\\x0D== area 9 ==\\x1B/y -> out/4-y ==\n\n"),
+            std::string::npos);
+  EXPECT_NE(log.find("\\x07ERROR: PCBoard file listing (c/x"), std::string::npos) << log;
+  EXPECT_EQ(
+      std::count_if(log.begin(), log.end(), [](unsigned char b) { return b < 0x20 && b != 10; }),
+      0);
 }
 
 TEST(Tolvboard, ConverterOptionRunsThatProgramAndTheLogNamesIt) {
@@ -228,20 +289,84 @@ TEST(Tolvboard, ConverterOptionRunsThatProgramAndTheLogNamesIt) {
   Outcome run = tolvboard(board.dir, {"--converter=./fake", "--areas", "areas", "out"});
   EXPECT_EQ(run.status, 0) << run.output << run.errors;
   EXPECT_FALSE(file_exists(board.dir / "out/1-dir1.dir"));  // the real tolvconv did not run
-  EXPECT_EQ(read_file(board.dir / "out/tolvboard.log"),
-            "== tolvboard: areas into out, by ./fake ==\n"
-            "== area 1: c/pcb/Dir/dir1 -> out/1-dir1 ==\n"
-            "fake: c/pcb/Dir/dir1 out/1-dir1\n");
+  std::string log = read_file(board.dir / "out/tolvboard.log");
+  EXPECT_EQ(
+      log.substr(log.find('\n') + 1),
+      "== tolvboard: areas into out, by ./fake ==\n"
+      "== area 1: c/pcb/Dir/dir1 -> out/1-dir1 ==\n"
+      "fake: c/pcb/Dir/dir1 out/1-dir1\n"
+      "== 1 area: 1 converted, 0 exist, 0 missing, 0 failed; 0 records appended, 0 skipped, 0 "
+      "findings ==\n");
+}
+
+// Two runs at once into one OUTDIR: the second names the first and exits,
+// or with --wait waits for it. The first is held in its conversion by a
+// converter that waits for a file "go"; each step waits for what it must
+// see, never for a time.
+TEST(Tolvboard, OneRunAtATimeConvertsIntoAnOutputDirectory) {
+  Board board(false);
+  write_file(board.dir / "areas", "c/pcb/Dir/dir1\n");
+  write_file(board.dir / "slow", std::string("#!/bin/sh\n: >started\nfor i in $(seq 1500); do [ -e "
+                                             "go ] && break; sleep 0.02; done\nexec ") +
+                                     TOLVCONV_BINARY + " \"$@\"\n");
+  chmod((board.dir / "slow").c_str(), 0755);
+  auto start = [&](const std::string& name, const std::string& options) {
+    std::string run = std::string(TOLVBOARD_BINARY) + " " + options + " --areas areas out";
+    run_binary({"/bin/sh", "-c",
+                "(" + run + " >/dev/null 2>" + name + "; echo $? >" + name +
+                    ".status) </dev/null >/dev/null 2>&1 &"},
+               "", board.dir.path);
+  };
+  start("first", "--converter=./slow");
+  ASSERT_TRUE(eventually([&] { return file_exists(board.dir / "started"); }));
+  Outcome second = tolvboard(board.dir, {"--dupe", "--areas", "areas", "out"});
+  EXPECT_EQ(second.status, 2);
+  EXPECT_TRUE(std::regex_match(second.errors, std::regex("tolvboard: 'out' is in use by tolvboard "
+                                                         "run \\d+, started [-0-9: +]+: \\S+/"
+                                                         "tolvboard --converter=./slow --areas "
+                                                         "areas out\n")))
+      << second.errors;
+  start("third", "--wait --dupe");
+  ASSERT_TRUE(eventually(
+      [&] { return read_file(board.dir / "third").find("waiting") != std::string::npos; }));
+  write_file(board.dir / "go", "");
+  ASSERT_TRUE(eventually([&] { return file_exists(board.dir / "third.status"); }));
+  EXPECT_EQ(read_file(board.dir / "first.status") + read_file(board.dir / "third.status"),
+            "0\n0\n");
+  EXPECT_EQ(base_bytes(board, "1-dir1"), direct_conversion(board.dir / "c/pcb/Dir/dir1"));
+}
+
+// A DIR.LST path with "..", a path rooted without a drive and without
+// --map for it, a base whose file is a symbolic link: refused for their
+// area, nothing written for it.
+TEST(Tolvboard, PathsOutOfTheBoardOrOutdirAreRefusedForTheirArea) {
+  Board board(false);
+  write_file(board.dir / "DIR.LST", dir_list_record("\\PCB\\DIR\\DIR1", "") +
+                                        dir_list_record("C:\\PCB\\..\\PCB\\DIR\\GAMES", "") +
+                                        dir_list_record("C:\\PCB\\DIR\\GAMES", "", "C:\\..") +
+                                        dir_list_record("C:\\PCB\\DIR\\GAMES", ""));
+  ASSERT_EQ(symlink((board.dir / "outside").c_str(), (board.dir / "out/4-GAMES.des").c_str()), 0);
+  Outcome run = tolvboard(board.dir, {board.map(), "--json", "DIR.LST", "out"});
+  for (const char* message : {"has no --map (add --map '\\\\=DIRECTORY')\"",
+                              "\"its listing path has a '..' component; it is not followed\"",
+                              "\"its DskPath has a '..' component; it is not followed\"",
+                              "4-GAMES.des' is a symbolic link; nothing is written through it\"",
+                              "\"converted\": 0, \"exists\": 0, \"missing\": 0, \"failed\": 4"})
+    EXPECT_NE(run.output.find(message), std::string::npos) << message << "\n" << run.output;
+  EXPECT_FALSE(file_exists(board.dir / "outside") || file_exists(board.dir / "out/2-GAMES.dir") ||
+               file_exists(board.dir / "out/3-GAMES.dir"));
+  tolvboard(board.dir, {board.map(), "--map", "\\=" + board.dir / "c", "DIR.LST", "out"});
+  EXPECT_EQ(base_bytes(board, "1-DIR1"), direct_conversion(board.dir / "c/pcb/Dir/dir1"));
 }
 
 // ------------------------------------------------------------------ undo
 
-// The board converted twice: the second run appends every file again.
-// (With the no-doubling rule, that second run is the one given --append.)
+// The board converted twice: the second run, given --append, appends every
+// file again.
 std::string board_twice(const Board& board) {
   EXPECT_EQ(tolvboard(board.dir, {board.map(), "DIR.LST", "out"}).status, 1);
   std::string first = base_bytes(board, "1-DIR1") + base_bytes(board, "2-GAMES");
-  EXPECT_EQ(tolvboard(board.dir, {board.map(), "DIR.LST", "out"}).status, 1);
+  EXPECT_EQ(tolvboard(board.dir, {board.map(), "--append", "DIR.LST", "out"}).status, 1);
   return first;
 }
 
@@ -261,8 +386,9 @@ TEST(Tolvboard, UndoTakesBackTheLastRunByteForByteThenTheOneBefore) {
   std::string first = board_twice(board);
   Outcome undo = tolvboard(board.dir, {"--undo", "out"});
   EXPECT_EQ(undo.status, 0) << undo.errors;
-  EXPECT_NE(undo.output.find(" UTC: tolvboard --map C:=" + board.dir.path + "/c DIR.LST out\n"),
-            std::string::npos)
+  EXPECT_NE(
+      undo.output.find(" UTC: tolvboard --map C:=" + board.dir.path + "/c --append DIR.LST out\n"),
+      std::string::npos)
       << undo.output;
   EXPECT_EQ(undo_report(undo), kUndone);
   EXPECT_EQ(base_bytes(board, "1-DIR1") + base_bytes(board, "2-GAMES"), first);
@@ -495,7 +621,8 @@ TEST(Tolvboard, NormalizeGivesTheBasesTolvbaseNormalizeAndTolvconvGiveByHand) {
           c + "pcb/dir/dir3' is not a directory\"",
       "\"message\": \"its files' directory '" + c + "NONE' does not exist\"",
       "\"message\": \"its files' directory: drive D: has no --map (add --map D:=DIRECTORY)\"",
-      "{\"areas\": 7, \"converted\": 3, \"missing\": 0, \"failed\": 4, \"appended\": 7, "
+      "{\"areas\": 7, \"converted\": 3, \"exists\": 0, \"missing\": 0, \"failed\": 4, "
+      "\"appended\": 7, "
       "\"skipped\": 0, \"findings\": 0, \"not_carried\": 1, \"dropped\": 4, \"inexact\": 1,",
   };
   for (const char* mode : {"--dry-run", "--json"}) {
@@ -542,7 +669,7 @@ TEST(Tolvboard, NormalizeGivesTheBasesTolvbaseNormalizeAndTolvconvGiveByHand) {
     EXPECT_TRUE(std::regex_search(run.output, std::regex(" 3 +0 +spitfire +0 +2 +converted\n")))
         << run.output;
     EXPECT_TRUE(std::regex_search(run.output, std::regex(" 0 records( would be)? appended, 7 "
-                                                         "skipped, 0 findings; 1 entry not "
+                                                         "skipped, 0 findings;[ \n]1 entry not "
                                                          "carried, 4 lines dropped, 1 area not")))
         << run.output;
   }
@@ -550,8 +677,8 @@ TEST(Tolvboard, NormalizeGivesTheBasesTolvbaseNormalizeAndTolvconvGiveByHand) {
   // An entry not carried alone makes the status 1, as for tolvbase normalize;
   // an area file's third field is checked as a DskPath.
   for (auto [line, status, says] :
-       {std::tuple{"c/pcb/dir/sffiles.1\tSpitfire\tc/sf\n", 0, "1 converted, 0 missing"},
-        {"c/fb/FILES.BBS\tUploads\n", 1, "1 converted, 0 missing"},
+       {std::tuple{"c/pcb/dir/sffiles.1\tSpitfire\tc/sf\n", 0, "1 converted, 0 exist, 0 missing"},
+        {"c/fb/FILES.BBS\tUploads\n", 1, "1 converted, 0 exist, 0 missing"},
         {"c/pcb/dir/dir3\t\tc/none/deeper\n", 1, "directory 'c/none/deeper' does not exist"}}) {
     write_file(board.dir / "areas", line);
     Outcome run = tolvboard(board.dir, {"--normalize", "--areas", "areas", "again"});
@@ -608,6 +735,17 @@ TEST(Tolvboard, UsageErrorsAndUnreadableListsEndWithStatusTwo) {
                                 "' is not an executable file\n");
       EXPECT_FALSE(file_exists(board.dir / "out/tolvboard.log"));
     }
+  }
+  // What is not a DIR.LST is refused whole, in one line, nothing made.
+  write_file(board.dir / "short", read_file(board.dir / "DIR.LST") + "C:\\SHORT");
+  write_file(board.dir / "lines", dir_list_record("C:\\PCB\\DIR\\DIR1", "Two\nlines"));
+  for (const char* list : {"short", "lines"}) {
+    Outcome run = tolvboard(board.dir, {board.map(), list, "fresh"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(
+        std::regex_match(run.errors, std::regex("tolvboard: '\\w+' is not a DIR.LST: .*\n")))
+        << run.errors;
+    EXPECT_FALSE(file_exists(board.dir / "fresh"));
   }
   EXPECT_EQ(tolvboard(board.dir, {"-V"}).output,
             "tolvboard (TOLVCONV) " TOLV_VERSION "\nCopyright (C) 2026 The TOLVCONV Authors\n");

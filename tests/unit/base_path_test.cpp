@@ -26,6 +26,7 @@ TEST(BasePath, DropsTheExtensionOfTheLastComponentOnly) {
     BasePaths paths = derive_base_paths(c.argument);
     EXPECT_EQ(paths.record_file, c.record_file) << c.argument;
     EXPECT_EQ(paths.description_file, c.description_file) << c.argument;
+    EXPECT_EQ(paths.stem + ".dir", paths.record_file) << c.argument;
   }
 }
 

@@ -60,6 +60,10 @@ TEST(OptionTable, TheManualPagesNameEveryOptionOfTheTablesAndNoOther) {
   const Program& tolvboard = tolvboard_program();
   EXPECT_EQ(man_page_options("tolvboard")[""],
             names_of(command_options(tolvboard, tolvboard.commands[0])));
+  // --map's second spelling, for a path rooted without a drive, is in both.
+  EXPECT_NE(test::read_file(TOLV_SOURCE_DIR "/man/tolvboard.1").find(".BR \"\\-\\-map \\(aq\\e="),
+            std::string::npos);
+  EXPECT_NE(program_help(tolvboard).find("'\\=DIR'"), std::string::npos);
 }
 
 // Completion cases (tests/completion/complete.sh) made from a table: the

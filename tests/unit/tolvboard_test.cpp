@@ -1,5 +1,6 @@
 // tolvboard's pieces that need no converter: the DIR.LST and area file
-// readings, the case-insensitive listing paths and the names of the bases.
+// readings, the case-insensitive listing paths, the names of the bases, the
+// summary, the run's stamp and OUTDIR's lock.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -8,9 +9,12 @@
 #include <string>
 
 #include "support/child.h"
+#include "support/fake_os.h"
 #include "tolvboard/area_list.h"
 #include "tolvboard/base_name.h"
 #include "tolvboard/listing_path.h"
+#include "tolvboard/outdir_lock.h"
+#include "tolvboard/run_stamp.h"
 #include "tolvboard/summary.h"
 
 namespace tolv {
@@ -24,12 +28,11 @@ std::string dir_list_record(const std::string& dir, const std::string& disk,
 
 TEST(DirList, FieldsEndAtTheirPaddingANulOrACtrlZ) {
   std::string bytes = dir_list_record("C:\\PCB\\DIR1", "C:\\FILES", "Utilities") +
-                      dir_list_record(std::string("C:\\DIR2\0junk", 12), "", "Games\x1AGone") +
-                      "short";
-  size_t short_tail = 0;
-  std::vector<Area> areas = parse_dir_list(bytes, short_tail);
+                      dir_list_record(std::string("C:\\DIR2\0junk\n", 13), "", "Games\x1AGone\r");
+  std::string refusal;
+  std::vector<Area> areas = parse_dir_list(bytes, refusal);
   ASSERT_EQ(areas.size(), 2u);
-  EXPECT_EQ(short_tail, 5u);
+  EXPECT_EQ(refusal, "");
   EXPECT_EQ(areas[0].number, 1);
   EXPECT_EQ(areas[0].listing_path, "C:\\PCB\\DIR1");
   EXPECT_EQ(areas[0].disk_path, "C:\\FILES");
@@ -37,6 +40,19 @@ TEST(DirList, FieldsEndAtTheirPaddingANulOrACtrlZ) {
   EXPECT_EQ(areas[1].number, 2);
   EXPECT_EQ(areas[1].listing_path, "C:\\DIR2");
   EXPECT_EQ(areas[1].description, "Games");
+}
+
+// A text file, a cut or damaged DIR.LST: refused whole, saying where.
+TEST(DirList, AnythingButWholeRecordsOfPrintableStringsIsRefused) {
+  std::string sound = dir_list_record("C:\\DIR1", "C:\\FILES", "Utilities");
+  for (auto [bytes, why] :
+       {std::pair{sound + "C:\\SHORT", "its 104 bytes are not a whole number of 96-byte records"},
+        {sound + dir_list_record("C:\\DIR1", "C:\\\x1B[2J", ""),
+         "record 2's DskPath (where the files lie) holds a control byte (\\x1B at its byte 4)"}}) {
+    std::string refusal;
+    EXPECT_TRUE(parse_dir_list(bytes, refusal).empty());
+    EXPECT_NE(refusal.find(why), std::string::npos) << refusal;
+  }
 }
 
 TEST(AreaFile, OneAreaALineWithoutCommentsOrEmptyLines) {
@@ -75,11 +91,12 @@ TEST(ListingPath, DrivesMappedAndComponentsMatchedInAnyCase) {
   test::write_file(dir / "pcb/Dir/dir1", "");
   test::write_file(dir / "pcb/Dir/DIR2", "");
   test::write_file(dir / "pcb/Dir/dir2", "");
-  std::vector<DriveMap> maps{{'C', dir.path}};
+  std::vector<DriveMap> maps{{'C', dir.path}, {kRootWithoutDrive, dir.path}};
   struct Case {
     std::string spelled;
     std::string path;  // empty: refused with an error naming `error`
     std::string error;
+    bool dos = true;  // a DIR.LST's path, else an area file's
   } cases[] = {
       {"C:\\PCB\\DIR\\DIR1", dir / "pcb/Dir/dir1", ""},
       {"c:/pcb/Dir/dir1", dir / "pcb/Dir/dir1", ""},
@@ -87,14 +104,20 @@ TEST(ListingPath, DrivesMappedAndComponentsMatchedInAnyCase) {
       {"C:\\PCB\\DIR\\Dir2", "", "both match 'Dir2'"},
       {"C:\\PCB\\NONE\\DIR1", dir / "pcb/NONE/DIR1", ""},  // kept: tolvconv finds it missing
       {"D:\\PCB\\DIR1", "", "drive D: has no --map"},
-      {dir.path + "\\PCB\\dir\\DIR1", dir / "pcb/Dir/dir1", ""},  // no drive: this system's path
+      {dir.path + "\\PCB\\dir\\DIR1", dir / "pcb/Dir/dir1", "", false},  // this system's
+      {"\\PCB\\DIR\\DIR1", dir / "pcb/Dir/dir1", "", false},             // rooted, no drive: mapped
+      {"/PCB/DIR/DIR1", dir / "pcb/Dir/dir1", ""},  // so in a DIR.LST with either slash
   };
   for (const Case& c : cases) {
-    ListingPath got = resolve_listing_path(c.spelled, maps);
+    ListingPath got = resolve_listing_path(c.spelled, maps, c.dos);
     EXPECT_EQ(got.resolved, c.error.empty()) << c.spelled;
     EXPECT_EQ(got.path, c.path) << c.spelled;
     EXPECT_NE(got.error.find(c.error), std::string::npos) << c.spelled << ": " << got.error;
   }
+  maps.pop_back();  // then, unmapped, never under '/'
+  for (const char* spelled : {"\\PCB\\DIR1", "/PCB/DIR1"})
+    EXPECT_EQ(resolve_listing_path(spelled, maps, true).error,
+              "a path rooted without a drive has no --map (add --map '\\=DIRECTORY')");
 }
 
 TEST(DriveMap, ParsesDriveAndDirectoryOnly) {
@@ -102,7 +125,8 @@ TEST(DriveMap, ParsesDriveAndDirectoryOnly) {
   EXPECT_TRUE(parse_drive_map("c:=/srv/pcb", map));
   EXPECT_EQ(map.drive, 'C');
   EXPECT_EQ(map.directory, "/srv/pcb");
-  for (const char* bad : {"C:", "C:=", "C=/srv", "1:=/srv", "CC:=/srv"})
+  EXPECT_TRUE(parse_drive_map("\\=/srv/root", map) && map.drive == kRootWithoutDrive);
+  for (const char* bad : {"C:", "C:=", "C=/srv", "1:=/srv", "CC:=/srv", "\\=", "\\/srv", "/=/srv"})
     EXPECT_FALSE(parse_drive_map(bad, map)) << bad;
 }
 
@@ -130,7 +154,8 @@ TEST(BaseName, StaysInsideTheOutputDirectory) {
 
 // The table as written for a terminal `columns` wide (0: not a terminal),
 // one converted area with a long listing path (an 8-bit CSI in it) and a
-// CP437 description, in a locale that is not UTF-8.
+// CP437 description, in a locale that is not UTF-8, one that failed with a
+// long message, then the totals.
 std::vector<std::string> table_rows(int columns) {
   test::TempDir dir;
   Area area{12, "C:\\PCB", "", "Utilit\xE9s", true};
@@ -140,12 +165,19 @@ std::vector<std::string> table_rows(int columns) {
   result.listing = "/srv/\x9B" + std::string(60, 'd') + "/dir12";
   result.base = "out/12-DIR12";
   result.outcome = Outcome::Converted;
+  AreaResult failed = result;
+  failed.base = "out/13-GAMES.PCB";
+  failed.outcome = Outcome::Failed;
+  failed.exit = 6;
+  failed.message = "Runtime error 6 at 0x00002A0D" + std::string(60, '.') + "end";
   Output out;
   out.fd = ::open((dir / "table").c_str(), O_WRONLY | O_CREAT, 0644);
   Summary summary;
   summary.out = &out;
-  start_summary(summary, {result}, columns);
+  start_summary(summary, {result, failed}, columns);
   print_area(summary, result);
+  print_area(summary, failed);
+  print_totals(summary, {result, failed});
   ::close(out.fd);
   std::vector<std::string> rows;
   std::string text = test::read_file(dir / "table");
@@ -156,16 +188,51 @@ std::vector<std::string> table_rows(int columns) {
 
 TEST(Summary, OnATerminalRowsFitItsWidthAndPathsKeepTheirEnd) {
   std::vector<std::string> rows = table_rows(80);
-  ASSERT_EQ(rows.size(), 2u);
-  EXPECT_LE(rows[0].size(), 80u) << rows[0];
+  ASSERT_EQ(rows.size(), 6u);
+  for (const std::string& row : rows) EXPECT_LE(row.size(), 80u) << row;
   EXPECT_EQ(rows[1].size(), 80u) << rows[1];  // raw bytes: one column each
-  // The widest columns give way first; paths keep their end.
+  // The widest columns give way first, paths keep their end; why an area
+  // failed goes under its row, cut at its end; the totals take two lines.
   EXPECT_NE(rows[1].find("  Utilit\xE9s    ...d/dir12  ...2-DIR12  "), std::string::npos)
       << rows[1];
+  EXPECT_EQ(rows[3], "      exit 6: Runtime error 6 at 0x00002A0D" + std::string(34, '.') + "...");
+  EXPECT_EQ(rows[4] + rows[5],
+            "2 areas: 1 converted, 0 exist, 0 missing, 1 failed;0 records "
+            "appended, 0 skipped, 0 findings");
   // Not cut, the path shows its control byte escaped, as every control is.
   rows = table_rows(0);
   EXPECT_NE(rows[1].find("/srv/\\x9B" + std::string(60, 'd') + "/dir12  "), std::string::npos)
       << rows[1];
+}
+
+// The command line as the log and the lock name it: a shell gives back the
+// words from it, but for control bytes, which are shown escaped.
+TEST(RunStamp, TheCommandLineQuotesWhatAShellWouldSplitOrExpand) {
+  EXPECT_EQ(command_text({"tolvboard", "--map", "\\=/srv/pcb", "C:=/my board", "it's", "", "a\nb"}),
+            "tolvboard --map '\\=/srv/pcb' 'C:=/my board' 'it'\\''s' '' 'a\\x0Ab'");
+}
+
+TEST(OutdirLock, OneHolderAtATimeAndTheOtherIsToldWhich) {
+  test::TempDir dir;
+  OutdirLock first, second;
+  std::string error;
+  ASSERT_TRUE(take_outdir_lock(first, dir.path, "1, started T: tolvboard a", false, error));
+  EXPECT_EQ(test::read_file(dir / kLockName), "1, started T: tolvboard a\n");
+  EXPECT_FALSE(take_outdir_lock(second, dir.path, "2, started U: tolvboard b", false, error));
+  EXPECT_EQ(error, "'" + dir.path + "' is in use by tolvboard run 1, started T: tolvboard a");
+  release_outdir_lock(first);
+  EXPECT_EQ(test::read_file(dir / kLockName), "");  // no stale holder
+  ASSERT_TRUE(take_outdir_lock(second, dir.path, "2, started U: tolvboard b", false, error));
+  release_outdir_lock(second);
+  // A lock that cannot be taken is not taken for free; a link is not followed.
+  test::install_faults({test::Fault{test::nth_call(test::Call::Flock, 1), ENOLCK}});
+  EXPECT_FALSE(take_outdir_lock(first, dir.path, "1", false, error));
+  test::remove_faults();
+  EXPECT_EQ(error, "cannot lock '" + dir.path + "/tolvboard.lock': No locks available");
+  ASSERT_EQ(unlink((dir / kLockName).c_str()), 0);
+  ASSERT_EQ(symlink("elsewhere", (dir / kLockName).c_str()), 0);
+  EXPECT_FALSE(take_outdir_lock(first, dir.path, "1", false, error));
+  EXPECT_FALSE(test::file_exists(dir / "elsewhere")) << error;
 }
 
 }  // namespace
