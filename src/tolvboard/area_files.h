@@ -1,0 +1,25 @@
+// An area's base against the directory of its files, once it is converted:
+// the same check as `tolvbase check --dir`. The sysop sees the counts in the
+// summary and every finding in the log.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tolv {
+
+struct AreaFiles {
+  bool checked = false;  // false: no directory, or it could not be read (`error`)
+  int64_t missing = 0;   // records whose file is not there (or matches two)
+  int64_t sizes_differ = 0;
+  int64_t orphans = 0;  // files there that no record names
+  std::string error;
+};
+
+// Checks the base `base` (as tolvconv's second argument names it) against
+// `directory`; the area's listing, when it lies there, is not an orphan.
+// Each finding is written to `log_fd` (when >= 0), one line each.
+AreaFiles check_area_files(const std::string& base, const std::string& directory,
+                           const std::string& listing, int log_fd);
+
+}  // namespace tolv
