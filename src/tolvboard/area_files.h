@@ -5,8 +5,20 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "tolvboard/area_list.h"
+#include "tolvboard/listing_path.h"
 
 namespace tolv {
+
+// The directory the area list names for the area's files (a DIR.LST's
+// DskPath, its drive mapped and its components found in any letter case,
+// or an area file's third field) into `dir`, empty when it names none.
+// False, with `error`, when the one it names cannot be mapped, does not
+// exist or is not a directory.
+bool listed_files_directory(const Area& area, const std::vector<DriveMap>& maps, std::string& dir,
+                            std::string& error);
 
 struct AreaFiles {
   bool checked = false;  // false: no directory, or it could not be read (`error`)

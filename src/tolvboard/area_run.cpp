@@ -92,6 +92,20 @@ bool normalized(AreaResult& result, NormalizedArea normal) {
   return false;
 }
 
+// The converted base against the directory of the area's files, when the
+// area has one; why it could not be checked goes to the log.
+void check_files(AreaResult& result, const BoardSettings& board) {
+  std::string dir = result.normalized.files, error;
+  if (!board.normalize && !listed_files_directory(*result.area, board.maps, dir, error)) {
+    log_line(board, "tolvboard: files not checked: " + escape_controls(error));
+    return;
+  }
+  if (dir.empty()) return;
+  result.files = check_area_files(result.base, dir, result.listing, board.log_fd);
+  if (!result.files.checked)
+    log_line(board, "tolvboard: files not checked: " + escape_controls(result.files.error));
+}
+
 }  // namespace
 
 const char* outcome_name(Outcome outcome) {
@@ -182,6 +196,7 @@ void convert_area(AreaResult& result, const BoardSettings& board) {
     result.skipped = !board.dupe ? 0
                      : readable  ? std::max<int64_t>(0, entries - result.appended)
                                  : -1;
+    check_files(result, board);
   } else if (run.status == kConverterMissing) {
     result.outcome = Outcome::Missing;
     result.message = "tolvconv cannot open the listing";

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tolvboard/area_files.h"
 #include "tolvboard/area_list.h"
 #include "tolvboard/listing_path.h"
 #include "tolvboard/normalize_area.h"
@@ -34,6 +35,8 @@ struct AreaResult {
 
   // With --normalize: what the normalizer made of the listing.
   NormalizedArea normalized;
+  // Once converted, the base against the directory of the area's files.
+  AreaFiles files;
 };
 
 struct Journal;

@@ -151,12 +151,7 @@ bool open_out_dir(const Options& options, BoardSettings& board, OutdirLock& lock
     error = "'" + dir + "' is not a directory";
     return false;
   }
-  std::string holder = std::to_string(run.pid)
-                           .append(", started ")
-                           .append(run.started)
-                           .append(": ")
-                           .append(run.command);
-  if (!take_outdir_lock(lock, dir, holder, options.wait, error)) return false;
+  if (!take_outdir_lock(lock, dir, holder_text(run), options.wait, error)) return false;
   // Read as well: the run-time error message of a conversion is read back.
   board.log_fd = open_own_file(dir + "/" + kLogName, O_RDWR | O_APPEND | O_CREAT, error);
   return board.log_fd >= 0;

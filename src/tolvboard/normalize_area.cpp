@@ -17,6 +17,7 @@
 #include "listing/reader.h"
 #include "runtime/io_error.h"
 #include "runtime/syscall.h"
+#include "tolvboard/area_files.h"
 
 namespace tolv {
 
@@ -41,27 +42,15 @@ std::string directory_of(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// The directory of the area's files, into `dir` (empty: none). False when
-// the area list names one that cannot be used.
+// The directory of the area's files, into `dir` (empty: none): the one the
+// area list names, else for a listing that gives no sizes its own. False
+// when the area list names one that cannot be used.
 bool files_directory(NormalizedArea& normal, const Area& area, const std::string& listing,
                      const std::vector<DriveMap>& maps, const LayoutInfo& layout,
                      std::string& dir) {
-  const std::string& spelled = area.disk_path;
-  if (spelled.empty()) {
-    if (layout.family == Family::NameText) dir = directory_of(listing);
-    return true;
-  }
-  ListingPath path = resolve_listing_path(spelled, maps, area.cp437);
-  if (!path.resolved) return fail(normal, "its files' directory: " + path.error);
-  struct stat st {};
-  if (sys_stat(path.path.c_str(), &st) < 0) {
-    if (system_error == ENOENT || system_error == ENOTDIR)
-      return fail(normal, "its files' directory " + quoted(path.path) + " does not exist");
-    return fail(normal, cannot("reach", path.path, system_error));
-  }
-  if (!S_ISDIR(st.st_mode))
-    return fail(normal, "its files' directory " + quoted(path.path) + " is not a directory");
-  dir = path.path;
+  std::string error;
+  if (!listed_files_directory(area, maps, dir, error)) return fail(normal, error);
+  if (dir.empty() && layout.family == Family::NameText) dir = directory_of(listing);
   return true;
 }
 
@@ -162,6 +151,7 @@ bool normalize_into(NormalizedArea& normal, const Area& area, const std::string&
   }
   if (!error.empty()) return fail(normal, error);
   normal.done = true;
+  normal.files = dir;
   normal.layout = normalized.counts.layout;
   normal.not_carried = normalized.counts.not_carried;
   normal.dropped = normalized.counts.dropped;

@@ -31,6 +31,7 @@ struct NormalizedArea {
   bool exact = false;       // normalize's status 0: every entry written as listed
   std::string listing;      // OUTDIR/N-NAME.lst (a dry run writes none)
   std::string report;       // OUTDIR/N-NAME.report
+  std::string files;        // the directory of the area's files; empty: none
 };
 
 // Normalizes the area's listing, found at `listing`, into the .lst and the

@@ -48,4 +48,12 @@ RunStamp stamp_this_run(const std::vector<std::string_view>& words) {
   return {sys_getpid(), local_time_text(sys_time()), command_text(words)};
 }
 
+std::string holder_text(const RunStamp& run) {
+  return std::to_string(run.pid)
+      .append(", started ")
+      .append(run.started)
+      .append(": ")
+      .append(run.command);
+}
+
 }  // namespace tolv

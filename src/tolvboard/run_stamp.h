@@ -20,6 +20,9 @@ struct RunStamp {
 // This process, now, run with `words` (the program's name first).
 RunStamp stamp_this_run(const std::vector<std::string_view>& words);
 
+// "PID, started TIME: COMMAND": the run as OUTDIR's lock names it.
+std::string holder_text(const RunStamp& run);
+
 // `when` in local time, as RunStamp::started.
 std::string local_time_text(time_t when);
 

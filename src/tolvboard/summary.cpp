@@ -5,8 +5,8 @@
 #include <string>
 #include <utility>
 
+#include "companion/disk_check.h"
 #include "companion/json_lines.h"
-#include "companion/layouts.h"
 #include "companion/text.h"
 #include "filebase/base_path.h"
 
@@ -14,25 +14,21 @@ namespace tolv {
 
 namespace {
 
-constexpr size_t kLayoutColumn = 7;
 constexpr size_t kMessageIndent = 6;  // under the description: past the area and a gap
 
-// The columns: area, description, listing, base, the three counts, with
-// --normalize the layout and its two counts, outcome.
-Table summary_table(bool utf8, bool normalize) {
-  Table table{{{"area", Align::Right},
-               {"description", Align::Left, Cut::AtEnd},
-               {"listing", Align::Left, Cut::AtStart},
-               {"base", Align::Left, Cut::AtStart},
-               {"appended", Align::Right},
-               {"skipped", Align::Right},
-               {"findings", Align::Right}},
-              utf8};
-  if (normalize)
-    table.columns.insert(table.columns.end(),
-                         {{"layout"}, {"not carried", Align::Right}, {"dropped", Align::Right}});
-  table.columns.push_back({"outcome"});
-  return table;
+// The columns: area, description, listing, base, the three counts, outcome.
+// What the normalizer and the check of the files found goes on a line of
+// its own under the row, so the table fits 80 columns with or without them.
+Table summary_table(bool utf8) {
+  return {{{"area", Align::Right},
+           {"description", Align::Left, Cut::AtEnd},
+           {"listing", Align::Left, Cut::AtStart},
+           {"base", Align::Left, Cut::AtStart},
+           {"appended", Align::Right},
+           {"skipped", Align::Right},
+           {"findings", Align::Right},
+           {"outcome"}},
+          utf8};
 }
 
 std::string number_text(int64_t n) {
@@ -67,6 +63,22 @@ std::string reason_text(const AreaResult& area) {
   return text + area.message;
 }
 
+// What the normalizer made of the listing ("spitfire: 1 entry not carried,
+// 2 lines dropped") and what the check of the files found ("files: 0
+// missing, 0 sizes differ, 3 orphans"), a line each.
+std::vector<std::string> detail_lines(const AreaResult& area) {
+  std::vector<std::string> lines;
+  const NormalizedArea& normal = area.normalized;
+  if (normal.done)
+    lines.push_back(normal.layout + ": " + counted(normal.not_carried, "entry", "entries") +
+                    " not carried, " + counted(normal.dropped, "line") + " dropped");
+  const AreaFiles& files = area.files;
+  if (files.checked)
+    lines.push_back("files: " +
+                    disk_check_counts({files.missing, files.sizes_differ, files.orphans, {}}));
+  return lines;
+}
+
 // The row of an area; the counts and outcome are empty before it ran.
 std::vector<std::string> row_of(const Summary& summary, const AreaResult& area, bool done) {
   std::vector<std::string> row{std::to_string(area.area->number), description_text(summary, area),
@@ -74,12 +86,6 @@ std::vector<std::string> row_of(const Summary& summary, const AreaResult& area, 
                                terminal_text(base_text(area), summary.utf8)};
   if (!done) return row;
   for (int64_t n : {area.appended, area.skipped, area.findings}) row.push_back(number_text(n));
-  if (summary.normalize) {
-    const NormalizedArea& normal = area.normalized;
-    row.push_back(normal.done ? normal.layout : "-");
-    for (int64_t n : {normal.not_carried, normal.dropped})
-      row.push_back(number_text(normal.done ? n : -1));
-  }
   row.push_back(outcome_name(area.outcome));
   return row;
 }
@@ -97,6 +103,8 @@ struct Totals {
   int64_t by_outcome[4] = {};
   int64_t appended = 0, skipped = 0, findings = 0;
   int64_t not_carried = 0, dropped = 0, inexact = 0;  // with --normalize
+  int64_t files_checked = 0;                          // areas whose files were checked
+  DiskCheck files;
 };
 
 Totals count_totals(const std::vector<AreaResult>& areas) {
@@ -109,6 +117,12 @@ Totals count_totals(const std::vector<AreaResult>& areas) {
     totals.not_carried += area.normalized.not_carried;
     totals.dropped += area.normalized.dropped;
     totals.inexact += area.normalized.done && !area.normalized.exact ? 1 : 0;
+    if (area.files.checked) {
+      ++totals.files_checked;
+      totals.files.missing += area.files.missing;
+      totals.files.size_differs += area.files.sizes_differ;
+      totals.files.orphans += area.files.orphans;
+    }
   }
   return totals;
 }
@@ -123,26 +137,22 @@ void write_line(Summary& summary, const std::string& line) {
 void start_summary(Summary& summary, const std::vector<AreaResult>& areas, int columns) {
   if (summary.json) return;
   summary.columns = columns;
-  summary.table = summary_table(summary.utf8, summary.normalize);
+  summary.table = summary_table(summary.utf8);
   std::vector<std::vector<std::string>> rows;
   for (const AreaResult& area : areas) rows.push_back(row_of(summary, area, false));
-  // The longest outcome is "converted"; the layout is one of the names the
-  // normalizer knows.
-  rows.push_back(std::vector<std::string>(summary.table.columns.size() - 1));
-  if (summary.normalize)
-    for (const LayoutInfo& layout : known_layouts())
-      if (layout.name.size() > rows.back()[kLayoutColumn].size())
-        rows.back()[kLayoutColumn] = layout.name;
-  rows.back().push_back("converted");
+  rows.push_back({"", "", "", "", "", "", "", "converted"});  // the longest outcome
   size_table(summary.table, rows, columns);
   write_line(summary, table_heading(summary.table));
 }
 
 void print_area(Summary& summary, const AreaResult& area) {
   if (!summary.json) {
-    std::string reason = reason_text(area);
-    write_line(summary, table_row(summary.table, row_of(summary, area, true)) +
-                            (reason.empty() ? "" : message_line(summary, reason)));
+    std::string line = table_row(summary.table, row_of(summary, area, true));
+    std::vector<std::string> lines = detail_lines(area);
+    lines.push_back(reason_text(area));
+    for (const std::string& text : lines)
+      if (!text.empty()) line += message_line(summary, text);
+    write_line(summary, line);
     return;
   }
   std::string line;
@@ -175,6 +185,14 @@ void print_area(Summary& summary, const AreaResult& area) {
   } else {
     for (const char* name : {"layout", "not_carried", "dropped", "exact"}) json_null(line, name);
   }
+  for (auto [name, n] : {std::pair{"missing_files", area.files.missing},
+                         std::pair{"sizes_differ", area.files.sizes_differ},
+                         std::pair{"orphans", area.files.orphans}}) {
+    if (area.files.checked)
+      json_number(line, name, n);
+    else
+      json_null(line, name);
+  }
   json_end(line);
   write_line(summary, line);
 }
@@ -199,6 +217,11 @@ std::string totals_text(const std::vector<AreaResult>& areas, bool dry_run, bool
                     counted(totals.dropped, "line") + " dropped");
     if (totals.inexact > 0)
       parts.back() += ", " + counted(totals.inexact, "area") + " not carried exactly (see reports)";
+  }
+  if (totals.files_checked > 0) {
+    parts.back() += ";";
+    parts.push_back("files of " + counted(totals.files_checked, "area") + ": " +
+                    disk_check_counts(totals.files));
   }
   if (dry_run) parts.push_back("(dry run: nothing written)");
   // One line, or on a narrow terminal as many parts on each line as fit.
@@ -228,6 +251,14 @@ void print_totals(Summary& summary, const std::vector<AreaResult>& areas) {
          {std::pair{"not_carried", totals.not_carried}, std::pair{"dropped", totals.dropped},
           std::pair{"inexact", totals.inexact}}) {
       if (summary.normalize)
+        json_number(line, name, n);
+      else
+        json_null(line, name);
+    }
+    for (auto [name, n] : {std::pair{"missing_files", totals.files.missing},
+                           std::pair{"sizes_differ", totals.files.size_differs},
+                           std::pair{"orphans", totals.files.orphans}}) {
+      if (totals.files_checked > 0)
         json_number(line, name, n);
       else
         json_null(line, name);

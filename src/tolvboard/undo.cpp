@@ -17,6 +17,8 @@
 #include "filebase/record.h"
 #include "runtime/syscall.h"
 #include "tolvboard/journal.h"
+#include "tolvboard/outdir_lock.h"
+#include "tolvboard/run_stamp.h"
 
 namespace tolv {
 
@@ -26,7 +28,7 @@ constexpr int kExitUndone = 0;
 constexpr int kExitLeftAlone = 1;
 
 // The options --undo goes with; any other is a usage error.
-constexpr std::string_view kUndoOptions[] = {"undo"};
+constexpr std::string_view kUndoOptions[] = {"undo", "wait"};
 
 enum class Verdict { Undone, LeftAlone, Failed };
 
@@ -138,21 +140,9 @@ int read_journal_file(const std::string& out_dir, const std::string& path, std::
   return -1;
 }
 
-}  // namespace
-
-int run_undo(const Arguments& arguments) {
-  for (const auto& [option, value] : arguments.options)
-    if (std::find(std::begin(kUndoOptions), std::end(kUndoOptions), option->name) ==
-        std::end(kUndoOptions))
-      return usage_error("--" + std::string(option->name) + " cannot be used with --undo");
-  std::string out_dir(arguments.operands[0]);
-  struct stat dir;
-  if (out_dir.empty()) return usage_error("an empty file name");
-  if (sys_stat(out_dir.c_str(), &dir) < 0 || !S_ISDIR(dir.st_mode))
-    return complain("'" + out_dir + "' is not a directory");
-
-  // OUTDIR's lock is taken here and held to the end, as a run holds it.
-
+// Cuts back the bases of the last run the journal of `out_dir` (whose
+// status is `dir`) holds that is not undone yet; the exit status.
+int undo_last_run(const std::string& out_dir, const struct stat& dir) {
   std::string path = out_dir + "/" + kJournalName, bytes, error;
   int fd = read_journal_file(out_dir, path, bytes);
   if (fd < 0) return kExitTrouble;
@@ -220,6 +210,32 @@ int run_undo(const Arguments& arguments) {
     note("the run is not marked undone: --undo again takes up the bases left to undo");
   }
   return finish(out, failed ? kExitTrouble : left > 0 ? kExitLeftAlone : kExitUndone);
+}
+
+}  // namespace
+
+int run_undo(const Arguments& arguments) {
+  for (const auto& [option, value] : arguments.options)
+    if (std::find(std::begin(kUndoOptions), std::end(kUndoOptions), option->name) ==
+        std::end(kUndoOptions))
+      return usage_error("--" + std::string(option->name) + " cannot be used with --undo");
+  std::string out_dir(arguments.operands[0]);
+  struct stat dir;
+  if (out_dir.empty()) return usage_error("an empty file name");
+  if (sys_stat(out_dir.c_str(), &dir) < 0 || !S_ISDIR(dir.st_mode))
+    return complain("'" + out_dir + "' is not a directory");
+
+  // OUTDIR's lock is held to the end, as a run holds it: no run converts
+  // into the bases while they are cut back.
+  OutdirLock lock;
+  RunStamp stamp = stamp_this_run(arguments.words);
+  std::string lock_error;
+  if (!take_outdir_lock(lock, out_dir, holder_text(stamp), has_option(arguments, "wait"),
+                        lock_error))
+    return complain(lock_error);
+  int status = undo_last_run(out_dir, dir);
+  release_outdir_lock(lock);
+  return status;
 }
 
 }  // namespace tolv

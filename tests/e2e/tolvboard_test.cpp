@@ -57,8 +57,14 @@ bool eventually(const std::function<bool()>& done) {
 struct Board {
   TempDir dir;
   explicit Board(bool blocked = true) {
-    for (const char* sub : {"c", "c/pcb", "c/pcb/Dir", "out"}) mkdir((dir / sub).c_str(), 0755);
+    for (const char* sub : {"c", "c/pcb", "c/pcb/Dir", "c/Files", "out"})
+      mkdir((dir / sub).c_str(), 0755);
     write_file(dir / "c/pcb/Dir/dir1", read_file(TOLV_SOURCE_DIR "/examples/sample.lst"));
+    // C:\FILES, the DskPath of every area, holds two of the sample's six
+    // files (one of another size) and one that no listing names.
+    write_file(dir / "c/Files/sqz204.zip", std::string(202574, 'z'));
+    write_file(dir / "c/Files/PACKR241.EXE", "short");
+    write_file(dir / "c/Files/extra.txt", "");
     write_file(dir / "c/pcb/Dir/Games", entry_line("ONE.ZIP", "1024", "01-15-95", "One") + "\r\n" +
                                             entry_line("TWO.ZIP", "2048", "01-16-95", "Two\x1A") +
                                             "\r\n");
@@ -97,7 +103,7 @@ TEST(Tolvboard, ConvertsEveryAreaAndSaysWhatBecameOfEach) {
           "dir1\", \"base\": \"out/1-DIR1\", \"status\": \"converted\", \"appended\": 6,"
           " \"skipped\": 0, \"findings\": 0, \"exit\": 0, \"message\": null,"
           " \"files\": \"C:\\\\FILES\", \"layout\": null, \"not_carried\": null, \"dropped\": null,"
-          " \"exact\": null}",
+          " \"exact\": null, \"missing_files\": 4, \"sizes_differ\": 1, \"orphans\": 1}",
       "{\"area\": 2, \"description\": \"Games\", \"listing\": \"" + c +
           "Games\", \"base\": \"out/2-GAMES\", \"status\": \"failed\", \"appended\": 0,"
           " \"skipped\": 0, \"findings\": 0, \"exit\": 6, \"message\": \"Runtime error 6 at 0x",
@@ -112,7 +118,7 @@ TEST(Tolvboard, ConvertsEveryAreaAndSaysWhatBecameOfEach) {
       "\"appended\": 6, "
       "\"skipped\": 0,"
       " \"findings\": 0, \"not_carried\": null, \"dropped\": null, \"inexact\": null,"
-      " \"dry_run\": false}\n",
+      " \"missing_files\": 4, \"sizes_differ\": 1, \"orphans\": 1, \"dry_run\": false}\n",
   };
   size_t at = 0;
   for (const std::string& line : lines) {
@@ -131,6 +137,16 @@ TEST(Tolvboard, ConvertsEveryAreaAndSaysWhatBecameOfEach) {
   for (const char* header : {"== area 1: ", "== area 2: ", "== area 3: ", "== area 4: "})
     EXPECT_NE(log.find(header), std::string::npos) << header;
   EXPECT_NE(log.find("not found."), std::string::npos) << log;
+  // Every file the check found is named in the log, under its area.
+  std::string files = board.dir / "c/Files";
+  EXPECT_NE(log.find("tolvboard: files: record 1: its file 'PACKR241.EXE' in '" + files +
+                     "' has 5 bytes, the record says 237865\n"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("tolvboard: files: 'extra.txt' in '" + files +
+                     "' (0 bytes) is named by no record\n== area 2: "),
+            std::string::npos)
+      << log;
 }
 
 // Bytes 0x80-0xFF in every string of the DIR.LST, and in the name of the
@@ -521,7 +537,7 @@ TEST(Tolvboard, AnUndoCutShortByAFailureIsTakenUpAgain) {
   std::string first = board_twice(board);
   std::string out = board.dir / "out";
   Outcome undo = test::run_companion_in_child(tolvboard_program(), {"--undo", out},
-                                              {{test::nth_call(test::Call::Ftruncate, 1), EIO}});
+                                              {{test::nth_call(test::Call::Ftruncate, 2), EIO}});
   EXPECT_EQ(undo.status, 2);
   EXPECT_EQ(undo_report(undo), "not undone: " + out + "/1-DIR1: cannot cut '" + out +
                                    "/1-DIR1.dir': Input/output error\n"
@@ -607,11 +623,11 @@ TEST(Tolvboard, NormalizeGivesTheBasesTolvbaseNormalizeAndTolvconvGiveByHand) {
   // Per area: what a run and its dry run both say.
   const std::string said[] = {
       "\"status\": \"converted\", \"appended\": 3, \"skipped\": 0, \"findings\": 0,",
-      "\"layout\": \"spitfire\", \"not_carried\": 0, \"dropped\": 2, \"exact\": true}",
+      "\"layout\": \"spitfire\", \"not_carried\": 0, \"dropped\": 2, \"exact\": true,",
       "\"status\": \"converted\", \"appended\": 2, \"skipped\": 0, \"findings\": 0,",
-      "\"layout\": \"files-bbs\", \"not_carried\": 1, \"dropped\": 1, \"exact\": false}",
+      "\"layout\": \"files-bbs\", \"not_carried\": 1, \"dropped\": 1, \"exact\": false,",
       "\"status\": \"converted\", \"appended\": 2, \"skipped\": 0, \"findings\": 0,",
-      "\"layout\": \"pcboard\", \"not_carried\": 0, \"dropped\": 1, \"exact\": true}",
+      "\"layout\": \"pcboard\", \"not_carried\": 0, \"dropped\": 1, \"exact\": true,",
       failed +
           "\"skipped\": 0, \"findings\": null, \"exit\": null, \"message\": \"no layout "
           "recognised: no line reads as a file entry\", \"files\": null, \"layout\": null,",
@@ -634,8 +650,16 @@ TEST(Tolvboard, NormalizeGivesTheBasesTolvbaseNormalizeAndTolvconvGiveByHand) {
       at = run.output.find(part, at);
       EXPECT_NE(at, std::string::npos) << mode << ": " << part << "\nin:\n" << run.output;
     }
-    // The dry run writes none of the files checked below.
-    EXPECT_EQ(file_exists(board.dir / "out/1-SFFILES.lst"), mode != std::string("--dry-run"));
+    // The dry run writes none of the files checked below, and checks no
+    // base against its files; the run finds each area's files as listed.
+    bool dry = mode == std::string("--dry-run");
+    EXPECT_EQ(file_exists(board.dir / "out/1-SFFILES.lst"), !dry);
+    EXPECT_NE(run.output.find(dry ? "\"missing_files\": null, \"sizes_differ\": null, "
+                                    "\"orphans\": null, \"dry_run\": true}"
+                                  : "\"missing_files\": 0, \"sizes_differ\": 0, \"orphans\": 0, "
+                                    "\"dry_run\": false}"),
+              std::string::npos)
+        << run.output;
   }
   // Each base, listing and report is what tolvbase normalize --dir and
   // tolvconv make by hand.
@@ -657,19 +681,23 @@ TEST(Tolvboard, NormalizeGivesTheBasesTolvbaseNormalizeAndTolvconvGiveByHand) {
     EXPECT_FALSE(file_exists(board.dir / unmade)) << unmade;
 
   // Again with --dupe: the dry run and the run skip every entry the bases
-  // hold, and the table has the normalizer's columns.
+  // hold; under each row what the normalizer made of the listing, and once
+  // converted what the check of the files found.
   for (const char* mode : {"--dry-run", "--dupe"}) {
     Outcome run =
         tolvboard(board.dir, {board.map(), "--normalize", "--dupe", mode, "DIR.LST", "out"});
     EXPECT_EQ(run.status, 1);
-    // Columns are as wide as their cells: only their order is held here.
+    std::string files =
+        mode == std::string("--dupe") ? "\n {6}files: 0 missing, 0 sizes differ, 0 orphans" : "";
     EXPECT_TRUE(std::regex_search(
-        run.output, std::regex("skipped +findings +layout +not carried +dropped +outcome\n")))
+        run.output, std::regex(" 3 +0 +converted\n {6}spitfire: 0 entries not carried, 2 lines "
+                               "dropped" +
+                               files + "\n")))
         << run.output;
-    EXPECT_TRUE(std::regex_search(run.output, std::regex(" 3 +0 +spitfire +0 +2 +converted\n")))
-        << run.output;
-    EXPECT_TRUE(std::regex_search(run.output, std::regex(" 0 records( would be)? appended, 7 "
-                                                         "skipped, 0 findings;[ \n]1 entry not "
+    for (size_t at = 0, end; (end = run.output.find('\n', at)) != std::string::npos; at = end + 1)
+      EXPECT_LE(end - at, 80u) << run.output;
+    EXPECT_TRUE(std::regex_search(run.output, std::regex("\n0 records( would be)? appended, 7 "
+                                                         "skipped, 0 findings;\n1 entry not "
                                                          "carried, 4 lines dropped, 1 area not")))
         << run.output;
   }
@@ -691,8 +719,8 @@ TEST(Tolvboard, NormalizeGivesTheBasesTolvbaseNormalizeAndTolvconvGiveByHand) {
   write_file(board.dir / "target", "kept");
   unlink((board.dir / "out/1-SFFILES.lst").c_str());
   ASSERT_EQ(symlink((board.dir / "target").c_str(), (board.dir / "out/1-SFFILES.lst").c_str()), 0);
-  Outcome linked = tolvboard(board.dir, {board.map(), "--normalize", "DIR.LST", "out"});
-  EXPECT_NE(linked.output.find("failed: 'out/1-SFFILES.lst' is a symbolic link; it is not "
+  Outcome linked = tolvboard(board.dir, {board.map(), "--normalize", "--append", "DIR.LST", "out"});
+  EXPECT_NE(linked.output.find("failed\n      'out/1-SFFILES.lst' is a symbolic link; it is not "
                                "followed"),
             std::string::npos)
       << linked.output;
