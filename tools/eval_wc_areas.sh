@@ -25,6 +25,10 @@
 # above, and the dry run's appended count with the run's and with the
 # base's records.
 #
+# Then a second run without --dupe (every base unchanged, status 1), an
+# --append run undone by --undo (every base byte for byte as before), and
+# two runs started at once into one OUTDIR (one converts, one exits 2).
+#
 # Exits 1 when a record differs, is missing or is extra, normalize fails
 # (status 2), tolvboard does not exit 0, or the dry run predicts another
 # count; 0 when the listings are not there. Not part of `make test`: the
@@ -221,4 +225,31 @@ PY
   [[ $comparison == *$'\n'* ]] && printf '%s\n' "${comparison#*$'\n'}"
 done <"$board/areas"
 echo "totals: $(tail -1 "$board/run.jsonl")"
+
+# The same board again: without --dupe no base changes (every area exists,
+# status 1); an --append run doubles every base and --undo takes it back
+# byte for byte; two runs started at once into a fresh OUTDIR: one converts,
+# the other exits 2 naming the first.
+digest() { (cd "$board/out" && cat ./*.dir ./*.des | sha256sum); }
+before=$(digest)
+status=0
+"$tolvboard" --normalize --areas "$board/areas" "$board/out" >"$board/again.txt" || status=$?
+exists=$(grep -c ' exists$' "$board/again.txt" || true)
+[[ $status -eq 1 && $(digest) == "$before" ]] || failed=1
+echo "== again without --dupe: exit $status, $exists areas exist, bases $([[ $(digest) == "$before" ]] && echo unchanged || echo CHANGED)"
+status=0
+"$tolvboard" --normalize --append --areas "$board/areas" "$board/out" >/dev/null || status=$?
+doubled=$(digest)
+undo=0
+"$tolvboard" --undo "$board/out" >"$board/undo.txt" || undo=$?
+[[ $status -eq 0 && $doubled != "$before" && $undo -eq 0 && $(digest) == "$before" ]] || failed=1
+echo "== --append: exit $status; --undo: exit $undo, $(tail -1 "$board/undo.txt"), bases $([[ $(digest) == "$before" ]] && echo "as before, byte for byte" || echo DIFFERENT)"
+rm -rf "$board/twice"
+first=0 second=0
+"$tolvboard" --normalize --areas "$board/areas" "$board/twice" >"$board/first.txt" 2>&1 &
+pid=$!
+"$tolvboard" --normalize --areas "$board/areas" "$board/twice" >"$board/second.txt" 2>&1 || second=$?
+wait $pid || first=$?
+echo "== two at once: exits $first and $second; $(grep -h 'is in use' "$board/first.txt" "$board/second.txt" | head -1)"
+[[ ($first -eq 0 && $second -eq 2) || ($first -eq 2 && $second -eq 0) ]] || failed=1
 exit $failed
