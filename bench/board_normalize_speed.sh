@@ -13,7 +13,8 @@
 #
 # The same board in PCBoard layout is what --normalize wrote for it: one
 # untimed run makes OUTDIR/N-NAME.lst for every area, and a second DIR.LST
-# names copies of those. Both migrations then convert the same entries;
+# names copies of those, with the same directories of files as DskPaths (so
+# both runs check every base against its files). Both migrations then convert the same entries;
 # before the timing the script checks that every area was converted, that
 # the normalizer was exact everywhere, and that the two runs' bases are the
 # same bytes.
@@ -66,7 +67,9 @@ done >"$work/DIR.LST"
   { echo "board_normalize_speed: the check run exited $?" >&2; tail -1 "$work/checked.jsonl" >&2; exit 1; }
 for ((n = 1; n <= areas; n++)); do
   cp "$work"/checked/"$n"-*.lst "$c/pcb/clean/dir$n"
-  record "C:\\PCB\\CLEAN\\DIR$n" "" "Area $n"
+  files=""
+  [[ ${layouts[(n - 1) % 4]} == pcboard ]] || files="C:\\FILES\\A$n"
+  record "C:\\PCB\\CLEAN\\DIR$n" "$files" "Area $n"
 done >"$work/PCB-DIR.LST"
 "$tolvboard" --map "C:=$c" "$work/PCB-DIR.LST" "$work/plain" >/dev/null
 differ=0
