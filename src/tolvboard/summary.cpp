@@ -71,7 +71,8 @@ std::vector<std::string> detail_lines(const AreaResult& area) {
   const NormalizedArea& normal = area.normalized;
   if (normal.done)
     lines.push_back(normal.layout + ": " + counted(normal.not_carried, "entry", "entries") +
-                    " not carried, " + counted(normal.dropped, "line") + " dropped");
+                    " not carried, " + counted(normal.dropped, "line") + " dropped" +
+                    (normal.exact ? "" : ", not exact (see report)"));
   const AreaFiles& files = area.files;
   if (files.checked)
     lines.push_back("files: " +

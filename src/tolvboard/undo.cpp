@@ -14,6 +14,7 @@
 #include "companion/output.h"
 #include "companion/read_only_file.h"
 #include "companion/text.h"
+#include "filebase/base_path.h"
 #include "filebase/record.h"
 #include "runtime/syscall.h"
 #include "tolvboard/journal.h"
@@ -174,8 +175,10 @@ int undo_last_run(const std::string& out_dir, const struct stat& dir) {
   for (const JournalArea& area : journal.areas) {
     if (area.run != run->id) continue;
     std::string base = out_dir + "/" + area.base;
+    // Named as its files are, without the listing's extension.
+    std::string shown = escape_controls(derive_base_paths(base).stem);
     if (area.undone) {
-      put(out, "undone: " + escape_controls(base) + ": by an undo that stopped before the end\n");
+      put(out, "undone: " + shown + ": by an undo that stopped before the end\n");
       ++undone;
       continue;
     }
@@ -187,7 +190,7 @@ int undo_last_run(const std::string& out_dir, const struct stat& dir) {
     const char* verdict = result.verdict == Verdict::Undone      ? "undone: "
                           : result.verdict == Verdict::LeftAlone ? "left alone: "
                                                                  : "not undone: ";
-    put(out, verdict + escape_controls(base) + ": " + result.text + "\n");
+    put(out, verdict + shown + ": " + result.text + "\n");
     if (result.verdict == Verdict::LeftAlone) ++left;
     if (result.verdict == Verdict::Failed) failed = true;
     if (result.verdict != Verdict::Undone) continue;
