@@ -130,10 +130,11 @@ bool contents(Reader& r, JsonValue& v, int depth, char close) {
   if (take(r, close)) return true;
   do {
     if (close == '}') {
-      v.members.emplace_back();
-      if (!string_value(r, v.members.back().first)) return false;
+      v.names.emplace_back();
+      if (!string_value(r, v.names.back())) return false;
       if (!take(r, ':')) return fail(r, "no ':' after a member's name");
-      if (!value(r, v.members.back().second, depth + 1)) return false;
+      v.items.emplace_back();
+      if (!value(r, v.items.back(), depth + 1)) return false;
     } else {
       v.items.emplace_back();
       if (!value(r, v.items.back(), depth + 1)) return false;
@@ -187,8 +188,8 @@ bool parse_json_line(std::string_view line, JsonValue& v, std::string& error) {
 }
 
 const JsonValue* json_member(const JsonValue& object, std::string_view name) {
-  for (const auto& [member, v] : object.members)
-    if (member == name) return &v;
+  for (size_t i = 0; i < object.names.size(); ++i)
+    if (object.names[i] == name) return &object.items[i];
   return nullptr;
 }
 

@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace tolv {
@@ -21,8 +20,11 @@ struct JsonValue {
   bool boolean = false;
   int64_t number = 0;
   std::string text;  // a string's bytes
+  // An array's items, or an object's member values in the order written,
+  // `names` holding their names: a pair of a name and a value would need
+  // this type complete inside its own definition.
   std::vector<JsonValue> items;
-  std::vector<std::pair<std::string, JsonValue>> members;  // in the order written
+  std::vector<std::string> names;
 };
 
 // Reads the one value of `line`; false, with `error` saying what and at

@@ -60,7 +60,7 @@ TEST(JsonRead, TakesWhatTheWriterWritesAndRefusesTheRest) {
   ASSERT_TRUE(
       parse_json_line(R"( {"a": [0, -12, true, null], "b": "\u00e9\ud83d\ude00\/\t"} )", v, error))
       << error;
-  ASSERT_EQ(v.members.size(), 2u);
+  ASSERT_EQ(v.names.size(), 2u);
   const JsonValue* a = json_member(v, "a");
   ASSERT_TRUE(a && a->items.size() == 4);
   EXPECT_EQ(a->items[1].number, -12);
