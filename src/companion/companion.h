@@ -15,17 +15,14 @@
 //   text.h            plural, control characters, letter case, errno text
 //   text_encoding.h   CP437, Latin-1 or raw bytes as text, and as shown
 //   date_text.h       a packed date-time as text
-//   description_text.h  a description's colour codes and control bytes
-//                     removed, its words wrapped into lines of a width
 //
 // What the companions read, never write
 //   read_only_file.h  the one way to open an input: regular files only,
 //                     without blocking; "-" standard input
 //   base.h            a file base opened read-only; record_cursor.h walks
 //                     its records in blocks
-//   preview.h         what tolvconv would make of a listing, line by line,
-//                     with the doubts of doubt.h, line_doubts.h and
-//                     name_doubts.h
+//   name_doubts.h     names a person reads as rules, impossible dates, a
+//                     name seen before: asked of listings and of bases
 //   file_directory.h  the files of a directory, looked up by the names a
 //                     listing gives them in any letter case; those it
 //                     never names
@@ -36,31 +33,19 @@
 //   base_cut.h        a base cut back (or its files removed) under its lock,
 //                     record file first; the state of a base's files
 //
-// Rewriting a listing of any layout
-//   line_fields.h     a line read into typed fields with their columns
-//   layouts.h         the known layouts, and how the lines' votes choose one
-//   listing_source.h  a listing's lines, read twice (standard input held)
-//   normalize.h       the rewrite into PCBoard lines, and its findings
-//   normalize_report.h  those findings and the counts as report lines
+// Reading a listing of any layout and rewriting it is src/normalize's.
 #pragma once
 
 #include "companion/base.h"
 #include "companion/base_cut.h"
 #include "companion/command_line.h"
 #include "companion/date_text.h"
-#include "companion/description_text.h"
 #include "companion/disk_check.h"
 #include "companion/file_directory.h"
 #include "companion/json_lines.h"
 #include "companion/json_read.h"
-#include "companion/layouts.h"
-#include "companion/line_fields.h"
-#include "companion/listing_source.h"
 #include "companion/messages.h"
-#include "companion/normalize.h"
-#include "companion/normalize_report.h"
 #include "companion/output.h"
-#include "companion/preview.h"
 #include "companion/read_only_file.h"
 #include "companion/rows.h"
 #include "companion/table.h"

@@ -6,10 +6,10 @@
 #include <string>
 
 #include "companion/messages.h"
-#include "companion/normalize.h"
-#include "companion/normalize_report.h"
 #include "companion/output.h"
 #include "companion/text.h"
+#include "normalize/normalize.h"
+#include "normalize/normalize_report.h"
 #include "runtime/syscall.h"
 
 namespace tolv {

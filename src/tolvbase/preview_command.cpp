@@ -4,7 +4,7 @@
 
 #include "companion/base.h"
 #include "companion/messages.h"
-#include "companion/preview.h"
+#include "normalize/preview.h"
 #include "tolvbase/base_commands.h"
 #include "tolvbase/preview_output.h"
 

@@ -12,8 +12,8 @@
 #pragma once
 
 #include "companion/output.h"
-#include "companion/preview.h"
 #include "companion/text_encoding.h"
+#include "normalize/preview.h"
 
 namespace tolv {
 

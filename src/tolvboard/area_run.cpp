@@ -6,11 +6,11 @@
 #include <utility>
 
 #include "companion/output.h"
-#include "companion/preview.h"
 #include "companion/read_only_file.h"
 #include "companion/text.h"
 #include "filebase/base_path.h"
 #include "filebase/record.h"
+#include "normalize/preview.h"
 #include "runtime/syscall.h"
 #include "tolvboard/base_name.h"
 #include "tolvboard/converter.h"

@@ -8,13 +8,13 @@
 #include <utility>
 
 #include "companion/file_directory.h"
-#include "companion/listing_source.h"
-#include "companion/normalize.h"
-#include "companion/normalize_report.h"
 #include "companion/output.h"
 #include "companion/text.h"
 #include "filebase/base_path.h"
 #include "listing/reader.h"
+#include "normalize/listing_source.h"
+#include "normalize/normalize.h"
+#include "normalize/normalize_report.h"
 #include "runtime/io_error.h"
 #include "runtime/syscall.h"
 #include "tolvboard/area_files.h"

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "companion/preview.h"
+#include "normalize/preview.h"
 #include "tolvboard/area_list.h"
 #include "tolvboard/listing_path.h"
 

@@ -21,12 +21,12 @@
 #include <string_view>
 #include <vector>
 
-#include "companion/normalize.h"
 #include "filebase/description_lines.h"
 #include "filebase/file_base.h"
 #include "filebase/record.h"
 #include "listing/number.h"
 #include "listing/reader.h"
+#include "normalize/normalize.h"
 #include "runtime/io_error.h"
 #include "support/fake_os.h"
 #include "tolvbase/check.h"

@@ -10,9 +10,13 @@
 #   console   uses runtime
 #   runtime   uses none of them
 #   companion uses filebase, listing, runtime (the companions' shared layer)
-#   tolvbase  uses companion, filebase, listing, runtime (never app or console)
-#   tolvboard uses companion, filebase, listing, runtime (never app, console
-#             or tolvbase: one companion program never includes another's)
+#   normalize uses companion, filebase, listing, runtime (reading listings of
+#             any layout, for both companions)
+#   tolvbase  uses normalize, companion, filebase, listing, runtime (never app
+#             or console)
+#   tolvboard uses normalize, companion, filebase, listing, runtime (never
+#             app, console or tolvbase: one companion program never includes
+#             another's)
 #
 # An include without a folder is not checked: a header beside the file, or
 # "tolv_version.h", which the build generates outside src/ (the package
@@ -27,8 +31,9 @@ declare -A may_use=(
   [console]="runtime"
   [runtime]=""
   [companion]="filebase listing runtime"
-  [tolvbase]="companion filebase listing runtime"
-  [tolvboard]="companion filebase listing runtime"
+  [normalize]="companion filebase listing runtime"
+  [tolvbase]="normalize companion filebase listing runtime"
+  [tolvboard]="normalize companion filebase listing runtime"
 )
 
 broken=0

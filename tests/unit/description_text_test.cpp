@@ -1,6 +1,6 @@
 // A description's text for a clean listing: colour codes and control bytes
 // removed, words wrapped.
-#include "companion/description_text.h"
+#include "normalize/description_text.h"
 
 #include <gtest/gtest.h>
 

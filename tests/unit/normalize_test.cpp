@@ -1,7 +1,7 @@
 // normalize_listing over short listings of every layout it knows: the layout
 // chosen, the exact PCBoard lines written, the findings, and the rule that
 // every line read is counted once.
-#include "companion/normalize.h"
+#include "normalize/normalize.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

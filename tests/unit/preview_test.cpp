@@ -1,6 +1,6 @@
 // The preview over crafted listings: each finding kind on the line that
 // shows it, lines that must not fire, and the order of what the sink gets.
-#include "companion/preview.h"
+#include "normalize/preview.h"
 
 #include <gtest/gtest.h>
 

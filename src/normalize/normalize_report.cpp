@@ -1,4 +1,4 @@
-#include "companion/normalize_report.h"
+#include "normalize/normalize_report.h"
 
 #include "companion/json_lines.h"
 #include "companion/text.h"

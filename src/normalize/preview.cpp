@@ -1,4 +1,4 @@
-#include "companion/preview.h"
+#include "normalize/preview.h"
 
 #include <fcntl.h>
 #include <stdlib.h>
@@ -7,12 +7,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "companion/line_doubts.h"
-#include "companion/listing_source.h"
 #include "companion/name_doubts.h"
 #include "companion/record_cursor.h"
 #include "companion/text.h"
 #include "filebase/file_base.h"
+#include "normalize/line_doubts.h"
+#include "normalize/listing_source.h"
 #include "runtime/io_error.h"
 #include "runtime/syscall.h"
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "companion/normalize.h"
+#include "normalize/normalize.h"
 
 namespace tolv {
 

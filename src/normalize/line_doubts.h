@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "companion/doubt.h"
+#include "normalize/doubt.h"
 
 namespace tolv {
 

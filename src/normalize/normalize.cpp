@@ -1,17 +1,17 @@
-#include "companion/normalize.h"
+#include "normalize/normalize.h"
 
 #include <cstdlib>
 #include <utility>
 #include <vector>
 
-#include "companion/description_text.h"
-#include "companion/line_fields.h"
 #include "companion/text.h"
 #include "listing/columns.h"
 #include "listing/entry.h"
 #include "listing/line_writer.h"
 #include "listing/number.h"
 #include "listing/reader.h"
+#include "normalize/description_text.h"
+#include "normalize/line_fields.h"
 
 namespace tolv {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "companion/line_fields.h"
+#include "normalize/line_fields.h"
 
 namespace tolv {
 

@@ -19,8 +19,8 @@
 #include <string_view>
 
 #include "companion/file_directory.h"
-#include "companion/layouts.h"
-#include "companion/listing_source.h"
+#include "normalize/layouts.h"
+#include "normalize/listing_source.h"
 
 namespace tolv {
 

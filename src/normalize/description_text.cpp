@@ -1,4 +1,4 @@
-#include "companion/description_text.h"
+#include "normalize/description_text.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "companion/doubt.h"
+#include "normalize/doubt.h"
 
 namespace tolv {
 

@@ -13,10 +13,10 @@
 #include <string_view>
 
 #include "companion/base.h"
-#include "companion/doubt.h"
-#include "companion/normalize.h"
 #include "filebase/name_index.h"
 #include "listing/reader.h"
+#include "normalize/doubt.h"
+#include "normalize/normalize.h"
 
 namespace tolv {
 

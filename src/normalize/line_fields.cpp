@@ -1,4 +1,4 @@
-#include "companion/line_fields.h"
+#include "normalize/line_fields.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "companion/line_doubts.h"
+#include "normalize/line_doubts.h"
 
 #include "companion/date_text.h"
 #include "companion/name_doubts.h"

@@ -1,4 +1,4 @@
-#include "companion/listing_source.h"
+#include "normalize/listing_source.h"
 
 #include <string.h>
 #include <unistd.h>

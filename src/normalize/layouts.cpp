@@ -1,4 +1,4 @@
-#include "companion/layouts.h"
+#include "normalize/layouts.h"
 
 #include <algorithm>
 
