@@ -10,16 +10,29 @@
 #include "listing/line_writer.h"
 #include "listing/number.h"
 #include "listing/reader.h"
+#include "normalize/archive_description.h"
 #include "normalize/description_text.h"
 #include "normalize/line_fields.h"
+#include "normalize/orphans.h"
 
 namespace tolv {
 
 namespace {
 
 constexpr const char* kKindNames[kNormalKinds] = {
-    "not-carried", "dropped",  "size-differs", "date-differs", "date-from-disk",
-    "missing",     "text-cut", "repeat",       "orphan",
+    "not-carried",    "dropped",
+    "size-differs",   "date-differs",
+    "date-from-disk", "missing",
+    "text-cut",       "repeat",
+    "orphan",         "not-archive",
+    "unread-kind",    "unread-method",
+    "no-description", "unreadable-archive",
+};
+
+// The finding for each way an archive gives no description.
+constexpr NormalKind kArchiveFindings[] = {
+    NormalKind::TextCut,      NormalKind::NotArchive,    NormalKind::UnreadKind,
+    NormalKind::UnreadMethod, NormalKind::NoDescription, NormalKind::Unreadable,
 };
 
 constexpr std::string_view kLineEnd = "\r\n";
@@ -108,6 +121,18 @@ std::string size_words(const SizeField& size) {
     default:
       return "its size " + std::to_string(size.value) + " is too large";
   }
+}
+
+// An entry the listing leaves without a word: its archive's description.
+bool describe_from_archive(Normalizer& n, int64_t line, const DirectoryFile& file,
+                           std::vector<std::string>& lines, bool& cut) {
+  ArchiveDescription found = describe_archive(n.options->directory->path, file.name,
+                                              n.options->keep_colours, kMaxDescLines);
+  if (!found.message.empty())
+    report(n, line, kArchiveFindings[static_cast<int>(found.outcome)], file.name, found.message);
+  lines = std::move(found.lines);
+  cut = found.cut && !found.larger;  // the finding above says it
+  return !lines.empty();
 }
 
 // Appends the entry's PCBoard lines to `out`; false when a line would not
@@ -227,6 +252,8 @@ void finish_entry(Normalizer& n) {
   bool cut = false;
   std::vector<std::string> lines =
       wrap_description(clean, n.options->width, static_cast<size_t>(kMaxDescLines), &cut);
+  bool described = lines.empty() && file != nullptr && n.options->describe &&
+                   describe_from_archive(n, e.line, *file, lines, cut);
   n.out.clear();
   if (!append_lines(n.out, name, size, date, lines))
     return not_carried(n, e, "its lines would not read back as written");
@@ -235,7 +262,32 @@ void finish_entry(Normalizer& n) {
            "the description is longer than " + std::to_string(kMaxDescLines) +
                " lines hold; the rest is not written");
   ++n.counts.entries;
+  n.counts.described += described;
   if (n.sink->output) n.sink->output(n.out);
+}
+
+// After the listing, the files it does not name, in name order.
+void take_orphans(Normalizer& n) {
+  const FileDirectory& dir = *n.options->directory;
+  bool write = n.options->orphans;
+  if (write)
+    for (const std::string& name : dir.left_out)
+      report(n, 0, NormalKind::Orphan, name, left_out_message(name));
+  for (const DirectoryFile* f : unnamed_files(dir)) {
+    ++n.counts.orphans;
+    report(n, 0, NormalKind::Orphan, f->name, orphan_message(f->name, write));
+    if (!write) continue;
+    n.entry = Pending{};
+    n.entry.open = true;
+    n.entry.shape.name = f->name;
+    if (std::string why = orphan_name_problem(f->name); !why.empty()) {
+      not_carried(n, std::exchange(n.entry, {}), why);
+      continue;
+    }
+    int64_t written = n.counts.entries;
+    finish_entry(n);
+    n.counts.orphans_written += n.counts.entries - written;
+  }
 }
 
 // TABs to blanks at every eighth column, so columns mean what they show.
@@ -479,12 +531,9 @@ NormalizeResult normalize_as(ListingSource& source, const LayoutChoice& choice,
     result.error = source.error;
     return result;
   }
-  if (options.directory != nullptr)
-    for (const DirectoryFile* f : unnamed_files(*options.directory)) {
-      ++n.counts.orphans;
-      report(n, 0, NormalKind::Orphan, f->name,
-             quoted(f->name) + " is in the directory, but the listing does not name it");
-    }
+  n.counts.describing = options.describe;
+  n.counts.writing_orphans = options.orphans;
+  if (options.directory != nullptr) take_orphans(n);
   result.counts = std::move(n.counts);
   return result;
 }

@@ -1,0 +1,22 @@
+#include "normalize/orphans.h"
+
+#include "companion/text.h"
+
+namespace tolv {
+
+std::string orphan_message(std::string_view name, bool written) {
+  if (written) return quoted(name) + " is not named by the listing: an entry is made from the file";
+  return quoted(name) + " is in the directory, but the listing does not name it";
+}
+
+std::string left_out_message(std::string_view name) {
+  return quoted(name) + " is the listing read or written: not an entry";
+}
+
+std::string orphan_name_problem(std::string_view name) {
+  for (unsigned char c : name)
+    if (c < 0x20 || c == 0x7F) return "its name holds a control byte";
+  return {};
+}
+
+}  // namespace tolv
