@@ -6,6 +6,7 @@
 #include "tolvbase/export_command.h"
 #include "tolvbase/normalize_command.h"
 #include "tolvbase/preview_command.h"
+#include "tolvbase/scan_command.h"
 #include "tolvbase/truncate.h"
 
 namespace tolv {
@@ -39,6 +40,13 @@ constexpr Option kNormalizeOptions[] = {
     {"layout", 0, "NAME", {}, "read the listing in this layout; 'list' names them"},
     {"width", 0, "N", {}, "description lines of at most N characters (10-50, default 45)"},
     {"keep-colours", 0, {}, {}, "keep colour codes in the descriptions"},
+    {"describe", 0, {}, {}, "an entry without a description gets its archive's FILE_ID.DIZ"},
+    {"orphans", 0, {}, {}, "write the files of DIR that the listing does not name as entries"},
+    {"report", 0, "FILE", {}, "write the report into FILE, not to standard error"},
+    {"json", 0, {}, {}, "write the report as JSON Lines"},
+};
+constexpr Option kScanOptions[] = {
+    {"keep-colours", 0, {}, {}, "keep colour codes in the descriptions"},
     {"report", 0, "FILE", {}, "write the report into FILE, not to standard error"},
     {"json", 0, {}, {}, "write the report as JSON Lines"},
 };
@@ -61,6 +69,7 @@ constexpr Operands kTruncateBase[] = {{{},
                                        "truncate takes one BASE and one number of RECORDS"}};
 constexpr Operands kNormalizeListing[] = {
     {{}, "LISTING", 0, 1, {}, "normalize takes one LISTING"}};  // none for --layout list
+constexpr Operands kScanDir[] = {{{}, "DIR", 1, 1, "scan needs a DIR", "scan takes one DIR"}};
 
 constexpr Command kCommands[] = {
     {"list", kListOptions, kBases,
@@ -101,10 +110,21 @@ constexpr Command kCommands[] = {
      "chosen from every line of the listing; --layout names it when the choice is\n"
      "refused. With --dir, each name is looked up in DIR in any letter case: the\n"
      "file's size is written, the listed date (or the file's, when none is listed).\n"
-     "The report names every line not carried: 'LINE: KIND: message', then a\n"
-     "summary. LISTING - is standard input. Exit status: 0 every entry written with\n"
-     "the listing's own values, 1 not so, 2 as below or no layout recognised.\n",
+     "With --describe an entry the listing leaves without a description gets the\n"
+     "FILE_ID.DIZ (else DESC.SDI) of its archive (ZIP, 7-Zip, RAR, LHA, CAB, tar);\n"
+     "with --orphans the files of DIR the listing does not name follow its entries,\n"
+     "in name order. The report names every line not carried: 'LINE: KIND:\n"
+     "message', then a summary. LISTING - is standard input. Exit status: 0 every\n"
+     "entry written with the listing's own values, 1 not so, 2 as below or no\n"
+     "layout recognised.\n",
      run_normalize},
+    {"scan", kScanOptions, kScanDir,
+     "Writes the listing of a folder that has none: every file of DIR as a PCBoard\n"
+     "entry on standard output, in name order, with the disk's size and date and\n"
+     "its archive's FILE_ID.DIZ (else DESC.SDI) as its description; the same as\n"
+     "normalize --dir DIR --orphans --describe of an empty listing, with the same\n"
+     "report and exit status.\n",
+     run_scan},
     {"truncate",
      {},
      kTruncateBase,
