@@ -47,6 +47,8 @@ constexpr Option kOptions[] = {
     {"wait", 0, {}, {}, "wait while another run uses OUTDIR, instead of exiting"},
     {"dry-run", 0, {}, {}, "write nothing and run nothing: report what would be appended"},
     {"normalize", 0, {}, {}, "rewrite each listing of any layout first (tolvbase normalize)"},
+    {"describe", 0, {}, {}, "--normalize, entries without text described from their archives"},
+    {"orphans", 0, {}, {}, "--normalize, the files no entry names written as entries too"},
     {"json", 0, {}, {}, "one JSON object per area, then one with the totals"},
     {"areas", 0, "FILE", {}, "the areas from FILE instead of a DIR.LST (see below)"},
     {"converter", 0, "PROGRAM", {}, "run PROGRAM, not the tolvconv beside this program or on PATH"},
@@ -84,7 +86,8 @@ constexpr Program kTolvboard{
     "does, into OUTDIR/N-NAME.lst with its report in OUTDIR/N-NAME.report, and\n"
     "that is converted. The area's files (sizes and dates a listing lacks) are\n"
     "the DIR.LST's DskPath or the area file's directory, else, for a FILES.BBS\n"
-    "or DESCRIPT.ION, the listing's own directory.\n"
+    "or DESCRIPT.ION, the listing's own directory. --describe and --orphans\n"
+    "(which imply --normalize) act there as for tolvbase normalize.\n"
     "\n"
     "Every run appends to OUTDIR/tolvboard.journal what it did to each base.\n"
     "--undo cuts every base of the last run not yet undone back to its size\n"
@@ -124,7 +127,11 @@ std::string take_arguments(const Arguments& arguments, Options& options) {
   options.board.append = has_option(arguments, "append");
   options.wait = has_option(arguments, "wait");
   options.board.dry_run = has_option(arguments, "dry-run");
-  options.board.normalize = has_option(arguments, "normalize");
+  options.board.normalize_options.describe = has_option(arguments, "describe");
+  options.board.normalize_options.orphans = has_option(arguments, "orphans");
+  options.board.normalize = has_option(arguments, "normalize") ||
+                            options.board.normalize_options.describe ||
+                            options.board.normalize_options.orphans;
   options.json = has_option(arguments, "json");
   options.area_file = has_option(arguments, "areas");
   options.list = options.area_file ? option_value(arguments, "areas") : arguments.operands[0];
