@@ -5,6 +5,7 @@
 #include <errno.h>
 #include <stdio.h>
 
+#include <algorithm>
 #include <memory>
 #include <string_view>
 #include <utility>
@@ -13,6 +14,7 @@
 #include "companion/text.h"
 #include "normalize/archive_kind.h"
 #include "normalize/member_text.h"
+#include "normalize/zip_headers.h"
 #include "runtime/syscall.h"
 
 namespace tolv {
@@ -20,6 +22,7 @@ namespace tolv {
 namespace {
 
 constexpr size_t kReadBlock = 64 * 1024;
+constexpr int64_t kMaxDirectoryBytes = 4 << 20;
 constexpr std::string_view kDiz = "FILE_ID.DIZ";
 constexpr std::string_view kSdi = "DESC.SDI";
 
@@ -29,7 +32,8 @@ struct Reading {
   std::unique_ptr<char[]> block{new char[kReadBlock]};
   size_t head = 0;  // bytes of the first read not yet handed to libarchive
   int64_t bytes_read = 0;
-  std::string failure;  // why a callback failed: a system call or a limit
+  std::string failure;     // why a callback failed: a system call or a limit
+  ZipDirectory directory;  // a ZIP read from its central directory: where that lies
 };
 
 la_ssize_t read_block(struct archive* a, void* data, const void** buffer) {
@@ -92,15 +96,44 @@ bool read_head(Reading& r) {
   return true;
 }
 
+// Whether a ZIP is read from its central directory, which gives every
+// member's size, so that passing a member is a seek whoever wrote the
+// archive (a writer that could not seek back leaves the sizes after each
+// member's data, where only inflating it finds them). libarchive holds the
+// whole directory in memory, so only a small one is trusted to it; another
+// ZIP, or one whose end record is missing or damaged, is read member after
+// member from its start.
+bool zip_by_directory(Reading& r) {
+  constexpr size_t kShortTail = 4096;
+  std::string tail;
+  for (size_t want : {kShortTail, kZipTailBytes}) {
+    size_t n = static_cast<size_t>(std::min<int64_t>(r.file.size, static_cast<int64_t>(want)));
+    if (n == tail.size()) break;
+    tail.resize(n);
+    if (!read_exactly(r.file, tail.data(), n, r.file.size - static_cast<int64_t>(n))) return false;
+    r.bytes_read += static_cast<int64_t>(n);
+    ZipDirectory directory = zip_end_record(tail);
+    if (directory.members < 0) continue;
+    // libarchive takes a ZIP without members for none at all.
+    if (directory.members == 0 || directory.members > kMaxMembers ||
+        directory.bytes > kMaxDirectoryBytes)
+      return false;
+    r.directory = directory;
+    return true;
+  }
+  return false;
+}
+
 // libarchive, ready for the one format the kind names.
-struct archive* reader_for(ArchiveKind kind) {
+struct archive* reader_for(Reading& r, ArchiveKind kind) {
   struct archive* a = archive_read_new();
   if (a == nullptr) return nullptr;
   switch (kind) {
     case ArchiveKind::Zip:
-      // Streamed, member after member: the seekable reader would hold the
-      // whole central directory in memory.
-      archive_read_support_format_zip_streamable(a);
+      if (zip_by_directory(r))
+        archive_read_support_format_zip_seekable(a);
+      else
+        archive_read_support_format_zip_streamable(a);
       break;
     case ArchiveKind::SevenZip:
       archive_read_support_format_7zip(a);
@@ -128,51 +161,21 @@ bool solid(ArchiveKind kind) {
   return kind == ArchiveKind::SevenZip || kind == ArchiveKind::Rar || kind == ArchiveKind::Cab;
 }
 
-// The ZIP method names of the members libarchive cannot decode, or that
-// PKZIP 1.x alone wrote.
-std::string zip_method_words(int method) {
-  switch (method) {
-    case 1:
-      return "PKZIP 1.x's Shrink";
-    case 2:
-    case 3:
-    case 4:
-    case 5:
-      return "PKZIP 1.x's Reduce (factor " + std::to_string(method - 1) + ")";
-    case 6:
-      return "PKZIP 1.x's Implode";
-    case 9:
-      return "Deflate64";
-    case 10:
-    case 18:
-      return "TERSE";
-    case 98:
-      return "PPMd";
-    case 99:
-      return "AES encryption";
-    default:
-      return "method " + std::to_string(method);
-  }
-}
-
 // The compression method of the ZIP member `name` whose header libarchive
-// has just read, from its local header; -1 when it cannot be told. The
-// header lies where libarchive says, or after the data descriptor of the
-// member before (libarchive's count leaves those out): up to 24 bytes on.
+// has just read: from the central directory it was read from, else from its
+// local header; -1 when it cannot be told.
 int zip_method(Reading& r, struct archive* a, const std::string& name) {
-  constexpr size_t kHeader = 30, kDescriptor = 24;
+  if (r.directory.members > 0) {
+    std::string directory(static_cast<size_t>(r.directory.bytes), '\0');
+    if (!read_exactly(r.file, directory.data(), directory.size(), r.directory.offset)) return -1;
+    return zip_method_in_directory(directory, name);
+  }
   int64_t at = archive_read_header_position(a);
-  std::string window(kDescriptor + kHeader + name.size(), '\0');
-  if (at < 0 || at + static_cast<int64_t>(window.size()) > r.file.size ||
-      !read_exactly(r.file, window.data(), window.size(), at))
-    return -1;
-  auto byte = [&](size_t k) { return static_cast<unsigned char>(window[k]); };
-  for (size_t k = 0; k <= kDescriptor; ++k)
-    if (window.compare(k, 4, "PK\x03\x04") == 0 &&
-        static_cast<size_t>(byte(k + 26) | byte(k + 27) << 8) == name.size() &&
-        window.compare(k + kHeader, name.size(), name) == 0)
-      return byte(k + 8) | byte(k + 9) << 8;
-  return -1;
+  std::string window(kZipDescriptorBytes + kZipLocalHeaderBytes + name.size(), '\0');
+  if (at < 0 || at >= r.file.size) return -1;
+  window.resize(static_cast<size_t>(std::min<int64_t>(r.file.size - at, window.size())));
+  if (!read_exactly(r.file, window.data(), window.size(), at)) return -1;
+  return zip_method_in(window, name);
 }
 
 // One description member's bytes, or why they cannot be had.
@@ -347,7 +350,7 @@ ArchiveDescription describe_archive(const std::string& directory, const std::str
   }
 
   Scan s;
-  struct archive* a = reader_for(kind);
+  struct archive* a = reader_for(r, kind);
   if (a == nullptr) {
     s.why = "no memory for its reader";
   } else {

@@ -58,12 +58,14 @@ struct Writer {
   }
 };
 
-size_t find_header(const std::string& zip, const std::string& mark, size_t name_at,
+// The header with `mark` whose name (its length at `size_at`, its bytes at
+// `name_at`) is `name`.
+size_t find_header(const std::string& zip, const std::string& mark, size_t size_at, size_t name_at,
                    const std::string& name) {
   for (size_t at = zip.find(mark); at != std::string::npos; at = zip.find(mark, at + 1)) {
     if (at + name_at > zip.size()) break;
-    size_t name_size = static_cast<uint8_t>(zip[at + name_at - 4]) |
-                       static_cast<uint8_t>(zip[at + name_at - 3]) << 8;
+    size_t name_size =
+        static_cast<uint8_t>(zip[at + size_at]) | static_cast<uint8_t>(zip[at + size_at + 1]) << 8;
     if (zip.compare(at + name_at, name_size, name) == 0 && name_size == name.size()) return at;
   }
   return std::string::npos;
@@ -102,11 +104,11 @@ std::string zip_bomb_bytes(const std::string& name, const std::string& line, int
 }
 
 size_t zip_local_header(const std::string& zip, const std::string& name) {
-  return find_header(zip, std::string("PK\x03\x04", 4), 30, name);
+  return find_header(zip, std::string("PK\x03\x04", 4), 26, 30, name);
 }
 
 size_t zip_central_header(const std::string& zip, const std::string& name) {
-  return find_header(zip, std::string("PK\x01\x02", 4), 46, name);
+  return find_header(zip, std::string("PK\x01\x02", 4), 28, 46, name);
 }
 
 std::string noise(size_t count, uint32_t seed) {

@@ -239,6 +239,12 @@ std::string patched_zip(const std::string& member, size_t field, const std::stri
   return zip;
 }
 
+// The ZIP with a field of the FILE_ID.DIZ's central header changed.
+std::string patched_central(std::string zip, size_t field, const std::string& bytes) {
+  zip.replace(test::zip_central_header(zip, "FILE_ID.DIZ") + field, bytes.size(), bytes);
+  return zip;
+}
+
 TEST(ArchiveDescription, WhatIsNotReadIsNamedAndHostileArchivesStopEarly) {
   std::string sound = stored_zip();
   struct Case {
@@ -255,6 +261,10 @@ TEST(ArchiveDescription, WhatIsNotReadIsNamedAndHostileArchivesStopEarly) {
       {"Implode", patched_zip("FILE_ID.DIZ", 8, std::string("\x06\0", 2)),
        ArchiveOutcome::UnreadMethod,
        "'TEST.ZIP': its FILE_ID.DIZ is stored with PKZIP 1.x's Implode, which is not decoded"},
+      {"Implode, read member after member (no end record)",
+       patched_zip("FILE_ID.DIZ", 8, std::string("\x06\0", 2)).substr(0, sound.size() - 1),
+       ArchiveOutcome::UnreadMethod,
+       "'TEST.ZIP': its FILE_ID.DIZ is stored with PKZIP 1.x's Implode, which is not decoded"},
       {"Shrink", patched_zip("FILE_ID.DIZ", 8, std::string("\x01\0", 2)),
        ArchiveOutcome::UnreadMethod,
        "'TEST.ZIP': its FILE_ID.DIZ is stored with PKZIP 1.x's Shrink, which is not decoded"},
@@ -262,7 +272,10 @@ TEST(ArchiveDescription, WhatIsNotReadIsNamedAndHostileArchivesStopEarly) {
        ArchiveOutcome::Unreadable, "'TEST.ZIP': its FILE_ID.DIZ is encrypted"},
       {"truncated before its description", sound.substr(0, 60'000), ArchiveOutcome::Unreadable,
        "'TEST.ZIP' cannot be read as a ZIP archive: "},
-      {"a size pointing past the end", patched_zip("ZAP.COM", 18, "\xF0\xFF\xFF\x7F"),
+      {"a size pointing past the end, read member after member",
+       patched_zip("ZAP.COM", 18, "\xF0\xFF\xFF\x7F").substr(0, sound.size() - 1),
+       ArchiveOutcome::Unreadable, "'TEST.ZIP' cannot be read as a ZIP archive: "},
+      {"its header's place past the end", patched_central(sound, 42, "\xF0\xFF\xFF\x7F"),
        ArchiveOutcome::Unreadable, "'TEST.ZIP' cannot be read as a ZIP archive: "},
       {"a 7-Zip cut short",
        test::archive_bytes(ArchiveFormat::SevenZip, {{"FILE_ID.DIZ", kDiz}}).substr(0, 40),
