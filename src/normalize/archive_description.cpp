@@ -217,7 +217,7 @@ void read_member(Reading& r, struct archive* a, struct archive_entry* e, Archive
 // Decompresses a member that is passed over, counting its bytes against
 // the limit; false (with `why`) when the limit is reached or the archive
 // can be read no further.
-bool pass_member(struct archive* a, int64_t& passed, std::string& why) {
+bool pass_member(const Reading& r, struct archive* a, int64_t& passed, std::string& why) {
   char chunk[16 * 1024];
   la_ssize_t n;
   while ((n = archive_read_data(a, chunk, sizeof chunk)) > 0) {
@@ -230,7 +230,7 @@ bool pass_member(struct archive* a, int64_t& passed, std::string& why) {
   }
   // A member that cannot be decoded is no matter; a damaged archive is.
   if (n == ARCHIVE_FATAL) {
-    why = library_error(a);
+    why = !r.failure.empty() ? r.failure : library_error(a);
     return false;
   }
   return true;
@@ -287,13 +287,14 @@ void scan_members(Reading& r, struct archive* a, ArchiveKind kind, Scan& s) {
       m->name = name;
       read_member(r, a, e, kind, *m);
       if (m == &s.diz) return;
-      if (solid(kind) && !pass_member(a, passed, s.why)) return;
+      if (solid(kind) && !pass_member(r, a, passed, s.why)) return;
     } else {
       std::string_view base = base_name(name);
       if (s.nested.empty() && base != name &&
           (is_description(base, kDiz) || is_description(base, kSdi)))
         s.nested = name;
-      if ((solid(kind) || !archive_entry_size_is_set(e)) && !pass_member(a, passed, s.why)) return;
+      if ((solid(kind) || !archive_entry_size_is_set(e)) && !pass_member(r, a, passed, s.why))
+        return;
     }
   }
 }

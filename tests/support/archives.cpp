@@ -73,10 +73,14 @@ size_t find_header(const std::string& zip, const std::string& mark, size_t size_
 
 }  // namespace
 
-std::string archive_bytes(ArchiveFormat format, const std::vector<ArchiveMember>& members) {
+std::string archive_bytes(ArchiveFormat format, const std::vector<ArchiveMember>& members,
+                          const char* options) {
   Writer w(format);
+  if (options != nullptr) {
+    EXPECT_EQ(archive_write_set_options(w.a, options), ARCHIVE_OK) << options;
+  }
   size_t total = 64 * 1024;
-  for (const ArchiveMember& m : members) total += m.bytes.size() * 2 + 1024;
+  for (const ArchiveMember& m : members) total += m.bytes.size() + m.bytes.size() / 8 + 1024;
   w.open(total);
   for (const ArchiveMember& m : members) {
     w.header(m.name, static_cast<int64_t>(m.bytes.size()), m.folder);

@@ -18,8 +18,10 @@ struct ArchiveMember {
 
 enum class ArchiveFormat { Zip, StoredZip, SevenZip, Tar };
 
-// The archive of `members`, in order, as bytes.
-std::string archive_bytes(ArchiveFormat format, const std::vector<ArchiveMember>& members);
+// The archive of `members`, in order, as bytes; `options` as libarchive's
+// writer takes them ("7zip:compression=deflate").
+std::string archive_bytes(ArchiveFormat format, const std::vector<ArchiveMember>& members,
+                          const char* options = nullptr);
 
 // A ZIP whose one member `name` inflates to `size` bytes of `line` repeated,
 // made without holding them.

@@ -79,10 +79,10 @@ TEST(MemberText, LinesStayLinesCleanedAndWrappedOnlyWhenTooLong) {
       {"empty lines dropped at both ends, kept between, trailing blanks gone",
        "\r\n  \r\n  centred  \r\n\r\n\x1B[1mlast\x1B[0m   \r\n\r\n   \r\n",
        {"  centred", "", "last"}},
-      {"a long line wrapped, a line of exactly 50 kept",
-       long_line + "\n" + std::string(50, '=') + "\n",
+      {"a long line wrapped, a line of exactly 50 kept with its blanks",
+       long_line + "\n   " + std::string(47, '=') + "\n",
        {"A line of more than fifty characters is wrapped at", "its words, never cut.",
-        std::string(50, '=')}},
+        "   " + std::string(47, '=')}},
       {"CP437 kept, colour codes and control bytes removed",
        "\xDA\xC4\xBF @X0Fbright@X07 |15pipe\x07\n\x01",
        {"\xDA\xC4\xBF bright pipe"}},
@@ -301,6 +301,40 @@ TEST(ArchiveDescription, AHugeDescriptionIsReadOnlyToItsLimit) {
   EXPECT_EQ(d.lines[0], "Zaps a file.");
   EXPECT_EQ(d.message,
             "the FILE_ID.DIZ of 'TEST.ZIP' holds more than 64 KiB: the rest is not read");
+}
+
+// Each bound on the work one archive can cause ends it with a finding.
+TEST(ArchiveDescription, TheBoundsOnAnArchivesWorkEachGiveAFinding) {
+  std::vector<ArchiveMember> many(kMaxMembers + 1);
+  for (size_t i = 0; i < many.size(); ++i) many[i].name = std::to_string(i);
+  // A stored member whose sizes follow its data only, and no end record:
+  // read member after member, its end is found by reading to it.
+  std::string stored = test::archive_bytes(
+      ArchiveFormat::StoredZip, {{"BIG.DAT", test::noise(70 << 20)}, {"FILE_ID.DIZ", kDiz}});
+  stored.replace(test::zip_local_header(stored, "BIG.DAT") + 18, 8, 8, '\0');
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::string message;
+  } cases[] = {
+      {"members", test::archive_bytes(ArchiveFormat::Zip, many),
+       "'TEST.ZIP' cannot be read as a ZIP archive: more than 50000 members without a "
+       "description"},
+      {"bytes read, streamed past a member whose size follows its data",
+       stored.substr(0, stored.size() - 1),
+       "'TEST.ZIP' cannot be read as a ZIP archive: 64 MiB read without reaching its end"},
+      {"bytes decompressed in a solid block",
+       test::archive_bytes(ArchiveFormat::SevenZip,
+                           {{"BIG.DAT", std::string(130 << 20, '\0')}, {"FILE_ID.DIZ", kDiz}},
+                           "7zip:compression=deflate"),
+       "'TEST.ZIP' cannot be read as a 7-Zip archive: more than 128 MiB decompressed before its "
+       "description"},
+  };
+  for (const Case& c : cases) {
+    ArchiveDescription d = describe(c.bytes);
+    EXPECT_EQ(static_cast<int>(d.outcome), static_cast<int>(ArchiveOutcome::Unreadable)) << c.what;
+    EXPECT_EQ(d.message, c.message) << c.what;
+  }
 }
 
 TEST(ArchiveDescription, AReadThatFailsMidArchiveIsAFindingAndNotAnError) {
