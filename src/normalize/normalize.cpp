@@ -1,6 +1,7 @@
 #include "normalize/normalize.h"
 
 #include <cstdlib>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -34,6 +35,7 @@ constexpr NormalKind kArchiveFindings[] = {
     NormalKind::TextCut,      NormalKind::NotArchive,    NormalKind::UnreadKind,
     NormalKind::UnreadMethod, NormalKind::NoDescription, NormalKind::Unreadable,
 };
+static_assert(std::size(kArchiveFindings) == static_cast<size_t>(ArchiveOutcome::Unreadable) + 1);
 
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr size_t kNameColumns = kSizeField.column - 1;
