@@ -1,5 +1,6 @@
 #include "tolvbase/command.h"
 
+#include "normalize/normalize.h"
 #include "tolv_version.h"
 #include "tolvbase/base_commands.h"
 #include "tolvbase/export.h"
@@ -12,35 +13,64 @@ namespace tolv {
 
 namespace {
 
-constexpr Option kEncoding{"encoding",
-                           0,
-                           {},
-                           kEncodingNames,
-                           "text as CP437 decoded to UTF-8, as Latin-1, or as raw bytes"};
+using enum BaseOption;
+
+constexpr Option kEncoding{.id = Encoding,
+                           .name = "encoding",
+                           .values = kEncodingNames,
+                           .help = "text as CP437 decoded to UTF-8, as Latin-1, or as raw bytes"};
 
 constexpr Option kListOptions[] = {kEncoding};
 constexpr Option kCheckOptions[] = {
-    {"strict", 0, {}, {}, "count doubtful records, and files as --dir finds them, as problems"},
-    {"dir", 0, "DIR", {}, "the base's files: note those missing, of another size, or not named"},
+    {.id = Strict,
+     .name = "strict",
+     .help = "count doubtful records, and files as --dir finds them, as problems"},
+    {.id = Dir,
+     .name = "dir",
+     .argument = "DIR",
+     .help = "the base's files: note those missing, of another size, or not named"},
 };
 constexpr Option kExportOptions[] = {
-    {"format", 0, {}, kExportFormatNames, "a listing (the default), JSON Lines or CSV"},
+    {.id = Format,
+     .name = "format",
+     .values = kExportFormatNames,
+     .help = "a listing (the default), JSON Lines or CSV"},
     kEncoding,
-    {"as-stored", 0, {}, {}, "csv: no apostrophe before a cell that would run as a formula"},
+    {.id = AsStored,
+     .name = "as-stored",
+     .help = "csv: no apostrophe before a cell that would run as a formula"},
 };
 constexpr Option kPreviewOptions[] = {
-    {"entries", 0, {}, {}, "show every entry too"},
-    {"json", 0, {}, {}, "write JSON Lines"},
+    {.id = Entries, .name = "entries", .help = "show every entry too"},
+    {.id = Json, .name = "json", .help = "write JSON Lines"},
     kEncoding,
 };
 
 constexpr Option kNormalizeOptions[] = {
-    {"dir", 0, "DIR", {}, "the listed files: names, sizes and dates from the disk"},
-    {"layout", 0, "NAME", {}, "read the listing in this layout; 'list' names them"},
-    {"width", 0, "N", {}, "description lines of at most N characters (10-50, default 45)"},
-    {"keep-colours", 0, {}, {}, "keep colour codes in the descriptions"},
-    {"report", 0, "FILE", {}, "write the report into FILE, not to standard error"},
-    {"json", 0, {}, {}, "write the report as JSON Lines"},
+    {.id = Dir,
+     .name = "dir",
+     .argument = "DIR",
+     .help = "the listed files: names, sizes and dates from the disk"},
+    {.id = Layout,
+     .name = "layout",
+     .argument = "NAME",
+     .help = "read the listing in this layout; 'list' names them"},
+    {.id = Width,
+     .name = "width",
+     .argument = "N",
+     .help = "description lines of at most N characters (10-50, default 45)",
+     .number = true,
+     .least = kMinWidth,
+     .most = kMaxWidth},
+    {.id = KeepColours,
+     .name = "keep-colours",
+     .alias = "keep-colors",
+     .help = "keep colour codes in the descriptions"},
+    {.id = Report,
+     .name = "report",
+     .argument = "FILE",
+     .help = "write the report into FILE, not to standard error"},
+    {.id = Json, .name = "json", .help = "write the report as JSON Lines"},
 };
 
 constexpr Operands kBases[] = {{{}, "BASE...", 1, -1, "list needs at least one BASE", {}}};

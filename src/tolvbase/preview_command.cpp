@@ -6,15 +6,16 @@
 #include "companion/messages.h"
 #include "normalize/preview.h"
 #include "tolvbase/base_commands.h"
+#include "tolvbase/options.h"
 #include "tolvbase/preview_output.h"
 
 namespace tolv {
 
 int run_preview(const Arguments& arguments) {
-  bool json = has_option(arguments, "json");
+  bool json = has_option(arguments, BaseOption::Json);
   Encoding standard = json ? Encoding::Cp437 : display_encoding();
-  auto encoding =
-      static_cast<Encoding>(value_index(arguments, "encoding", static_cast<size_t>(standard)));
+  auto encoding = static_cast<Encoding>(
+      value_index(arguments, BaseOption::Encoding, static_cast<size_t>(standard)));
   if (json && encoding == Encoding::Raw) return usage_error(raw_json_refusal("--json"));
   Decoder decoder;
   std::string error;
@@ -35,7 +36,8 @@ int run_preview(const Arguments& arguments) {
   std::string listing(arguments.operands[0]);
   if (listing == "-") listing.clear();
   Output out;
-  PreviewPrinter printer{&out, &decoder, json, has_option(arguments, "entries"), with_base};
+  PreviewPrinter printer{&out, &decoder, json, has_option(arguments, BaseOption::Entries),
+                         with_base};
   PreviewSink sink{[&](const PreviewEntry& entry) { print_entry(printer, entry); },
                    [&](const PreviewFinding& finding) { print_finding(printer, finding); }};
   PreviewResult result = preview_listing(listing, &names, sink);

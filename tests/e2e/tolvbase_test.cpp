@@ -150,40 +150,71 @@ TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
       "[BASE]\n"
       "       tolvbase normalize [--dir DIR] [--layout NAME] [--width N] [--keep-colours] "
       "[--report FILE] [--json] LISTING\n"
-      "       tolvbase truncate BASE RECORDS\n"
-      "Try 'tolvbase --help' for more information.\n";
+      "       tolvbase truncate BASE RECORDS\n";
+  // A mistake made in a command shows that command's usage alone.
+  auto usage_of = [&](const std::string& command) {
+    if (command.empty()) return usage + "Try 'tolvbase --help' for more information.\n";
+    size_t at = usage.find("tolvbase " + command + " ");
+    return "Usage: " + usage.substr(at, usage.find('\n', at) + 1 - at) + "Try 'tolvbase " +
+           command + " --help' for more information.\n";
+  };
   struct Case {
     std::vector<std::string> args;
     std::string message;
+    std::string command;  // whose usage follows; empty: the whole program's
   } cases[] = {
-      {{}, "missing command"},
-      {{"show", "x"}, "unknown command 'show'"},
-      {{"-l", "x"}, "unknown option '-l'"},
-      {{"list"}, "list needs at least one BASE"},
-      {{"check", "a", "--all", "b"}, "unknown option '--all'"},
-      {{"list", "--encoding", "utf8", "x"}, "unknown encoding 'utf8' (cp437, latin1 or raw)"},
-      {{"export", "x", "--format", "xml"}, "unknown format 'xml' (pcboard, json or csv)"},
-      {{"export", "x", "--format"}, "--format needs pcboard, json or csv"},
+      {{}, "missing command", ""},
+      {{"show", "x"}, "unknown command 'show'", ""},
+      {{"chekc", "x"}, "unknown command 'chekc'; did you mean 'check'?", "check"},
+      {{"-l", "x"}, "unknown option '-l'", ""},
+      {{"list"}, "list needs at least one BASE", "list"},
+      {{"check", "a", "--all", "b"}, "unknown option '--all'", "check"},
+      {{"check", "--strcit", "x"}, "unknown option '--strcit'; did you mean '--strict'?", "check"},
+      {{"check", "--dir=", "x"}, "--dir needs a value (DIR)", "check"},
+      {{"list", "--encoding", "utf8", "x"},
+       "unknown encoding 'utf8' (cp437, latin1 or raw)",
+       "list"},
+      {{"export", "x", "--format", "xml"}, "unknown format 'xml' (pcboard, json or csv)", "export"},
+      {{"export", "x", "--format"}, "--format needs pcboard, json or csv", "export"},
       {{"export", "x", "--encoding", "cp437"},
-       "--encoding applies to json and csv: a pcboard listing keeps the bytes as stored"},
+       "--encoding applies to json and csv: a pcboard listing keeps the bytes as stored",
+       "export"},
       {{"export", "x", "--format=json", "--encoding=raw"},
-       "--encoding raw cannot be used with --format json (JSON text is UTF-8)"},
-      {{"export", "x", "y"}, "export takes one BASE argument"},
-      {{"preview", "x", "--e"}, "ambiguous option '--e' (--entries, --encoding)"},
-      {{"check", "--strict=yes", "x"}, "--strict takes no value"},
-      {{"list", "-x", "x"}, "unknown option '-x'"},
+       "--encoding raw cannot be used with --format json (JSON text is UTF-8)",
+       "export"},
+      {{"export", "x", "y"}, "export takes one BASE argument", "export"},
+      {{"export", "x", "--formt=csv"},
+       "unknown option '--formt'; did you mean '--format'?",
+       "export"},
+      {{"preview", "x", "--e"}, "ambiguous option '--e' (--entries, --encoding)", "preview"},
+      {{"preview", "x", "--jsn"}, "unknown option '--jsn'; did you mean '--json'?", "preview"},
+      {{"check", "--strict=yes", "x"}, "--strict takes no value", "check"},
+      {{"list", "-x", "x"}, "unknown option '-x'", "list"},
       {{"export", "x", "--as-stored"},
-       "--as-stored applies to csv: the other formats keep every text as stored"},
-      {{"truncate", "x"}, "truncate needs a BASE and the number of RECORDS to keep"},
-      {{"truncate", "x", "1", "2"}, "truncate takes one BASE and one number of RECORDS"},
-      {{"truncate", "x", "4x"}, "RECORDS must be a number of records, not '4x'"},
-      {{"truncate", "x", "-1"}, "unknown option '-1'"},
+       "--as-stored applies to csv: the other formats keep every text as stored",
+       "export"},
+      {{"normalize", "x", "--width", "4x"},
+       "--width must be a number from 10 to 50, not '4x'",
+       "normalize"},
+      {{"normalize", "x", "--width", "99999999999999999999"},
+       "--width must be a number from 10 to 50, not '99999999999999999999'",
+       "normalize"},
+      {{"normalize", "x", "--keep-colrs"},
+       "unknown option '--keep-colrs'; did you mean '--keep-colours'?",
+       "normalize"},
+      {{"normalize", "x", "--report="}, "--report needs a value (FILE)", "normalize"},
+      {{"truncate", "x"}, "truncate needs a BASE and the number of RECORDS to keep", "truncate"},
+      {{"truncate", "x", "1", "2"},
+       "truncate takes one BASE and one number of RECORDS",
+       "truncate"},
+      {{"truncate", "x", "4x"}, "RECORDS must be a number of records, not '4x'", "truncate"},
+      {{"truncate", "x", "-1"}, "unknown option '-1'", "truncate"},
   };
   for (const Case& c : cases) {
     Outcome run = run_tolvbase(c.args);
     EXPECT_EQ(run.status, 2) << c.message;
     EXPECT_EQ(run.output, "") << c.message;
-    EXPECT_EQ(run.errors, "tolvbase: " + c.message + "\n" + usage);
+    EXPECT_EQ(run.errors, "tolvbase: " + c.message + "\n" + usage_of(c.command));
   }
 }
 
@@ -701,6 +732,21 @@ TEST(TolvbaseNormalize, BadInputGivesStatusTwoAndOneLineSayingWhy) {
   EXPECT_EQ(list.errors, "");
   EXPECT_EQ(list.output.rfind("pcboard         NAME SIZE MM-DD-YY text", 0), 0u) << list.output;
   EXPECT_NE(list.output.find("\ndescript-ion    "), std::string::npos);
+}
+
+// Either spelling, or an abbreviation of both, is the one option; a number
+// at either end of its range is taken.
+TEST(TolvbaseNormalize, KeepColorsIsKeepColoursAndWidthTakesItsLimits) {
+  std::string listing = entry_line("ZAP.COM", "128", "12-31-99", "@X0FZaps") + "\r\n";
+  Outcome plain = run_tolvbase({"normalize", "-"}, listing);
+  EXPECT_EQ(plain.output.find("@X0F"), std::string::npos) << plain.output;
+  for (const char* keep : {"--keep-colours", "--keep-colors", "--keep-col"}) {
+    Outcome kept = run_tolvbase({"normalize", keep, "-"}, listing);
+    EXPECT_EQ(kept.status, 0) << keep << kept.errors;
+    EXPECT_NE(kept.output.find("@X0FZaps"), std::string::npos) << keep << kept.output;
+  }
+  for (const char* width : {"--width=10", "--width=50"})
+    EXPECT_EQ(run_tolvbase({"normalize", width, "-"}, listing).status, 0) << width;
 }
 
 }  // namespace
