@@ -106,7 +106,9 @@ constexpr Command kCommands[] = {
      "date, a name twice). With --dir, each record's file is looked up in DIR in\n"
      "any letter case: a file that is missing or whose size is not the record's,\n"
      "and each file of DIR that no record names, is a note. --strict counts the\n"
-     "doubts and these notes as problems.\n",
+     "doubts and these notes as problems. Last records that repeat earlier ones,\n"
+     "names, sizes, dates and text (a listing converted twice), are a problem\n"
+     "that names the truncate removing them.\n",
      run_check},
     {"export", kExportOptions, kOneBase,
      "Writes every record to standard output: --format pcboard (the default) as a\n"

@@ -128,6 +128,29 @@ TEST(Tolvbase, LeftoversOfAnInterruptedConversionAreNotes) {
             "6 records, 495 description bytes: sound, 2 notes\n");
 }
 
+// The companions' spelling of the switch, given to tolvconv, is not its
+// switch: the listing is converted again and the base doubles. check says
+// so, with the truncate that takes it back.
+TEST(Tolvbase, CheckFindsTheSampleConvertedTwiceAndNamesTheMend) {
+  TempDir dir;
+  std::string base = convert_sample(dir);
+  ASSERT_EQ(run_tolvconv({TOLV_SOURCE_DIR "/examples/sample.lst", base, "--dupe"}).status, 0);
+  Outcome run = run_tolvbase({"check", base});
+  EXPECT_EQ(run.status, 1);
+  std::string mend = "tolvbase truncate " + base + ".dir 6";
+  EXPECT_NE(run.output.find("problem: records 6-11 repeat records 0-5 one for one (names, sizes, "
+                            "dates and descriptions): a listing converted twice, as without "
+                            "-DUPE; '" +
+                            mend + "' removes the repeat\n"),
+            std::string::npos)
+      << run.output;
+  EXPECT_NE(run.output.find("12 records, 982 description bytes: 1 problem, 6 notes\n"),
+            std::string::npos)
+      << run.output;
+  EXPECT_EQ(run_tolvbase({"truncate", base + ".dir", "6"}).status, 0);
+  EXPECT_EQ(run_tolvbase({"check", base}).output, "6 records, 491 description bytes: sound\n");
+}
+
 TEST(Tolvbase, ListShowsTheProblemsOfADamagedRecord) {
   TempDir dir;
   std::string base = convert_sample(dir);
