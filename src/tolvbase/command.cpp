@@ -122,9 +122,11 @@ constexpr Command kCommands[] = {
     {"preview", kPreviewOptions, kListing,
      "Reads a PCBoard listing as tolvconv would and reports every line it reads\n"
      "otherwise than a person would, by line number; with BASE also what a -DUPE\n"
-     "run into it would skip. LISTING - is standard input. --entries lists every\n"
-     "entry, --json writes JSON Lines, --encoding sets how text is shown\n"
-     "(default: CP437 decoded to UTF-8 in a UTF-8 locale and in JSON, else raw).\n",
+     "run into it would skip (a BASE that does not exist yet: a new one), and a\n"
+     "LISTING that is one of BASE's own files is a finding. LISTING - is standard\n"
+     "input. --entries lists every entry, --json writes JSON Lines, --encoding\n"
+     "sets how text is shown (default: CP437 decoded to UTF-8 in a UTF-8 locale\n"
+     "and in JSON, else raw).\n",
      run_preview},
     {"normalize", kNormalizeOptions, kNormalizeListing,
      "Rewrites a listing of any common layout (PCBoard and its variants, Spitfire,\n"

@@ -463,6 +463,59 @@ TEST(TolvbasePreview, TheSampleHasNoFindingAndAllIsAlreadyInItsBase) {
   EXPECT_EQ(run.output, "6 entries: 6 appended without -DUPE, 0 with it; no finding\n");
 }
 
+// A base that does not exist yet is one a conversion makes; a listing that
+// is a file of the base given (226.dir read as an RBBS listing into base
+// 226) is a finding, known by the file's identity, not its name.
+TEST(TolvbasePreview, ANewBaseIsSaidAsSuchAndTheBasesOwnFileIsAFinding) {
+  TempDir dir;
+  std::string base = convert_sample(dir);
+  std::string sample = read_file(TOLV_SOURCE_DIR "/examples/sample.lst");
+  write_file(dir / "226.dir", sample);
+  ASSERT_EQ(symlink("226.dir", (dir / "link.lst").c_str()), 0);
+  const std::string own =
+      "the listing is the %s of the base: tolvconv would write the base "
+      "into the listing while it reads it; name another BASE\n  \n";
+  auto finding = [&](const std::string& file) {
+    std::string text = own;
+    return "0: listing-is-base: " + text.replace(text.find("%s"), 2, file);
+  };
+  struct Case {
+    std::vector<std::string> args;
+    std::string input;  // standard input
+    int status;
+    std::string output;
+  } cases[] = {
+      {{dir / "226.dir", dir / "new"},
+       "",
+       0,
+       "6 entries into a new base: 6 appended without -DUPE, 6 with it; no finding\n"},
+      {{dir / "226.dir", dir / "226"},
+       "",
+       1,
+       finding("record file '" + dir / "226.dir'") + "6 entries, 1 finding: 1 listing-is-base\n"},
+      {{dir / "link.lst", dir / "226.x"},
+       "",
+       1,
+       finding("record file '" + dir / "226.dir'") + "6 entries, 1 finding: 1 listing-is-base\n"},
+      {{"-", dir / "new"},
+       sample,
+       0,
+       "6 entries into a new base: 6 appended without -DUPE, 6 with it; no finding\n"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.insert(args.begin(), "preview");
+    Outcome run = run_tolvbase(args, c.input);
+    EXPECT_EQ(run.status, c.status) << c.args[0] << run.errors;
+    EXPECT_EQ(run.output, c.output) << c.args[0];
+  }
+  // The description file of a base that exists, read as a listing.
+  Outcome run = run_tolvbase({"preview", base + ".des", base});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.output.rfind(finding("description file '" + base + ".des'"), 0), 0u) << run.output;
+  EXPECT_FALSE(file_exists(dir / "new.dir"));
+}
+
 TEST(TolvbasePreview, TextShowsEachFindingWithItsLineDecodedForTheLocale) {
   std::string finding =
       "3: size-unreadable: columns 13-21 hold '    1,024', which is not a number (a comma): "
@@ -514,13 +567,15 @@ TEST(TolvbasePreview, JsonLinesParseWithTheFieldsScriptsRead) {
 {"date": "1995-01-15", "duplicate": false, "kind": "entry", "line": 3, "lines": 2, "name": "CAF\u00e9.ZIP", "size": 0}
 {"kind": "size-unreadable", "line": 3, "message": "...", "text": "CAF\u00e9.ZIP        1,024  01-15-95  Caf\u00e9 \"menu\"\tlist"}
 {"date": "1993-02-01", "duplicate": true, "kind": "entry", "line": 5, "lines": 1, "name": "SQZ204.ZIP", "size": 1}
-{"appended_with_dupe": 2, "entries": 3, "findings": 2, "kind": "summary"}
+{"appended_with_dupe": 2, "entries": 3, "findings": 2, "kind": "summary", "new_base": false}
 )");
 }
 
 TEST(TolvbasePreview, ExitStatusTwoForUsageErrorsAndListingsThatCannotBeRead) {
   TempDir dir;
   write_file(dir / "in.lst", doubtful_listing());
+  write_file(dir / "half.dir", "");  // bases of one file of their two
+  write_file(dir / "other.des", "");
   struct Case {
     std::vector<std::string> args;
     std::string error;  // the start of standard error
@@ -536,8 +591,12 @@ TEST(TolvbasePreview, ExitStatusTwoForUsageErrorsAndListingsThatCannotBeRead) {
       {{"preview", dir.path}, "tolvbase: cannot open '" + dir.path + "': Is a directory\n"},
       {{"preview", "/dev/zero"},
        "tolvbase: cannot open '/dev/zero': it is a character device, not a regular file\n"},
-      {{"preview", dir / "in.lst", dir / "nobase"},
-       "tolvbase: cannot open '" + dir / "nobase.dir" + "': No such file or directory\n"},
+      {{"preview", dir / "in.lst", dir / "none/base"},
+       "tolvbase: cannot open '" + dir / "none/base.dir" + "': No such file or directory\n"},
+      {{"preview", dir / "in.lst", dir / "half"},
+       "tolvbase: cannot open '" + dir / "half.des" + "': No such file or directory\n"},
+      {{"preview", dir / "in.lst", dir / "other"},
+       "tolvbase: cannot open '" + dir / "other.dir" + "': No such file or directory\n"},
   };
   for (const Case& c : cases) {
     Outcome run = run_tolvbase(c.args);
