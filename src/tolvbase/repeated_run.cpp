@@ -98,9 +98,10 @@ RepeatedRun find_repeated_run(const RecordKeys& keys) {
     int64_t length = matching_tail(keys, records, distance, std::min(distance, records - distance));
     int64_t first = records - length;
     int64_t source = first - distance;
-    // One record appended again and again is the repeated-name note.
-    bool whole = source == 0 && first == length;
-    if ((whole || length > same_as_last) && length > best.length) best = {first, source, length};
+    // One record appended again and again is the repeated-name note, but
+    // for a base of one record converted twice.
+    if ((records == 2 || length > same_as_last) && length > best.length)
+      best = {first, source, length};
   }
   // The hashes found it; the records' own keys confirm it, once.
   if (best.first >= 0 && !same_records(keys, best.first, best.source, best.length)) return {};

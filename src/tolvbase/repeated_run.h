@@ -32,9 +32,9 @@ struct RepeatedRun {
 };
 
 // The longest run of last records that repeats earlier records without
-// overlapping them: one that holds two different records, or the whole
-// base doubled (one record appended again and again is the repeated-name
-// note, not this).
+// overlapping them: one that holds two different records, or a base of
+// one record converted twice (one record appended again and again is the
+// repeated-name note, not this).
 RepeatedRun find_repeated_run(const RecordKeys& keys);
 
 }  // namespace tolv

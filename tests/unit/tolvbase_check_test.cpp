@@ -224,6 +224,10 @@ TEST(TolvbaseCheck, RecordsThatRepeatARunInOrderAreAProblem) {
   one.add("A.ZIP", {"x"});
   EXPECT_EQ(check(one).found, (Found{{K::RepeatedName, 2}}));
   one = {};
+  for (int i = 0; i < 4; ++i) one.add("A.ZIP", {"x"});  // its first half is not a run either
+  EXPECT_EQ(check(one).found,
+            (Found{{K::RepeatedName, 1}, {K::RepeatedName, 2}, {K::RepeatedName, 3}}));
+  one = {};
   one.add("A.ZIP", {"x"});
   one.add("A.ZIP", {"x"});
   Findings f = check(one);
