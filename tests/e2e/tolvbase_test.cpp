@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <regex>
+
 #include "e2e/programs.h"
 #include "filebase/record.h"
 #include "support/child.h"
@@ -150,7 +152,7 @@ TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
       "[BASE]\n"
       "       tolvbase normalize [--dir DIR] [--layout NAME] [--width N] [--keep-colours] "
       "[--report FILE] [--json] LISTING\n"
-      "       tolvbase truncate BASE RECORDS\n"
+      "       tolvbase truncate [--dry-run] BASE RECORDS\n"
       "Try 'tolvbase --help' for more information.\n";
   struct Case {
     std::vector<std::string> args;
@@ -366,14 +368,26 @@ TEST(TolvbaseTruncate, KeepsAPrefixOfBothFilesOrChangesNothing) {
       ASSERT_EQ(symlink((base + ".real").c_str(), (base + ".dir").c_str()), 0);
     }
     std::string records = read_file(base + ".dir"), descriptions = read_file(base + ".des");
+    std::string errors = c.errors;
+    if (size_t at = errors.find("'B."); at != std::string::npos) errors.replace(at + 1, 1, base);
+    // A dry run first: the same statuses and lines in the conditional,
+    // and both files as they were. It cuts nothing, so no cut can fail.
+    std::string would = std::regex_replace(c.output, std::regex("(^|\n)removed"), "$1would remove");
+    would = std::regex_replace(would, std::regex("(^|\n)kept"), "$1would keep");
+    if (c.failing_cut == 0) {
+      Outcome dry = run_tolvbase({"truncate", "--dry-run", base, c.keep});
+      EXPECT_EQ(dry.status, c.status) << what;
+      EXPECT_EQ(dry.output, would) << what;
+      EXPECT_EQ(dry.errors, errors.empty() ? "" : "tolvbase: " + errors) << what;
+      EXPECT_EQ(read_file(base + ".dir"), records) << what;
+      EXPECT_EQ(read_file(base + ".des"), descriptions) << what;
+    }
     std::vector<test::Fault> faults;
     if (c.failing_cut > 0)
       faults.push_back({test::nth_call(test::Call::Ftruncate, c.failing_cut), EIO});
     Outcome run =
         test::run_companion_in_child(tolvbase_program(), {"truncate", base, c.keep}, faults);
     if (held >= 0) ::close(held);
-    std::string errors = c.errors;
-    if (size_t at = errors.find("'B."); at != std::string::npos) errors.replace(at + 1, 1, base);
     EXPECT_EQ(run.status, c.status) << what;
     EXPECT_EQ(run.output, c.output) << what;
     EXPECT_EQ(run.errors, errors.empty() ? "" : "tolvbase: " + errors) << what;
