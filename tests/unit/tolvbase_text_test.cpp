@@ -157,6 +157,10 @@ TEST(TextEncoding, EachEncodingDecodesEveryByte) {
   // outside a valid sequence, as \xHH.
   EXPECT_EQ(terminal_text("/a\x9b\xc2\x9b\xc3\xa9\x1b", true), "/a\\x9B\\xC2\\x9B\xc3\xa9\\x1B");
   EXPECT_EQ(terminal_text("/a\x9b\xc3\xa9\x1b", false), "/a\\x9B\xc3\xa9\\x1B");
+  // U+00DB ends in 0x9B: a letter in UTF-8, CSI to a terminal that takes
+  // bytes one by one.
+  EXPECT_EQ(terminal_text("\xc3\x9b\xc3", true), "\xc3\x9b\\xC3");
+  EXPECT_EQ(terminal_text("\xc3\x9b\xc3", false), "\xc3\\x9B\xc3");
 
   // Every byte has a UTF-8 form of its own in both decodings.
   for (Encoding encoding : {Encoding::Cp437, Encoding::Latin1}) {
