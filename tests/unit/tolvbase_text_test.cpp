@@ -27,7 +27,15 @@ TEST(JsonText, EscapesQuotesBackslashesAndEveryControlByte) {
   }
   std::string out;
   append_json_string(out, "a\"b\\c/\x7f\xc3\xa9");
-  EXPECT_EQ(out, "\"a\\\"b\\\\c/\x7f\xc3\xa9\"");
+  EXPECT_EQ(out, "\"a\\\"b\\\\c/\\u007f\xc3\xa9\"");
+  // C1 in UTF-8 as its code point; the letters beside it pass.
+  out.clear();
+  append_json_string(out, "\xc2\x9b\xc2\x80\xc2\x9f\xc2\xa0\xc3\x84");
+  EXPECT_EQ(out, "\"\\u009b\\u0080\\u009f\xc2\xa0\xc3\x84\"");
+  JsonValue read;
+  std::string error;
+  ASSERT_TRUE(parse_json_line(out, read, error)) << error;
+  EXPECT_EQ(read.text, "\xc2\x9b\xc2\x80\xc2\x9f\xc2\xa0\xc3\x84");
 }
 
 TEST(JsonText, EveryByteOutsideValidUtf8IsEscapedAsItsSurrogate) {
