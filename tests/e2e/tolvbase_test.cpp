@@ -572,6 +572,42 @@ TEST(TolvbaseCheck, DirNotesFilesMissingOfAnotherSizeOrNamedByNoRecord) {
       << gone.errors;
 }
 
+// A raw C1 byte (0x9B is CSI on many terminals) and C1 in UTF-8 (C2 9B), in
+// a record's name, a listing's line, a file's name or a base's path, reach
+// standard output and standard error only as \xHH, whichever way they take.
+TEST(Tolvbase, RawAndEncodedC1ReachNoTerminal) {
+  TempDir dir;
+  const std::string csi = "\x9b[1m", utf8_csi = "\xc2\x9b[1m";
+  mkdir((dir / "files").c_str(), 0755);
+  write_file(dir / ("files/O" + utf8_csi), "");
+  write_file(dir / "in.lst", entry_line("A" + csi + ".ZIP", "10", "01-15-95", "Cent") +
+                                 "\r\n== " + csi + " " + utf8_csi + " ==\r\n" +
+                                 entry_line("B.ZIP", "5", "01-15-95", "Bee") + "\r\n");
+  std::string base = dir / ("b" + utf8_csi), shown = dir / "b\\xC2\\x9B[1m";
+  ASSERT_EQ(run_tolvconv({dir / "in.lst", base}).status, 0);
+  struct Case {
+    std::vector<std::string> args;
+    bool on_errors;  // the text goes to standard error
+    std::string part;
+  } cases[] = {
+      {{"check", "--dir", dir / "files", base}, false, "its file 'A\\x9B[1m.ZIP' is not in '"},
+      {{"check", "--dir", dir / "files", base}, false, ": 'O\\xC2\\x9B[1m' in '"},
+      {{"normalize", "--dir", dir / "files", dir / "in.lst"},
+       true,
+       "layout: '== \\x9B[1m \\xC2\\x9B[1m =='\n"},
+      {{"normalize", "--dir", dir / "files", dir / "in.lst"}, true, "orphan: 'O\\xC2\\x9B[1m' is"},
+      {{"list", base, base}, false, "==> " + shown + " <==\n"},
+      {{"check", base, base}, false, shown + ": 2 records, "},
+      {{"check", dir / ("gone" + csi)}, true, "cannot open '" + dir / "gone\\x9B[1m.dir': No such"},
+  };
+  for (const Case& c : cases) {
+    Outcome run = run_tolvbase(c.args);
+    const std::string& text = c.on_errors ? run.errors : run.output;
+    EXPECT_NE(text.find(c.part), std::string::npos) << text;
+    EXPECT_EQ(text.find('\x9b'), std::string::npos) << text;
+  }
+}
+
 // ---------------------------------------------------------------- export
 
 // CP437 box drawing and an accented letter, quotes, a comma and a TAB, a
