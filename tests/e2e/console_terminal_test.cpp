@@ -235,8 +235,9 @@ TEST_F(Terminal, CtrlCEndsARunThatReadsAPipeThatNeverEnds) {
   EXPECT_EQ(run.signal, SIGINT);
   EXPECT_TRUE(same_modes(run.modes_before, run.modes_after));
   // A pipe is not asked for the position: the cursor is sent home.
+  // The count is shown before its record is written: the key may come
+  // between the two.
   EXPECT_EQ(run.output, "\x1b[H" + kBanner.substr(kAsk.size()) + "Processing: 1 files ... ");
-  EXPECT_EQ(read_file(dir / "base.dir").size(), 120u);
 }
 
 // Standard input is the base's own description file, open for reading and
