@@ -31,8 +31,10 @@ void set_running_command(std::string_view command, std::string usage) {
   program.help = program.name + " " + std::string(command);
 }
 
+// Every message passes the escaping rule on its way out, whatever paths,
+// names or options it quotes; what is escaped already stays as it is.
 void note(std::string_view message) {
-  write_standard_error(running().name + ": " + std::string(message) + "\n");
+  write_standard_error(running().name + ": " + escape_controls(message) + "\n");
 }
 
 int complain(std::string_view message) {
@@ -42,7 +44,7 @@ int complain(std::string_view message) {
 
 int usage_error(std::string_view message) {
   const std::string& name = running().name;
-  write_standard_error(name + ": " + std::string(message) + "\n" + running().usage + "Try '" +
+  write_standard_error(name + ": " + escape_controls(message) + "\n" + running().usage + "Try '" +
                        running().help + " --help' for more information.\n");
   return kExitTrouble;
 }

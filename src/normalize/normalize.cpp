@@ -77,7 +77,7 @@ void drop(Normalizer& n) {
 void not_carried(Normalizer& n, const Pending& e, std::string why) {
   ++n.counts.not_carried;
   report(n, e.line, NormalKind::NotCarried, e.shape.name,
-         quoted(e.shape.name).append(" is not written: ").append(why));
+         quoted_cp437(e.shape.name).append(" is not written: ").append(why));
 }
 
 bool unsafe_name(std::string_view name) {
@@ -164,7 +164,7 @@ void finish_entry(Normalizer& n) {
       char& seen = n.seen[static_cast<size_t>(file - dir->files.data())];
       if (seen)
         report(n, e.line, NormalKind::Repeat, file->name,
-               quoted(file->name) + " was listed before (written again)");
+               quoted_cp437(file->name) + " was listed before (written again)");
       seen = 1;
     }
   }
@@ -373,14 +373,14 @@ void take_line(Normalizer& n, int64_t number, std::string_view line, bool cut) {
     ++n.counts.not_carried;
     n.entry.open = n.entry.reported = true;  // its description lines go with it
     return report(n, number, NormalKind::NotCarried, shape.name,
-                  quoted(shape.name) + " is not written: no " +
+                  quoted_cp437(shape.name) + " is not written: no " +
                       (n.family == Family::SizeOnly ? "size" : "date") +
                       " on its line reads as one of the " + n.layout_name + " layout");
   }
   drop(n);
   report(n, number, NormalKind::Dropped, {},
          "not an entry or description of the " + n.layout_name +
-             " layout: " + quoted(line.substr(0, 60)) + (line.size() > 60 ? "..." : ""));
+             " layout: " + quoted_cp437(line.substr(0, 60)) + (line.size() > 60 ? "..." : ""));
 }
 
 // A Ctrl-D ends a line's text (DESCRIPT.ION keeps other programs' data
@@ -483,7 +483,7 @@ NormalizeResult normalize_as(ListingSource& source, const LayoutChoice& choice,
     for (const DirectoryFile* f : unnamed_files(*options.directory)) {
       ++n.counts.orphans;
       report(n, 0, NormalKind::Orphan, f->name,
-             quoted(f->name) + " is in the directory, but the listing does not name it");
+             quoted_cp437(f->name) + " is in the directory, but the listing does not name it");
     }
   result.counts = std::move(n.counts);
   return result;

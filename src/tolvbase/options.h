@@ -17,6 +17,7 @@ enum class BaseOption {
   Width,
   KeepColours,
   Report,
+  DryRun,
 };
 
 }  // namespace tolv
