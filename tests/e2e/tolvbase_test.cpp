@@ -212,7 +212,6 @@ TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
        "unknown option '--formt'; did you mean '--format'?",
        "export"},
       {{"preview", "x", "--e"}, "ambiguous option '--e' (--entries, --encoding)", "preview"},
-      {{"preview", "x", "--jsn"}, "unknown option '--jsn'; did you mean '--json'?", "preview"},
       {{"check", "--strict=yes", "x"}, "--strict takes no value", "check"},
       {{"list", "-x", "x"}, "unknown option '-x'", "list"},
       {{"export", "x", "--as-stored"},
