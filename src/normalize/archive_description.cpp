@@ -306,22 +306,24 @@ ArchiveDescription described(const Scan& s, const std::string& name, const std::
   const Member& m = s.diz.found ? s.diz : s.sdi;
   if (!m.found && !s.why.empty())
     return finding(ArchiveOutcome::Unreadable,
-                   quoted(name) + " cannot be read as " + words + ": " + s.why);
+                   quoted_cp437(name) + " cannot be read as " + words + ": " + s.why);
   if (!m.found) {
-    std::string message = quoted(name) + " holds no " + std::string(kDiz) + " or " +
+    std::string message = quoted_cp437(name) + " holds no " + std::string(kDiz) + " or " +
                           std::string(kSdi) + " at its top";
-    if (!s.nested.empty()) message += " (" + quoted(s.nested) + " lies in a folder: not taken)";
+    if (!s.nested.empty())
+      message += " (" + quoted_cp437(s.nested) + " lies in a folder: not taken)";
     return finding(ArchiveOutcome::NoDescription, message);
   }
-  if (m.failed != ArchiveOutcome::Described) return finding(m.failed, quoted(name) + ": " + m.why);
+  if (m.failed != ArchiveOutcome::Described)
+    return finding(m.failed, quoted_cp437(name) + ": " + m.why);
   d.lines = member_description_lines(m.bytes, keep_colours, max_lines, &d.cut);
   if (d.lines.empty())
     return finding(ArchiveOutcome::NoDescription,
-                   "the " + m.name + " of " + quoted(name) + " holds no text");
+                   "the " + m.name + " of " + quoted_cp437(name) + " holds no text");
   d.outcome = ArchiveOutcome::Described;
   d.larger = m.larger;
   if (m.larger)
-    d.message = "the " + m.name + " of " + quoted(name) + " holds more than " +
+    d.message = "the " + m.name + " of " + quoted_cp437(name) + " holds more than " +
                 std::to_string(kMaxMemberBytes >> 10) + " KiB: the rest is not read";
   return d;
 }
@@ -345,9 +347,9 @@ ArchiveDescription describe_archive(const std::string& directory, const std::str
     close_read_only(r.file);
     if (!kind_is_archive(kind))
       return finding(ArchiveOutcome::NotArchive,
-                     quoted(name) + " is " + words + ", not an archive");
+                     quoted_cp437(name) + " is " + words + ", not an archive");
     return finding(ArchiveOutcome::UnreadKind,
-                   quoted(name) + " is " + words + ", which is not read");
+                   quoted_cp437(name) + " is " + words + ", which is not read");
   }
 
   Scan s;

@@ -92,7 +92,7 @@ void drop(Normalizer& n) {
 void not_carried(Normalizer& n, const Pending& e, std::string why) {
   ++n.counts.not_carried;
   report(n, e.line, NormalKind::NotCarried, e.shape.name,
-         quoted(e.shape.name).append(" is not written: ").append(why));
+         quoted_cp437(e.shape.name).append(" is not written: ").append(why));
 }
 
 bool unsafe_name(std::string_view name) {
@@ -191,7 +191,7 @@ void finish_entry(Normalizer& n) {
       char& seen = n.seen[static_cast<size_t>(file - dir->files.data())];
       if (seen)
         report(n, e.line, NormalKind::Repeat, file->name,
-               quoted(file->name) + " was listed before (written again)");
+               quoted_cp437(file->name) + " was listed before (written again)");
       seen = 1;
     }
   }
@@ -427,14 +427,14 @@ void take_line(Normalizer& n, int64_t number, std::string_view line, bool cut) {
     ++n.counts.not_carried;
     n.entry.open = n.entry.reported = true;  // its description lines go with it
     return report(n, number, NormalKind::NotCarried, shape.name,
-                  quoted(shape.name) + " is not written: no " +
+                  quoted_cp437(shape.name) + " is not written: no " +
                       (n.family == Family::SizeOnly ? "size" : "date") +
                       " on its line reads as one of the " + n.layout_name + " layout");
   }
   drop(n);
   report(n, number, NormalKind::Dropped, {},
          "not an entry or description of the " + n.layout_name +
-             " layout: " + quoted(line.substr(0, 60)) + (line.size() > 60 ? "..." : ""));
+             " layout: " + quoted_cp437(line.substr(0, 60)) + (line.size() > 60 ? "..." : ""));
 }
 
 // A Ctrl-D ends a line's text (DESCRIPT.ION keeps other programs' data

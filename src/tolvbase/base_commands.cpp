@@ -12,6 +12,7 @@
 #include "companion/text_encoding.h"
 #include "tolvbase/check.h"
 #include "tolvbase/list.h"
+#include "tolvbase/options.h"
 
 namespace tolv {
 
@@ -31,8 +32,9 @@ int for_each_base(const Arguments& arguments, bool headed, Output& out,
   int worst = kExitSound;
   for (size_t n = 0; n < bases.size() && !out.failed; ++n) {
     std::string path(bases[n]);
-    if (several && headed) put(out, std::string(n > 0 ? "\n" : "") + "==> " + path + " <==\n");
-    worst = std::max(worst, command(path, several && !headed ? path + ": " : "", out));
+    std::string shown = escape_controls(path);
+    if (several && headed) put(out, std::string(n > 0 ? "\n" : "") + "==> " + shown + " <==\n");
+    worst = std::max(worst, command(path, several && !headed ? shown + ": " : "", out));
   }
   return finish(out, worst);
 }
@@ -125,7 +127,7 @@ bool open_command_base(ReadOnlyBase& base, std::string_view argument, Descriptio
 
 int run_list(const Arguments& arguments) {
   auto encoding = static_cast<Encoding>(
-      value_index(arguments, "encoding", static_cast<size_t>(display_encoding())));
+      value_index(arguments, BaseOption::Encoding, static_cast<size_t>(display_encoding())));
   Decoder decoder;
   std::string error;
   if (!open_decoder(decoder, encoding, error)) return complain(error);
@@ -137,9 +139,8 @@ int run_list(const Arguments& arguments) {
 }
 
 int run_check(const Arguments& arguments) {
-  bool strict = has_option(arguments, "strict");
-  std::string dir(option_value(arguments, "dir"));
-  if (has_option(arguments, "dir") && dir.empty()) return usage_error("--dir needs a value (DIR)");
+  bool strict = has_option(arguments, BaseOption::Strict);
+  std::string dir(option_value(arguments, BaseOption::Dir));
   Output out;
   return for_each_base(arguments, false, out,
                        [&](const std::string& path, const std::string& prefix, Output& out) {

@@ -12,6 +12,7 @@
 #include "normalize/normalize.h"
 #include "normalize/normalize_report.h"
 #include "runtime/syscall.h"
+#include "tolvbase/options.h"
 
 namespace tolv {
 
@@ -55,8 +56,9 @@ std::vector<FileIdentity> own_files(const ListingSource& source, const Arguments
   auto take = [&] { own.push_back({st.st_dev, st.st_ino}); };
   if (!source.in_memory && sys_fstat(source.file.fd, &st) == 0) take();
   if (sys_fstat(1, &st) == 0 && S_ISREG(st.st_mode)) take();
-  std::string report(option_value(arguments, "report"));
-  if (has_option(arguments, "report") && sys_stat(report.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+  std::string report(option_value(arguments, BaseOption::Report));
+  if (has_option(arguments, BaseOption::Report) && sys_stat(report.c_str(), &st) == 0 &&
+      S_ISREG(st.st_mode))
     take();
   return own;
 }
@@ -65,7 +67,7 @@ std::vector<FileIdentity> own_files(const ListingSource& source, const Arguments
 
 int normalize_into_output(const Arguments& arguments, ListingSource& source,
                           NormalizeOptions& options, const std::string* dir) {
-  bool json = has_option(arguments, "json");
+  bool json = has_option(arguments, BaseOption::Json);
   FileDirectory directory;
   if (dir != nullptr) {
     std::string error;
@@ -78,8 +80,8 @@ int normalize_into_output(const Arguments& arguments, ListingSource& source,
 
   Output report;
   report.fd = 2;
-  std::string report_path(option_value(arguments, "report"));
-  if (has_option(arguments, "report")) {
+  std::string report_path(option_value(arguments, BaseOption::Report));
+  if (has_option(arguments, BaseOption::Report)) {
     if (!open_report(report, report_path, source)) {
       close_listing_source(source);
       return kExitTrouble;
@@ -111,8 +113,8 @@ int normalize_into_output(const Arguments& arguments, ListingSource& source,
 
 int run_normalize(const Arguments& arguments) {
   NormalizeOptions options;
-  if (has_option(arguments, "layout")) {
-    std::string_view name = option_value(arguments, "layout");
+  if (has_option(arguments, BaseOption::Layout)) {
+    std::string_view name = option_value(arguments, BaseOption::Layout);
     if (name == "list") {
       Output out;
       put(out, layout_list());
@@ -123,21 +125,12 @@ int run_normalize(const Arguments& arguments) {
       return usage_error("unknown layout " + quoted(name) + " (--layout list names them)");
   }
   if (arguments.operands.empty()) return usage_error("normalize needs a LISTING");
-  if (has_option(arguments, "width")) {
-    std::string width(option_value(arguments, "width"));
-    size_t end = 0;
-    unsigned long n = 0;
-    bool digits = !width.empty() && width.find_first_not_of("0123456789") == std::string::npos;
-    if (digits && width.size() <= 3) n = std::stoul(width, &end);
-    if (!digits || width.size() > 3 || n < kMinWidth || n > kMaxWidth)
-      return usage_error("--width must be a number from " + std::to_string(kMinWidth) + " to " +
-                         std::to_string(kMaxWidth) + ", not " + quoted(width));
-    options.width = n;
-  }
-  options.keep_colours = has_option(arguments, "keep-colours");
-  options.describe = has_option(arguments, "describe");
-  options.orphans = has_option(arguments, "orphans");
-  bool with_dir = has_option(arguments, "dir");
+  options.width = static_cast<size_t>(
+      option_number(arguments, BaseOption::Width, static_cast<int64_t>(kDefaultWidth)));
+  options.keep_colours = has_option(arguments, BaseOption::KeepColours);
+  options.describe = has_option(arguments, BaseOption::Describe);
+  options.orphans = has_option(arguments, BaseOption::Orphans);
+  bool with_dir = has_option(arguments, BaseOption::Dir);
   if ((options.describe || options.orphans) && !with_dir)
     return usage_error(std::string(options.describe ? "--describe" : "--orphans") +
                        " needs --dir DIR: the files to read");
@@ -145,7 +138,7 @@ int run_normalize(const Arguments& arguments) {
   ListingSource source;
   if (!open_listing_source(source, std::string(arguments.operands[0])))
     return complain(source.error);
-  std::string dir(option_value(arguments, "dir"));
+  std::string dir(option_value(arguments, BaseOption::Dir));
   return normalize_into_output(arguments, source, options, with_dir ? &dir : nullptr);
 }
 

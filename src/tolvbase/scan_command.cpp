@@ -3,6 +3,7 @@
 #include <string>
 
 #include "tolvbase/normalize_command.h"
+#include "tolvbase/options.h"
 
 namespace tolv {
 
@@ -11,7 +12,7 @@ int run_scan(const Arguments& arguments) {
   // An empty listing reads as any layout; naming one spares the refusal
   // that an empty listing otherwise gets.
   options.layout = find_layout("pcboard");
-  options.keep_colours = has_option(arguments, "keep-colours");
+  options.keep_colours = has_option(arguments, BaseOption::KeepColours);
   options.describe = options.orphans = true;
   ListingSource source;
   text_listing_source(source, {});

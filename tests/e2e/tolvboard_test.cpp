@@ -559,6 +559,34 @@ TEST(Tolvboard, AnUndoCutShortByAFailureIsTakenUpAgain) {
   EXPECT_EQ(base_bytes(board, "1-DIR1") + base_bytes(board, "2-GAMES"), first);
 }
 
+// A listing named with a raw C1 byte and C1 in UTF-8: its base reaches the
+// table, the log and --undo's report only escaped, also in a reason that
+// names one of the base's files.
+TEST(Tolvboard, RawAndEncodedC1InAListingsNameReachNoTerminal) {
+  Board board(false);
+  const std::string name = "g\x9b[1m\xc2\x9b[1m", shown = "g\\x9B[1m\\xC2\\x9B[1m";
+  std::string listing = board.dir / ("c/pcb/Dir/" + name);
+  write_file(listing, read_file(board.dir / "c/pcb/Dir/Games"));
+  write_file(board.dir / "areas", listing + "\tGames\n");
+  Outcome run = tolvboard(board.dir, {"--areas", "areas", "out"});
+  EXPECT_EQ(run.status, 0) << run.output;
+  ASSERT_EQ(tolvboard(board.dir, {"--append", "--areas", "areas", "out"}).status, 0);
+  int held = ::open((board.dir / ("out/1-" + name + ".des")).c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(flock(held, LOCK_EX), 0);
+  Outcome undo = tolvboard(board.dir, {"--undo", "out"});
+  ::close(held);
+  EXPECT_EQ(undo.status, 1);
+  EXPECT_EQ(undo_report(undo), "left alone: out/1-" + shown + ": 'out/1-" + shown +
+                                   ".des' is locked: a conversion is writing the base, or a "
+                                   "program is reading it\n0 bases undone, 1 left alone, 0 "
+                                   "unchanged by the run\n");
+  std::string log = read_file(board.dir / "out/tolvboard.log");
+  EXPECT_NE(log.find("c/pcb/Dir/" + shown + " -> out/1-" + shown + " ==\n"), std::string::npos)
+      << log;
+  for (const std::string* text : {&run.output, &undo.output, &log})
+    EXPECT_EQ(text->find('\x9b'), std::string::npos) << *text;
+}
+
 // A file of `size` bytes (sparse) modified at local noon on the day given.
 void dated_file(const std::string& path, off_t size, int year, int month, int day) {
   write_file(path, "");
@@ -766,28 +794,38 @@ TEST(Tolvboard, DescribeAndOrphansArePassedToEveryAreaAndCounted) {
 
 TEST(Tolvboard, UsageErrorsAndUnreadableListsEndWithStatusTwo) {
   Board board;
-  std::vector<std::vector<std::string>> cases = {
-      {},
-      {"DIR.LST"},
-      {"--map", "C=/srv", "DIR.LST", "out"},
-      {"--frobnicate", "DIR.LST", "out"},
-      {"--areas", "areas", "DIR.LST", "out"},
-      {"NOSUCH.LST", "out"},
-      {"c", "out"},            // a directory
-      {"DIR.LST", "DIR.LST"},  // OUTDIR a file
-      {"--undo"},
-      {"--undo", "out", "out"},
-      {"--undo", "--dupe", "out"},
-      {"--undo", "DIR.LST"},
-      {"--areas", "fields", "out"},
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;  // the first line of standard error, after "tolvboard: "
+  } cases[] = {
+      {{}, "needs a DIR.LST and an OUTDIR"},
+      {{"DIR.LST"}, "needs a DIR.LST and an OUTDIR"},
+      {{"--map", "C=/srv", "DIR.LST", "out"},
+       "--map 'C=/srv' is not DRIVE:=DIRECTORY (as C:=/srv/pcb) nor \\=DIRECTORY"},
+      {{"--frobnicate", "DIR.LST", "out"}, "unknown option '--frobnicate'"},
+      {{"--dry-rnu", "DIR.LST", "out"}, "unknown option '--dry-rnu'; did you mean '--dry-run'?"},
+      {{"--areas", "areas", "DIR.LST", "out"}, "--areas FILE takes one OUTDIR"},
+      {{"--areas=", "out"}, "--areas needs a value (FILE)"},
+      {{"--converter", "", "DIR.LST", "out"}, "--converter needs a value (PROGRAM)"},
+      {{"NOSUCH.LST", "out"}, "cannot open 'NOSUCH.LST': No such file or directory"},
+      {{"c", "out"}, "cannot open 'c': Is a directory"},
+      {{"DIR.LST", "DIR.LST"}, "'DIR.LST' is not a directory"},  // OUTDIR a file
+      {{"--undo"}, "--undo takes one OUTDIR"},
+      {{"--undo", "out", "out"}, "--undo takes one OUTDIR"},
+      {{"--undo", "--dupe", "out"}, "--dupe cannot be used with --undo"},
+      {{"--areas", "a", "--wait", "--undo", "out"}, "--areas cannot be used with --undo"},
+      {{"--undo", "DIR.LST"}, "'DIR.LST' is not a directory"},
+      {{"--areas", "fields", "out"},
+       "'fields' line 3: more than a listing, a description and a directory (fields separated "
+       "by TABs)"},
   };
   // An area file whose line 3 has a fourth field.
   write_file(board.dir / "fields",
              "# three at most\nc/pcb/Dir/dir1\tone\tc\nc/pcb/Dir/dir1\t\tc\tx\n");
-  for (const auto& args : cases) {
-    Outcome run = tolvboard(board.dir, args);
-    EXPECT_EQ(run.status, 2) << testing::PrintToString(args);
-    EXPECT_EQ(run.errors.rfind("tolvboard: ", 0), 0u) << run.errors;
+  for (const Case& c : cases) {
+    Outcome run = tolvboard(board.dir, c.args);
+    EXPECT_EQ(run.status, 2) << testing::PrintToString(c.args);
+    EXPECT_EQ(run.errors.substr(0, run.errors.find('\n')), "tolvboard: " + c.message);
     EXPECT_EQ(run.output, "");
   }
   // A --converter that cannot be run is refused, even for a dry run, and no
