@@ -62,11 +62,8 @@ DateText date_text(std::string_view text) {
 uint32_t convert_date(std::string_view text) {
   DateText parts = date_text(text);
   auto number = [](std::string_view part) { return static_cast<uint16_t>(parse_integer(part)); };
-  uint16_t year = number(parts.year);
-  constexpr unsigned kCenturyOfFirst = kFirstListingYear / 100 * 100;
-  year = static_cast<uint16_t>(
-      year + (year < kFirstListingYear % 100 ? kCenturyOfFirst + 100 : kCenturyOfFirst));
-  return pack_date_time(year, number(parts.month), number(parts.day), 0, 0, 0);
+  return pack_date_time(listing_year(number(parts.year)), number(parts.month), number(parts.day), 0,
+                        0, 0);
 }
 
 std::string integer_text(int32_t value) {
