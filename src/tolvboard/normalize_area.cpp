@@ -46,11 +46,12 @@ std::string directory_of(const std::string& path) {
 // area list names, else for a listing that gives no sizes its own. False
 // when the area list names one that cannot be used.
 bool files_directory(NormalizedArea& normal, const Area& area, const std::string& listing,
-                     const std::vector<DriveMap>& maps, const LayoutInfo& layout,
+                     const std::vector<DriveMap>& maps, const LayoutInfo* layout,
                      std::string& dir) {
   std::string error;
   if (!listed_files_directory(area, maps, dir, error)) return fail(normal, error);
-  if (dir.empty() && layout.family == Family::NameText) dir = directory_of(listing);
+  if (dir.empty() && layout != nullptr && layout->family == Family::NameText)
+    dir = directory_of(listing);
   return true;
 }
 
@@ -108,9 +109,9 @@ bool normalize_into(NormalizedArea& normal, const Area& area, const std::string&
   struct stat listing {};
   bool known = sys_fstat(source.file.fd, &listing) == 0;
   bool ready = !error.empty() ? fail(normal, error)
-               : choice.layout == nullptr
+               : choice.model.layout == nullptr && !choice.empty
                    ? fail(normal, choice.refusal)
-                   : files_directory(normal, area, path, maps, *choice.layout, dir);
+                   : files_directory(normal, area, path, maps, choice.model.layout, dir);
   if (ready && !dir.empty() &&
       !read_file_directory(dir, directory, error, known ? listing.st_dev : 0,
                            known ? listing.st_ino : 0))
