@@ -63,8 +63,12 @@ struct LayoutModel {
   char separator = 0;            // ':' or '-' before the text of every entry line
   bool bar_before_text = false;  // "06-07-93 |Text": a '|' opens every entry line's text
   size_t date_column = 0;        // where (nearly) every date begins; 0: no one place
-  // Text indented without a mark continues the entry above.
+  // Text indented without a mark continues the entry above; so does a line
+  // that begins with '|', '>' or '+' after blanks, but where it stands just
+  // as far in as the listing's indented text: there the mark is the text's
+  // own (a bullet, a box of art) and is kept.
   bool indented_continuation = false;
+  size_t text_indent = 0;  // of most indented continuation lines; 0: none
   // The description lines are kept as lines (tolvconv's 50 characters fit
   // them); otherwise the layout's text is joined and wrapped anew.
   bool keep_lines = false;
@@ -91,6 +95,7 @@ struct FamilyCounts {
   int64_t text = 0, long_text = 0;
   static constexpr size_t kColumns = 128;
   int64_t date_columns[kColumns] = {};
+  int64_t gaps[kColumns] = {};  // blanks between the name and the field after it
 };
 
 struct LayoutStats {
@@ -109,7 +114,8 @@ struct LayoutStats {
   // its description, and those of them over kKeptLineWidth characters.
   int64_t marked = 0, indented = 0;
   int64_t attached_marked = 0, attached_indented = 0, long_continuations = 0;
-  int after = 0;  // what the line before was (layouts.cpp)
+  int64_t indents[64] = {};  // of the indented lines right after an entry or its description
+  int after = 0;             // what the line before was (layouts.cpp)
 };
 
 // Counts one line; `directory` (may be null) says which first words name

@@ -160,7 +160,8 @@ void take_line(Normalizer& n, int64_t number, std::string_view line, bool cut,
   EntryShape shape;
   if (read_entry_line(m, line, shape) && !furniture_not_entry(n, shape, form))
     return take_entry(n, number, shape, cut);
-  if (is_marked_continuation(line) && n.entry.open) {
+  bool marked = is_marked_continuation(line) && (m.text_indent == 0 || indent != m.text_indent);
+  if (marked && n.entry.open) {
     if (view.entry) note_converter_entry(n, number, view, "more description");
     return continue_entry(n, number, marked_text(line), cut);
   }
@@ -170,9 +171,11 @@ void take_line(Normalizer& n, int64_t number, std::string_view line, bool cut,
                                "one of the " +
                                    n.layout_name + " layout");
   if (view.entry) note_converter_entry(n, number, view, "a rule or column titles");
+  // Indented text continues an entry: a rule too, as part of its art;
+  // a page header, or anything after furniture, does not.
   bool indented = indent >= (m.family == Family::NameText ? 2u : 1u);
   if (indented && m.indented_continuation && n.entry.open && !n.entry.suspended &&
-      form != LineForm::Page && form != LineForm::Rule)
+      form != LineForm::Page && (form != LineForm::Rule || indent >= 2))
     return continue_entry(n, number, indented_text(line), cut);
   switch (form) {
     case LineForm::Blank:
@@ -195,7 +198,7 @@ void take_line(Normalizer& n, int64_t number, std::string_view line, bool cut,
                                std::string("no ") +
                                    (m.family == Family::SizeOnly ? "size" : "date") +
                                    " on its line reads as one of the " + n.layout_name + " layout");
-  if (is_marked_continuation(line)) return drop(n, number, line, "a '|' line with no entry above");
+  if (marked) return drop(n, number, line, "a '|' line with no entry above");
   drop(n, number, line,
        form == LineForm::Text && !n.seen_entry ? "before the first entry"
        : form == LineForm::Text && indented    ? "indented text that does not continue an entry"

@@ -195,6 +195,18 @@ TEST(Normalize, EachLayoutGivesExactPcboardLines) {
        "OLD.COM  12/31/1979 11:00 AM  128 Bytes  Too old\n",
        "bytes", "ZTERMCAP.LBR     4096  06-07-93  A terminal description\r\n" + rest,
        Findings{"3 not-carried"}},
+      {"bytes, the text below: a rule and a bullet in it are its text",
+       "ALARM.ZIP  12/15/2010 06:36 PM  53363 Bytes\n"
+       "                                 Alarm v1.02\n"
+       "                                 -------------\n"
+       "                                 + DOS alarm clock\n"
+       "BEEP.ZIP  12/16/2010 08:17 PM  1208 Bytes\n"
+       "                                 MAKE A BEEP\n",
+       "bytes",
+       "ALARM.ZIP       53363  12-15-10  Alarm v1.02\r\n"
+       "                               | -------------\r\n"
+       "                               | + DOS alarm clock\r\n"
+       "BEEP.ZIP         1208  12-16-10  MAKE A BEEP\r\n"},
       {"k sizes", "ZTERMCAP.LBR   4k  A terminal\nZAP.COM   1k  Zaps a file\n", "k-sizes", "",
        Findings{"1 not-carried", "2 not-carried"}},
       {"a size of 23 digits", "HUGE.ZIP  28888888888888888888888  02-01-93  Huge\n" + rest,
