@@ -30,7 +30,7 @@ void append_json_string(std::string& out, std::string_view bytes) {
     size_t plain = at;
     while (plain < bytes.size()) {
       auto c = static_cast<unsigned char>(bytes[plain]);
-      if (c < 0x20 || c >= 0x80 || c == '"' || c == '\\') break;
+      if (c < 0x20 || c >= 0x7F || c == '"' || c == '\\') break;
       ++plain;
     }
     out.append(bytes.substr(at, plain - at));
@@ -45,13 +45,15 @@ void append_json_string(std::string& out, std::string_view bytes) {
     } else if (byte == '"' || byte == '\\') {
       out += '\\';
       out += static_cast<char>(byte);
-    } else if (byte < 0x20) {
+    } else if (is_control(code)) {
+      // DEL and the C1 controls too, as a terminal showing the line would
+      // act on them; the value read back is the same.
       static const char kShort[] = "btn\0fr";  // bytes 8 to 13
       if (byte >= '\b' && byte <= '\r' && kShort[byte - '\b'] != '\0') {
         out += '\\';
         out += kShort[byte - '\b'];
       } else {
-        append_code_unit(out, byte);
+        append_code_unit(out, code);
       }
     } else {
       out.append(bytes.substr(at, length));

@@ -3,8 +3,9 @@
 //
 // append_json_string is the one place where bytes become JSON text, and
 // every line it helps to write is valid UTF-8 whatever the bytes: '"', '\'
-// and the C0 controls are escaped (\" \\ \b \f \n \r \t or \u00XX), valid
-// UTF-8 sequences pass unchanged, and each byte that is not part of one (a
+// and the controls (C0, DEL, C1) are escaped (\" \\ \b \f \n \r \t or
+// \u00XX), so a line shown on a terminal cannot act on it; other valid UTF-8
+// sequences pass unchanged, and each byte that is not part of one (a
 // file name of this system in another character set, a damaged text) is
 // written as \udcXX, XX the byte: the code Python's "surrogateescape" gives
 // it, so os.fsencode() turns the string back into the bytes of the name.

@@ -24,8 +24,10 @@ void set_running_program(std::string_view name, std::string usage) {
   running() = {std::string(name), std::move(usage)};
 }
 
+// Every message passes the escaping rule on its way out, whatever paths,
+// names or options it quotes; what is escaped already stays as it is.
 void note(std::string_view message) {
-  write_standard_error(running().name + ": " + std::string(message) + "\n");
+  write_standard_error(running().name + ": " + escape_controls(message) + "\n");
 }
 
 int complain(std::string_view message) {
@@ -35,7 +37,7 @@ int complain(std::string_view message) {
 
 int usage_error(std::string_view message) {
   const std::string& name = running().name;
-  write_standard_error(name + ": " + std::string(message) + "\n" + running().usage + "Try '" +
+  write_standard_error(name + ": " + escape_controls(message) + "\n" + running().usage + "Try '" +
                        name + " --help' for more information.\n");
   return kExitTrouble;
 }

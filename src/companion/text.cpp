@@ -26,26 +26,74 @@ void append_hex_escape(std::string& out, unsigned char byte) {
   out += kHex[byte & 0xF];
 }
 
-std::string escape_controls(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  size_t run = 0;  // start of the bytes not yet copied
-  for (size_t i = 0; i < text.size(); ++i) {
-    auto byte = static_cast<unsigned char>(text[i]);
-    if (byte >= 0x20 && byte != 0x7F) continue;
-    out.append(text.substr(run, i - run));
-    append_hex_escape(out, byte);
-    run = i + 1;
+namespace {
+
+// How a text's bytes are taken as characters, each of which is escaped
+// whole (byte by byte) or passes whole.
+enum class Reading {
+  Mixed,  // valid UTF-8 sequences, else single bytes: the rule
+  Utf8,   // valid UTF-8 sequences; any other byte is escaped
+  Bytes,  // single bytes, for a terminal that is not UTF-8
+  Cp437,  // single bytes, of which only C0 and DEL are controls
+};
+
+void append_escaped(std::string& out, std::string_view text, Reading reading) {
+  out.reserve(out.size() + text.size());
+  size_t run = 0;  // start of the bytes that pass, not yet copied
+  size_t at = 0;
+  while (at < text.size()) {
+    auto lead = static_cast<unsigned char>(text[at]);
+    uint32_t code = lead;
+    bool sequences = reading == Reading::Mixed || reading == Reading::Utf8;
+    size_t length = sequences ? utf8_sequence(text.substr(at), code) : 0;
+    bool escape = is_control(code);
+    if (length == 0) {
+      length = 1;
+      if (reading == Reading::Utf8) escape = true;
+      if (reading == Reading::Cp437) escape = lead < 0x20 || lead == 0x7F;
+    }
+    if (escape) {
+      out.append(text.substr(run, at - run));
+      for (size_t i = at; i < at + length; ++i)
+        append_hex_escape(out, static_cast<unsigned char>(text[i]));
+      run = at + length;
+    }
+    at += length;
   }
   out.append(text.substr(run));
+}
+
+std::string escaped(std::string_view text, Reading reading, std::string_view quote = {}) {
+  std::string out(quote);
+  append_escaped(out, text, reading);
+  out += quote;
   return out;
 }
 
+}  // namespace
+
+std::string escape_controls(std::string_view text) {
+  return escaped(text, Reading::Mixed);
+}
+
 std::string quoted(std::string_view text) {
-  std::string out(1, '\'');
-  out += escape_controls(text);
-  out += '\'';
-  return out;
+  return escaped(text, Reading::Mixed, "'");
+}
+
+std::string escape_line_controls(std::string_view text) {
+  return escaped(text, Reading::Cp437);
+}
+
+std::string quoted_cp437(std::string_view text) {
+  return escaped(text, Reading::Cp437, "'");
+}
+
+void append_terminal_text(std::string& out, std::string_view text, bool utf8) {
+  append_escaped(out, text, utf8 ? Reading::Utf8 : Reading::Bytes);
+}
+
+std::string terminal_text(std::string_view text, bool utf8) {
+  return escaped(text, utf8 ? Reading::Utf8 : Reading::Bytes);
 }
 
 size_t utf8_sequence(std::string_view text, uint32_t& code) {
@@ -71,23 +119,6 @@ size_t utf8_sequence(std::string_view text, uint32_t& code) {
     return 0;
   code = value;
   return length;
-}
-
-std::string terminal_text(std::string_view text, bool utf8) {
-  std::string out;
-  out.reserve(text.size());
-  while (!text.empty()) {
-    uint32_t code = static_cast<unsigned char>(text[0]);
-    size_t length = utf8 ? utf8_sequence(text, code) : 1;
-    if (length == 0 || is_control(code)) {
-      append_hex_escape(out, static_cast<unsigned char>(text[0]));
-      length = 1;
-    } else {
-      out.append(text.substr(0, length));
-    }
-    text.remove_prefix(length);
-  }
-  return out;
 }
 
 char fold_case(char c) {

@@ -20,21 +20,32 @@ bool is_control(uint32_t code);
 // Appends `byte` as \xHH.
 void append_hex_escape(std::string& out, unsigned char byte);
 
-// The bytes of a stored text with those that are controls in every
-// character set the companions show text in, C0 and DEL, written as \xHH,
-// so a record cannot move the cursor or end a line early. Bytes 128-159
-// pass: in CP437 they are letters, and whether they are C1 controls depends
-// on how the text is decoded (the decoder's show() escapes them then).
+// The escaping rule for every text that reaches a terminal, standard error
+// or a log without being decoded first (names, lines, paths, messages): a
+// byte is written as \xHH when it is a C0 control or DEL, a byte 0x80-0x9F
+// on its own (0x9B is CSI on many terminals), or one of the two bytes of a
+// C1 control encoded in UTF-8 (C2 80 - C2 9F). Valid UTF-8 and the other
+// bytes pass, so a path in UTF-8 reads as itself. The rule leaves its own
+// output as it is: text escaped twice is escaped once.
 std::string escape_controls(std::string_view text);
 
-// The text between single quotes, its C0 and DEL bytes escaped.
+// The text between single quotes, escaped by the rule.
 std::string quoted(std::string_view text);
 
-// A text that is not CP437 (a path of this system, a message naming one)
-// as a terminal should get it: in a UTF-8 locale every control and every
-// byte outside a valid UTF-8 sequence as \xHH, in another locale every
-// control byte (C0, DEL, C1) as \xHH.
+// For text in a message that every way out escapes again (the rule where
+// it is written, a decoder's show(), JSON): only C0 and DEL, which would
+// break the message's line, as \xHH here; bytes 0x80-0x9F, letters in
+// CP437, are left for a decoder to show.
+std::string escape_line_controls(std::string_view text);
+std::string quoted_cp437(std::string_view text);
+
+// Text as a terminal in the locale should get it, for a table whose widths
+// are counted: in a UTF-8 locale the rule, and every byte outside a valid
+// UTF-8 sequence as \xHH; in another locale, where the terminal takes each
+// byte on its own, every byte that is a control on its own (C0, DEL,
+// 0x80-0x9F) as \xHH.
 std::string terminal_text(std::string_view text, bool utf8);
+void append_terminal_text(std::string& out, std::string_view text, bool utf8);
 
 // The length of the valid UTF-8 sequence at the start of `text`, 0 when
 // there is none (overlong forms, surrogates and code points past U+10FFFF

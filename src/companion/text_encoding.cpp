@@ -99,15 +99,9 @@ std::string decoded(const Decoder& decoder, std::string_view bytes) {
 }
 
 void show(const Decoder& decoder, std::string_view bytes, std::string& out) {
-  for (char c : bytes) {
-    auto byte = static_cast<unsigned char>(c);
-    if (decoder.encoding != Encoding::Raw)
-      out += decoder.shown[byte];
-    else if (is_control(byte))
-      append_hex_escape(out, byte);
-    else
-      out += c;
-  }
+  // Raw bytes reach a terminal that takes each of them on its own.
+  if (decoder.encoding == Encoding::Raw) return append_terminal_text(out, bytes, false);
+  for (char c : bytes) out += decoder.shown[static_cast<unsigned char>(c)];
 }
 
 std::string shown(const Decoder& decoder, std::string_view bytes) {

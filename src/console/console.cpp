@@ -61,11 +61,13 @@ void console_start(bool listing_on_stdin) {
   console.saved_modes = modes;
   console.restore_at_stop = true;
   restore_modes_on_signals(modes);
-  // A listing typed on the terminal gives no end of input in raw mode: the
-  // interrupt and quit keys end the run, through the handlers above.
+  // A listing read from standard input may never end: typed on the
+  // terminal, raw mode gives no end of input; from a pipe, the producer may
+  // be slow or endless. The interrupt and quit keys end such a run, through
+  // the handlers above. A named listing file keeps them off.
   termios input;
   bool input_is_terminal = sys_tcgetattr(0, &input) == 0;
-  apply_modes(raw_modes(modes, listing_on_stdin && input_is_terminal));
+  apply_modes(raw_modes(modes, listing_on_stdin));
 
   Cursor at = query_position(console.width, console.height, input_is_terminal);
   if (at.column == 0) {

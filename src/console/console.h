@@ -18,8 +18,9 @@
 namespace tolv {
 
 // Sets up the console and hands console_stop to the exit sequence. When the
-// listing is read from standard input and that is a terminal, raw mode keeps
-// the interrupt and quit keys: they are the only way to end such a run.
+// listing is read from standard input, whatever that is, raw mode keeps the
+// interrupt and quit keys: a typed listing or an endless pipe has no other
+// end the user can reach.
 void console_start(bool listing_on_stdin = false);
 
 // Sends what is queued and restores the terminal's modes. Runs once.

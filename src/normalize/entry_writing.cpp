@@ -34,7 +34,7 @@ std::string date_string(const Date& d) {
 void not_carried(Normalizer& n, const PendingEntry& e, std::string why) {
   ++n.counts.not_carried;
   report(n, e.line, NormalKind::NotCarried, e.name.name,
-         quoted(e.name.name).append(" is not written: ").append(why));
+         quoted_cp437(e.name.name).append(" is not written: ").append(why));
 }
 
 bool unsafe_name(std::string_view name) {
@@ -170,7 +170,7 @@ bool look_up(Normalizer& n, const PendingEntry& e, DirectoryFile*& file) {
     char& seen = n.seen[static_cast<size_t>(file - dir->files.data())];
     if (seen)
       report(n, e.line, NormalKind::Repeat, file->name,
-             quoted(file->name) + " was listed before (written again)");
+             quoted_cp437(file->name) + " was listed before (written again)");
     seen = 1;
   }
   return true;

@@ -47,7 +47,7 @@ bool doubt_entry_line(std::string_view line, std::vector<LineDoubt>& doubts) {
   if (is_rule_name(f.name)) {
     std::string why;
     if (!f.name.empty())
-      why = "its name " + quoted(f.name) + " is a rule";
+      why = "its name " + quoted_cp437(f.name) + " is a rule";
     else if (line.empty() || line[0] == ' ')
       why = "its name is empty (the line begins with a blank)";
     else
@@ -76,25 +76,25 @@ bool doubt_entry_line(std::string_view line, std::vector<LineDoubt>& doubts) {
           "the name holds " +
           std::string(f.name[control] == '\t'
                           ? "a TAB"
-                          : "the control byte " + escape_controls(f.name.substr(control, 1))) +
+                          : "the control byte " + escape_line_controls(f.name.substr(control, 1))) +
           " at column " + std::to_string(control + 1) + ", which does not end it";
     if (runs_on)
       message += std::string(message.empty() ? "the name" : ", and it") +
                  " runs past column 12 into the size columns; the size is read from " +
                  columns_text(kSizeField.column, kSizeField.column + kSizeField.width - 1) + " (" +
-                 quoted(f.size) + ") as " + std::to_string(parse_integer(f.size));
+                 quoted_cp437(f.size) + ") as " + std::to_string(parse_integer(f.size));
     if (f.name.size() >= kDateField.column)
       message += ", the date from " +
                  columns_text(kDateField.column, kDateField.column + kDateField.width - 1) +
                  " as " + date_time_text(convert_date(f.date));
     doubts.push_back({Doubt::NameRunsOn, message + ": the name is stored as " +
-                                             quoted(f.name.substr(0, kFileNameCapacity))});
+                                             quoted_cp437(f.name.substr(0, kFileNameCapacity))});
   }
 
   int32_t size = 0;
   if (!runs_on && !all_blank(f.size)) {
     std::string field = columns_text(kSizeField.column, kSizeField.column + kSizeField.width - 1) +
-                        " hold " + quoted(f.size);
+                        " hold " + quoted_cp437(f.size);
     if (!read_integer(f.size, size))
       doubts.push_back({Doubt::SizeUnreadable,
                         field + ", which is not a number" +
@@ -125,7 +125,7 @@ bool doubt_entry_line(std::string_view line, std::vector<LineDoubt>& doubts) {
     std::string problem;
     if (!numeric)
       problem = "non-digits where the " + std::string(part.name) + " goes (" + at + ": " +
-                quoted(part.text) + ")";
+                quoted_cp437(part.text) + ")";
     else if (int value = parse_integer(part.text); value < part.low || value > part.high)
       problem = std::string(part.name) + " " + std::to_string(value) + " (" + at + ") is outside " +
                 std::to_string(part.low) + " to " + std::to_string(part.high);
@@ -158,7 +158,8 @@ void doubt_ctrl_z(std::string_view line, std::vector<LineDoubt>& doubts) {
                         count_text(rest.size(), "more character") +
                         " after it (two files glued together?): tolvconv keeps them in this line";
   if (is_entry_line(rest))
-    message += ", so the entry " + quoted(entry_fields(rest).name) + " after it is not converted";
+    message +=
+        ", so the entry " + quoted_cp437(entry_fields(rest).name) + " after it is not converted";
   doubts.push_back({Doubt::CtrlZ, message});
 }
 
@@ -166,7 +167,7 @@ std::string near_miss_message(std::string_view name, std::string_view line, cons
                               bool leading_blank) {
   size_t at = d.column, width = d.end + 1 - d.column;
   std::string where =
-      "date " + quoted(line.substr(at - 1, width)) + " at " + columns_text(at, d.end);
+      "date " + quoted_cp437(line.substr(at - 1, width)) + " at " + columns_text(at, d.end);
   std::string how;
   if (d.separator == '/') how = "written with '/'";
   if (d.wide != 0) how += std::string(how.empty() ? "" : " and ") + "with a four-digit year";
@@ -181,7 +182,7 @@ std::string near_miss_message(std::string_view name, std::string_view line, cons
           columns_text(kDateField.column, kDateField.column + kDateField.width - 1);
   }
   if (leading_blank) how.append(", and the line starts with a blank");
-  return quoted(name) + " is skipped, not converted: " + where + ", " + how +
+  return quoted_cp437(name) + " is skipped, not converted: " + where + ", " + how +
          " (a file entry line has '-' in columns 26 and 29)";
 }
 
@@ -189,7 +190,7 @@ bool is_include_line(std::string_view line, std::string& message) {
   if (line.empty() || line[0] != '%') return false;
   std::string_view file = line.substr(1, line.find_last_not_of(" \t"));
   if (file.empty() || file.find_first_of(" \t") != std::string_view::npos) return false;
-  message = "PCBoard shows the text of the file " + quoted(file) +
+  message = "PCBoard shows the text of the file " + quoted_cp437(file) +
             " here; tolvconv does not read it, nor any entry in it";
   return true;
 }

@@ -36,7 +36,7 @@ void skip(Normalizer& n, int64_t number) {
 }
 
 std::string shown(std::string_view line) {
-  return quoted(line.substr(0, kShownText)) + (line.size() > kShownText ? "..." : "");
+  return quoted_cp437(line.substr(0, kShownText)) + (line.size() > kShownText ? "..." : "");
 }
 
 void drop(Normalizer& n, int64_t number, std::string_view line, std::string_view what) {
@@ -85,7 +85,7 @@ void name_without_fields(Normalizer& n, int64_t number, std::string_view name, s
   n.entry.name.name = name;
   note_role(n, number, LineRole::Entry);
   report(n, number, NormalKind::NotCarried, name,
-         quoted(name) + " is not written: " + std::move(why));
+         quoted_cp437(name) + " is not written: " + std::move(why));
 }
 
 // A name a person would take for a file's: NAME.EXT with a letter in EXT.
@@ -141,11 +141,11 @@ bool furniture_not_entry(const Normalizer& n, const EntryShape& shape, LineForm 
 
 void note_converter_entry(Normalizer& n, int64_t number, const ConverterView& view,
                           const char* read_as) {
-  report(
-      n, number, NormalKind::ConverterEntry, view.name,
-      "tolvconv alone would store this line as a file entry " +
-          (view.name.empty() ? std::string("with an empty name") : "named " + quoted(view.name)) +
-          " ('-' in columns 26 and 29); here it is " + read_as);
+  report(n, number, NormalKind::ConverterEntry, view.name,
+         "tolvconv alone would store this line as a file entry " +
+             (view.name.empty() ? std::string("with an empty name")
+                                : "named " + quoted_cp437(view.name)) +
+             " ('-' in columns 26 and 29); here it is " + read_as);
 }
 
 void take_line(Normalizer& n, int64_t number, std::string_view line, bool cut,
@@ -286,7 +286,7 @@ void finish(Normalizer& n) {
     for (const DirectoryFile* f : unnamed_files(*dir)) {
       ++n.counts.orphans;
       report(n, 0, NormalKind::Orphan, f->name,
-             quoted(f->name) + " is in the directory, but the listing does not name it");
+             quoted_cp437(f->name) + " is in the directory, but the listing does not name it");
     }
 }
 

@@ -144,13 +144,13 @@ void on_entry_line(Preview& p, int64_t number, std::string_view bytes) {
   RepeatOf repeat = note_name(p.repeats, name, number);
   if (repeat.kind == Repeat::Same)
     add(p, number, Doubt::Repeat,
-        "the name " + escape_controls(name) + " is also on line " +
+        "the name " + escape_line_controls(name) + " is also on line " +
             std::to_string(repeat.first->where) + ": a -DUPE run appends only the first",
         bytes);
   else if (repeat.kind == Repeat::OtherCase)
     add(p, number, Doubt::Repeat,
-        "the name " + escape_controls(name) + " differs from " +
-            escape_controls(repeat.first->name) + " on line " +
+        "the name " + escape_line_controls(name) + " differs from " +
+            escape_line_controls(repeat.first->name) + " on line " +
             std::to_string(repeat.first->where) +
             " only in letter case: one file on DOS, two names here",
         bytes);
@@ -168,7 +168,7 @@ void on_continuation_line(Preview& p, int64_t number, std::string_view bytes) {
 
 // Why a line the normalizer reads as description is lost to tolvconv.
 std::string lost_because(const Preview& p, int64_t number, std::string_view bytes) {
-  std::string of = "its text is not added to " + escape_controls(p.normal_name) + " (line " +
+  std::string of = "its text is not added to " + escape_line_controls(p.normal_name) + " (line " +
                    std::to_string(p.normal_entry) + ")";
   if (!p.normal_taken)
     return "a description line after line " + std::to_string(p.normal_entry) +
@@ -233,7 +233,7 @@ void on_entry(Preview& p, const Entry& entry, NameIndex& names) {
   if (p.continuation_lines + 1 > kMaxDescLines) {
     int dropped = p.continuation_lines + 1 - kMaxDescLines;
     add(p, p.first_dropped_line, Doubt::LinesDropped,
-        escape_controls(entry.file_name.view()) + " (line " + std::to_string(p.entry_line) +
+        escape_line_controls(entry.file_name.view()) + " (line " + std::to_string(p.entry_line) +
             ") has " + std::to_string(p.continuation_lines + 1) + " description lines: the " +
             std::to_string(dropped) + " from this one on are dropped (a record holds " +
             std::to_string(kMaxDescLines) + ")",
@@ -283,7 +283,7 @@ void note_no_entry(Preview& p, const NormalCounts* c) {
 }
 
 std::string listing_name(const std::string& path) {
-  return path.empty() ? "standard input" : "'" + path + "'";
+  return path.empty() ? "standard input" : quoted(path);
 }
 
 PreviewResult run_preview(Preview& p, Listing& listing, const std::string& path, NameIndex* base) {

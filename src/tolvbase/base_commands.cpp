@@ -31,8 +31,9 @@ int for_each_base(const Arguments& arguments, bool headed, Output& out,
   int worst = kExitSound;
   for (size_t n = 0; n < bases.size() && !out.failed; ++n) {
     std::string path(bases[n]);
-    if (several && headed) put(out, std::string(n > 0 ? "\n" : "") + "==> " + path + " <==\n");
-    worst = std::max(worst, command(path, several && !headed ? path + ": " : "", out));
+    std::string shown = escape_controls(path);
+    if (several && headed) put(out, std::string(n > 0 ? "\n" : "") + "==> " + shown + " <==\n");
+    worst = std::max(worst, command(path, several && !headed ? shown + ": " : "", out));
   }
   return finish(out, worst);
 }

@@ -43,6 +43,10 @@ constexpr Option kNormalizeOptions[] = {
     {"json", 0, {}, {}, "write the report as JSON Lines"},
 };
 
+constexpr Option kTruncateOptions[] = {
+    {"dry-run", 0, {}, {}, "say what would be removed, and change nothing"},
+};
+
 constexpr Operands kBases[] = {{{}, "BASE...", 1, -1, "list needs at least one BASE", {}}};
 constexpr Operands kCheckBases[] = {{{}, "BASE...", 1, -1, "check needs at least one BASE", {}}};
 constexpr Operands kOneBase[] = {
@@ -105,15 +109,14 @@ constexpr Command kCommands[] = {
      "summary. LISTING - is standard input. Exit status: 0 every entry written with\n"
      "the listing's own values, 1 not so, 2 as below or no layout recognised.\n",
      run_normalize},
-    {"truncate",
-     {},
-     kTruncateBase,
+    {"truncate", kTruncateOptions, kTruncateBase,
      "Keeps the first RECORDS records of the base and removes the others: the record\n"
      "file is cut to 120 * RECORDS bytes, the description file where the kept\n"
      "records' text ends; a record fragment and description bytes after the last\n"
      "text go too, and each removal is named. The base's lock is taken without\n"
      "waiting (a conversion or a reader holding it: status 2). Nothing is changed\n"
-     "when a record to be removed has its text before that end (status 1).\n",
+     "when a record to be removed has its text before that end (status 1).\n"
+     "--dry-run names what would be removed, with the same checks and statuses.\n",
      run_truncate},
 };
 

@@ -41,7 +41,7 @@ std::string listing_date(uint32_t packed) {
 }
 
 std::string name_reason(std::string_view name, size_t room, const std::string& size) {
-  std::string what = "the name " + quoted(name);
+  std::string what = "the name " + quoted_cp437(name);
   if (holds_line_end(name)) return what + " holds a line end (written as a space)";
   if (name.find(' ') != std::string_view::npos)
     return what + " holds a space, where a conversion ends the name";
@@ -88,8 +88,8 @@ void add_field_reasons(const FileRecord& record, std::vector<std::string>& reaso
     reasons.push_back(std::string("Flags is ") + flags + "; a conversion writes 0x00");
   }
   if (record.Origin.view() != kOrigin)
-    reasons.push_back("Origin is " + quoted(record.Origin.view()) + "; a conversion writes '" +
-                      kOrigin + "'");
+    reasons.push_back("Origin is " + quoted_cp437(record.Origin.view()) +
+                      "; a conversion writes '" + kOrigin + "'");
   if (record.AuxCount != 0)
     reasons.push_back("AuxCount is " + std::to_string(record.AuxCount) + "; a conversion writes 0");
 }

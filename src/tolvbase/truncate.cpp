@@ -53,7 +53,9 @@ std::string span(int64_t first, int64_t last) {
                        : "records " + std::to_string(first) + "-" + std::to_string(last);
 }
 
-int truncate_base(CutBase& cut, int64_t keep, Output& out) {
+// With `dry_run` every check is made, the lock taken, and the lines say
+// what would be removed; nothing is cut.
+int truncate_base(CutBase& cut, int64_t keep, bool dry_run, Output& out) {
   ReadOnlyBase& files = cut.files;
   int64_t count = record_count(files);
   if (keep > count)
@@ -89,22 +91,24 @@ int truncate_base(CutBase& cut, int64_t keep, Output& out) {
     put(out, "nothing to remove: " + kept + "\n");
     return kExitDone;
   }
-  if (!still_as_opened(cut) || !cut_file(cut, BaseFile::Records, keep * kRecordSize))
+  if (!still_as_opened(cut)) return complain(cut.error + "; nothing changed");
+  if (!dry_run && !cut_file(cut, BaseFile::Records, keep * kRecordSize))
     return complain(cut.error + "; nothing changed");
-  if (!cut_file(cut, BaseFile::Descriptions, plan.kept_end))
+  if (!dry_run && !cut_file(cut, BaseFile::Descriptions, plan.kept_end))
     return complain(cut.error + "; the record file is cut to " + counted(keep, "record") +
                     ", and the description bytes after their text, which no record points "
                     "at, are left: truncate again to remove them");
+  std::string removed = dry_run ? "would remove " : "removed ";
   if (count > keep)
-    put(out, "removed " + span(keep, count - 1) + " (" + counted(count - keep, "record") + ", " +
+    put(out, removed + span(keep, count - 1) + " (" + counted(count - keep, "record") + ", " +
                  counted(removed_text, "description byte") + ")\n");
   if (fragment > 0)
-    put(out, "removed the fragment of " + counted(fragment, "byte") +
+    put(out, removed + "the fragment of " + counted(fragment, "byte") +
                  " at the end of the record file\n");
   if (after_text > 0)
-    put(out, "removed " + counted(after_text, "description byte") +
+    put(out, removed + counted(after_text, "description byte") +
                  " after the last record's text, which no record pointed at\n");
-  put(out, "kept " + kept + "\n");
+  put(out, (dry_run ? "would keep " : "kept ") + kept + "\n");
   return kExitDone;
 }
 
@@ -119,7 +123,7 @@ int run_truncate(const Arguments& arguments) {
   if (open_base_to_cut(cut, arguments.operands[0]) != CutOpen::Opened)
     return complain(cut.error + "; nothing changed");
   Output out;
-  int status = truncate_base(cut, keep, out);
+  int status = truncate_base(cut, keep, has_option(arguments, "dry-run"), out);
   close_cut_base(cut);
   return finish(out, status);
 }

@@ -190,7 +190,8 @@ int undo_last_run(const std::string& out_dir, const struct stat& dir) {
     const char* verdict = result.verdict == Verdict::Undone      ? "undone: "
                           : result.verdict == Verdict::LeftAlone ? "left alone: "
                                                                  : "not undone: ";
-    put(out, verdict + shown + ": " + result.text + "\n");
+    // The reason may name a file of the base by its path.
+    put(out, verdict + shown + ": " + escape_controls(result.text) + "\n");
     if (result.verdict == Verdict::LeftAlone) ++left;
     if (result.verdict == Verdict::Failed) failed = true;
     if (result.verdict != Verdict::Undone) continue;

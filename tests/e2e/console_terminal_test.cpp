@@ -214,6 +214,32 @@ TEST_F(Terminal, CtrlCEndsARunThatReadsTheListingFromTheTerminal) {
   EXPECT_EQ(run.output, kBanner + "Processing: ");
 }
 
+// The same for a producer that never ends: the listing is a pipe whose
+// writing end the test holds open, so only the interrupt key ends the run.
+TEST_F(Terminal, CtrlCEndsARunThatReadsAPipeThatNeverEnds) {
+  int ends[2];
+  ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
+  std::string entries = listing(2);
+  ASSERT_EQ(write(ends[1], entries.data(), entries.size()), ssize_t(entries.size()));
+  ASSERT_EQ(fcntl(ends[0], F_SETFD, 0), 0);  // the reading end goes to the program
+  PtyOptions options;
+  options.argv = {"/bin/sh", "-c", "exec \"$0\" '' \"$1\" <&" + std::to_string(ends[0]),
+                  TOLVCONV_BINARY, dir / "base"};
+  // The last entry waits for the line after it, which never comes.
+  options.type_after = "1 files ... ";
+  options.keys = "\x03";
+  PtyRun run = run_in_pty(options);
+  close(ends[0]);
+  close(ends[1]);
+  EXPECT_FALSE(run.timed_out);
+  EXPECT_EQ(run.signal, SIGINT);
+  EXPECT_TRUE(same_modes(run.modes_before, run.modes_after));
+  // A pipe is not asked for the position: the cursor is sent home.
+  // The count is shown before its record is written: the key may come
+  // between the two.
+  EXPECT_EQ(run.output, "\x1b[H" + kBanner.substr(kAsk.size()) + "Processing: 1 files ... ");
+}
+
 // Standard input is the base's own description file, open for reading and
 // writing: the position query must not land in it.
 TEST_F(Terminal, AFileAsStandardInputIsNotAskedForThePosition) {

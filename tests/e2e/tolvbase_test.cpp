@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <regex>
+
 #include "e2e/programs.h"
 #include "filebase/record.h"
 #include "support/child.h"
@@ -150,7 +152,7 @@ TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
       "[BASE]\n"
       "       tolvbase normalize [--dir DIR] [--layout NAME] [--width N] [--keep-colours] "
       "[--report FILE] [--json] LISTING\n"
-      "       tolvbase truncate BASE RECORDS\n"
+      "       tolvbase truncate [--dry-run] BASE RECORDS\n"
       "Try 'tolvbase --help' for more information.\n";
   struct Case {
     std::vector<std::string> args;
@@ -366,14 +368,26 @@ TEST(TolvbaseTruncate, KeepsAPrefixOfBothFilesOrChangesNothing) {
       ASSERT_EQ(symlink((base + ".real").c_str(), (base + ".dir").c_str()), 0);
     }
     std::string records = read_file(base + ".dir"), descriptions = read_file(base + ".des");
+    std::string errors = c.errors;
+    if (size_t at = errors.find("'B."); at != std::string::npos) errors.replace(at + 1, 1, base);
+    // A dry run first: the same statuses and lines in the conditional,
+    // and both files as they were. It cuts nothing, so no cut can fail.
+    std::string would = std::regex_replace(c.output, std::regex("(^|\n)removed"), "$1would remove");
+    would = std::regex_replace(would, std::regex("(^|\n)kept"), "$1would keep");
+    if (c.failing_cut == 0) {
+      Outcome dry = run_tolvbase({"truncate", "--dry-run", base, c.keep});
+      EXPECT_EQ(dry.status, c.status) << what;
+      EXPECT_EQ(dry.output, would) << what;
+      EXPECT_EQ(dry.errors, errors.empty() ? "" : "tolvbase: " + errors) << what;
+      EXPECT_EQ(read_file(base + ".dir"), records) << what;
+      EXPECT_EQ(read_file(base + ".des"), descriptions) << what;
+    }
     std::vector<test::Fault> faults;
     if (c.failing_cut > 0)
       faults.push_back({test::nth_call(test::Call::Ftruncate, c.failing_cut), EIO});
     Outcome run =
         test::run_companion_in_child(tolvbase_program(), {"truncate", base, c.keep}, faults);
     if (held >= 0) ::close(held);
-    std::string errors = c.errors;
-    if (size_t at = errors.find("'B."); at != std::string::npos) errors.replace(at + 1, 1, base);
     EXPECT_EQ(run.status, c.status) << what;
     EXPECT_EQ(run.output, c.output) << what;
     EXPECT_EQ(run.errors, errors.empty() ? "" : "tolvbase: " + errors) << what;
@@ -556,6 +570,42 @@ TEST(TolvbaseCheck, DirNotesFilesMissingOfAnotherSizeOrNamedByNoRecord) {
   EXPECT_EQ(gone.status, 2);
   EXPECT_EQ(gone.errors.rfind("tolvbase: cannot read directory '" + dir / "none" + "'", 0), 0u)
       << gone.errors;
+}
+
+// A raw C1 byte (0x9B is CSI on many terminals) and C1 in UTF-8 (C2 9B), in
+// a record's name, a listing's line, a file's name or a base's path, reach
+// standard output and standard error only as \xHH, whichever way they take.
+TEST(Tolvbase, RawAndEncodedC1ReachNoTerminal) {
+  TempDir dir;
+  const std::string csi = "\x9b[1m", utf8_csi = "\xc2\x9b[1m";
+  mkdir((dir / "files").c_str(), 0755);
+  write_file(dir / ("files/O" + utf8_csi), "");
+  write_file(dir / "in.lst", entry_line("A" + csi + ".ZIP", "10", "01-15-95", "Cent") +
+                                 "\r\n== " + csi + " " + utf8_csi + " ==\r\n" +
+                                 entry_line("B.ZIP", "5", "01-15-95", "Bee") + "\r\n");
+  std::string base = dir / ("b" + utf8_csi), shown = dir / "b\\xC2\\x9B[1m";
+  ASSERT_EQ(run_tolvconv({dir / "in.lst", base}).status, 0);
+  struct Case {
+    std::vector<std::string> args;
+    bool on_errors;  // the text goes to standard error
+    std::string part;
+  } cases[] = {
+      {{"check", "--dir", dir / "files", base}, false, "its file 'A\\x9B[1m.ZIP' is not in '"},
+      {{"check", "--dir", dir / "files", base}, false, ": 'O\\xC2\\x9B[1m' in '"},
+      {{"normalize", "--dir", dir / "files", dir / "in.lst"},
+       true,
+       "description: '== \\x9B[1m \\xC2\\x9B[1m =='\n"},
+      {{"normalize", "--dir", dir / "files", dir / "in.lst"}, true, "orphan: 'O\\xC2\\x9B[1m' is"},
+      {{"list", base, base}, false, "==> " + shown + " <==\n"},
+      {{"check", base, base}, false, shown + ": 2 records, "},
+      {{"check", dir / ("gone" + csi)}, true, "cannot open '" + dir / "gone\\x9B[1m.dir': No such"},
+  };
+  for (const Case& c : cases) {
+    Outcome run = run_tolvbase(c.args);
+    const std::string& text = c.on_errors ? run.errors : run.output;
+    EXPECT_NE(text.find(c.part), std::string::npos) << text;
+    EXPECT_EQ(text.find('\x9b'), std::string::npos) << text;
+  }
 }
 
 // ---------------------------------------------------------------- export

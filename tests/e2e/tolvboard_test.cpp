@@ -557,6 +557,34 @@ TEST(Tolvboard, AnUndoCutShortByAFailureIsTakenUpAgain) {
   EXPECT_EQ(base_bytes(board, "1-DIR1") + base_bytes(board, "2-GAMES"), first);
 }
 
+// A listing named with a raw C1 byte and C1 in UTF-8: its base reaches the
+// table, the log and --undo's report only escaped, also in a reason that
+// names one of the base's files.
+TEST(Tolvboard, RawAndEncodedC1InAListingsNameReachNoTerminal) {
+  Board board(false);
+  const std::string name = "g\x9b[1m\xc2\x9b[1m", shown = "g\\x9B[1m\\xC2\\x9B[1m";
+  std::string listing = board.dir / ("c/pcb/Dir/" + name);
+  write_file(listing, read_file(board.dir / "c/pcb/Dir/Games"));
+  write_file(board.dir / "areas", listing + "\tGames\n");
+  Outcome run = tolvboard(board.dir, {"--areas", "areas", "out"});
+  EXPECT_EQ(run.status, 0) << run.output;
+  ASSERT_EQ(tolvboard(board.dir, {"--append", "--areas", "areas", "out"}).status, 0);
+  int held = ::open((board.dir / ("out/1-" + name + ".des")).c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(flock(held, LOCK_EX), 0);
+  Outcome undo = tolvboard(board.dir, {"--undo", "out"});
+  ::close(held);
+  EXPECT_EQ(undo.status, 1);
+  EXPECT_EQ(undo_report(undo), "left alone: out/1-" + shown + ": 'out/1-" + shown +
+                                   ".des' is locked: a conversion is writing the base, or a "
+                                   "program is reading it\n0 bases undone, 1 left alone, 0 "
+                                   "unchanged by the run\n");
+  std::string log = read_file(board.dir / "out/tolvboard.log");
+  EXPECT_NE(log.find("c/pcb/Dir/" + shown + " -> out/1-" + shown + " ==\n"), std::string::npos)
+      << log;
+  for (const std::string* text : {&run.output, &undo.output, &log})
+    EXPECT_EQ(text->find('\x9b'), std::string::npos) << *text;
+}
+
 // A file of `size` bytes (sparse) modified at local noon on the day given.
 void dated_file(const std::string& path, off_t size, int year, int month, int day) {
   write_file(path, "");

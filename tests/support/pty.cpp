@@ -128,7 +128,9 @@ PtyRun run_in_pty(const PtyOptions& options) {
 
 bool same_modes(const termios& a, const termios& b) {
   return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
-         a.c_lflag == b.c_lflag && memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
+         a.c_lflag == b.c_lflag && a.c_line == b.c_line &&
+         memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0 && cfgetispeed(&a) == cfgetispeed(&b) &&
+         cfgetospeed(&a) == cfgetospeed(&b);
 }
 
 }  // namespace tolv::test

@@ -42,7 +42,8 @@ struct PtyRun {
 // for it to end (killing it after a minute, as a guard against a hang).
 PtyRun run_in_pty(const PtyOptions& options);
 
-// Two sets of terminal modes are the same: flags and control characters.
+// Two sets of terminal modes are the same: flags, line discipline, control
+// characters and speeds.
 bool same_modes(const termios& a, const termios& b);
 
 }  // namespace tolv::test

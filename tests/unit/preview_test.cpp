@@ -143,6 +143,12 @@ TEST(Preview, EachKindFiresOnItsLineAndOnlyThere) {
       // repeat
       {{ok, ok}, 2, "repeat", "also on line 1"},
       {{ok, entry_line("ok.zip", "100", "01-15-95", "x")}, 2, "repeat", "only in letter case"},
+      // CP437's 0x9B is a letter: left for the display to decode or escape
+      {{entry_line("A\x9b.ZIP", "1", "01-15-95", "x"),
+        entry_line("A\x9b.ZIP", "1", "01-15-95", "y")},
+       2,
+       "repeat",
+       "the name A\x9b.ZIP is also on line 1"},
       // layout, and a few such lines among many entries
       {files_bbs, 1, "layout", "as layout files-bbs (4 lines fit it)"},
       {{"ONE.ZIP   first", ok, entry_line("B.ZIP", "1", "01-15-95", ""), "TWO.ZIP   second",

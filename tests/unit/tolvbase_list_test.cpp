@@ -31,10 +31,31 @@ TEST(TolvbaseText, DatesAsStoredWithTheTimeOnlyWhenItIsNotMidnight) {
 }
 
 TEST(TolvbaseText, ControlCharactersAreEscapedAndOtherBytesPass) {
-  EXPECT_EQ(escape_controls("PLAIN.ZIP"), "PLAIN.ZIP");
-  EXPECT_EQ(escape_controls(std::string("A\x1b[2J\0B", 7)), "A\\x1B[2J\\x00B");
-  EXPECT_EQ(escape_controls("tab\there\r\n\x7f"), "tab\\x09here\\x0D\\x0A\\x7F");
-  EXPECT_EQ(escape_controls("\x1a \x80\xe9\xff"), "\\x1A \x80\xe9\xff");
+  struct Case {
+    std::string text, rule, cp437;  // escape_controls, escape_line_controls
+  } cases[] = {
+      {"PLAIN.ZIP", "PLAIN.ZIP", "PLAIN.ZIP"},
+      {std::string("A\x1b[2J\0B", 7), "A\\x1B[2J\\x00B", "A\\x1B[2J\\x00B"},
+      {"tab\there\r\n\x7f", "tab\\x09here\\x0D\\x0A\\x7F", "tab\\x09here\\x0D\\x0A\\x7F"},
+      // Raw C1 and C1 in UTF-8: CSI on a terminal either way.
+      {"a\x9b[2Jb\xc2\x9b[2J", "a\\x9B[2Jb\\xC2\\x9B[2J", "a\x9b[2Jb\xc2\x9b[2J"},
+      {"\x1a \x80\x9f\xa0\xe9\xff", "\\x1A \\x80\\x9F\xa0\xe9\xff", "\\x1A \x80\x9f\xa0\xe9\xff"},
+      // UTF-8 letters with a byte 0x80-0x9F pass whole: U+00C4, U+0100,
+      // U+209B, U+20AC; U+00A0 is the first code point past C1.
+      {"\xc3\x84\xc4\x80\xe2\x82\x9b\xe2\x82\xac\xc2\xa0",
+       "\xc3\x84\xc4\x80\xe2\x82\x9b\xe2\x82\xac\xc2\xa0",
+       "\xc3\x84\xc4\x80\xe2\x82\x9b\xe2\x82\xac\xc2\xa0"},
+      // A sequence cut short or overlong: its bytes on their own.
+      {"\xc2\xe2\x82x\xc0\x9b", "\xc2\xe2\\x82x\xc0\\x9B", "\xc2\xe2\x82x\xc0\x9b"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(escape_controls(c.text), c.rule) << c.text;
+    EXPECT_EQ(escape_line_controls(c.text), c.cp437) << c.text;
+    // Escaped twice is escaped once, whichever came first.
+    EXPECT_EQ(escape_controls(c.rule), c.rule) << c.text;
+    EXPECT_EQ(escape_controls(c.cp437), c.rule) << c.text;
+    EXPECT_EQ(tolv::quoted(c.text), "'" + c.rule + "'");
+  }
 }
 
 TEST(TolvbaseList, DamagedRecordIsListedAsFarAsItCanBeRead) {

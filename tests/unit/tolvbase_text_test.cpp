@@ -27,7 +27,15 @@ TEST(JsonText, EscapesQuotesBackslashesAndEveryControlByte) {
   }
   std::string out;
   append_json_string(out, "a\"b\\c/\x7f\xc3\xa9");
-  EXPECT_EQ(out, "\"a\\\"b\\\\c/\x7f\xc3\xa9\"");
+  EXPECT_EQ(out, "\"a\\\"b\\\\c/\\u007f\xc3\xa9\"");
+  // C1 in UTF-8 as its code point; the letters beside it pass.
+  out.clear();
+  append_json_string(out, "\xc2\x9b\xc2\x80\xc2\x9f\xc2\xa0\xc3\x84");
+  EXPECT_EQ(out, "\"\\u009b\\u0080\\u009f\xc2\xa0\xc3\x84\"");
+  JsonValue read;
+  std::string error;
+  ASSERT_TRUE(parse_json_line(out, read, error)) << error;
+  EXPECT_EQ(read.text, "\xc2\x9b\xc2\x80\xc2\x9f\xc2\xa0\xc3\x84");
 }
 
 TEST(JsonText, EveryByteOutsideValidUtf8IsEscapedAsItsSurrogate) {
@@ -157,6 +165,10 @@ TEST(TextEncoding, EachEncodingDecodesEveryByte) {
   // outside a valid sequence, as \xHH.
   EXPECT_EQ(terminal_text("/a\x9b\xc2\x9b\xc3\xa9\x1b", true), "/a\\x9B\\xC2\\x9B\xc3\xa9\\x1B");
   EXPECT_EQ(terminal_text("/a\x9b\xc3\xa9\x1b", false), "/a\\x9B\xc3\xa9\\x1B");
+  // U+00DB ends in 0x9B: a letter in UTF-8, CSI to a terminal that takes
+  // bytes one by one.
+  EXPECT_EQ(terminal_text("\xc3\x9b\xc3", true), "\xc3\x9b\\xC3");
+  EXPECT_EQ(terminal_text("\xc3\x9b\xc3", false), "\xc3\\x9B\xc3");
 
   // Every byte has a UTF-8 form of its own in both decodings.
   for (Encoding encoding : {Encoding::Cp437, Encoding::Latin1}) {
