@@ -129,13 +129,13 @@ std::vector<std::string> description_lines(const Normalizer& n, const PendingEnt
 // read back as intended (then nothing is appended).
 bool append_lines(std::string& out, std::string_view name, int64_t size, const Date& date,
                   const std::vector<std::string>& text) {
-  std::string size_text = std::to_string(size);
+  std::string size_text = std::to_string(size), date_text = date_string(date);
   std::string line;
-  start_entry_line(line, name, size_text, date_string(date));
+  start_entry_line(line, name, size_text, date_text);
   if (!text.empty() && !text[0].empty()) append_line_text(line, text[0]);
   EntryFields back = entry_fields(line);
   if (!is_entry_line(line) || back.name != name || parse_integer(back.size) != size ||
-      back.date != date_string(date) || back.text != (text.empty() ? "" : text[0]))
+      back.date != date_text || back.text != (text.empty() ? "" : text[0]))
     return false;
   size_t start = out.size();
   out += line;

@@ -263,7 +263,7 @@ void count_line(LayoutStats& s, std::string_view line, const FileDirectory* dire
   int family = -1;
   if (indent <= 1 && parse_entry_shape(line, shape)) family = family_of(shape, directory);
   if (family >= 0 && (family != static_cast<int>(Family::NameText) ||
-                      line_form(line) == LineForm::Text || has_extension(shape.name.name))) {
+                      has_extension(shape.name.name) || line_form(line) == LineForm::Text)) {
     ++s.considered;
     count_entry(s, shape, family, line);
     s.after = kEntry;

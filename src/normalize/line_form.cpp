@@ -66,9 +66,8 @@ size_t page_number_end(std::string_view line, size_t from) {
 // "Page 3" standing alone, first on the line, or last after a gap of two
 // blanks or more (a title or a date on the other side).
 bool is_page_header(std::string_view line, size_t first) {
-  for (size_t at = line.find_first_of("Pp", first); at != std::string_view::npos;
-       at = line.find_first_of("Pp", at + 1)) {
-    if (!equal_ignoring_case(line.substr(at, 4), "page")) continue;
+  for (size_t at = first; at + 4 <= line.size(); ++at) {
+    if ((line[at] | 0x20) != 'p' || !equal_ignoring_case(line.substr(at, 4), "page")) continue;
     bool alone_before =
         at == first || (at >= 2 && is_blank(line[at - 1]) && is_blank(line[at - 2]));
     if (!alone_before || (at + 4 < line.size() && !is_blank(line[at + 4]))) continue;

@@ -50,7 +50,7 @@ const char* data(const ListingSource& s) {
 }
 
 // Standard input copied into an unnamed file; false with `error`.
-bool spool_standard_input(ListingSource& s) {
+bool spool_standard_input(ListingSource& s, int64_t limit) {
   const char* tmp = getenv("TMPDIR");
   std::string where = tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
   int fd = sys_open(where.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
@@ -70,9 +70,9 @@ bool spool_standard_input(ListingSource& s) {
     }
     if (n == 0) break;
     total += n;
-    if (total > kSpoolLimit) {
-      s.error = "standard input holds more than " + std::to_string(kSpoolLimit >> 20) +
-                " MiB, more than any listing; it is not read";
+    if (total > limit) {
+      s.error = "standard input holds more than " + std::to_string(limit) +
+                " bytes, more than any listing; it is not read";
       return false;
     }
     for (ssize_t done = 0; done < n;) {
@@ -94,11 +94,11 @@ bool spool_standard_input(ListingSource& s) {
 
 }  // namespace
 
-bool open_listing_source(ListingSource& source, const std::string& path) {
+bool open_listing_source(ListingSource& source, const std::string& path, int64_t spool_limit) {
   source = {};
   if (path == "-") {
     source.standard_input = true;
-    if (spool_standard_input(source)) return true;
+    if (spool_standard_input(source, spool_limit)) return true;
     close_listing_source(source);
     return false;
   }

@@ -34,9 +34,10 @@ struct ListingSource {
   std::string error;
 };
 
-// Opens the listing at `path`; "-" spools standard input now. False with
-// `error` saying why.
-bool open_listing_source(ListingSource& source, const std::string& path);
+// Opens the listing at `path`; "-" spools standard input now, refusing it
+// past `spool_limit` bytes. False with `error` saying why.
+bool open_listing_source(ListingSource& source, const std::string& path,
+                         int64_t spool_limit = kSpoolLimit);
 
 // A source over `text` (tests, and callers that hold the listing).
 void text_listing_source(ListingSource& source, std::string text);

@@ -133,9 +133,10 @@ struct ConverterView {
 
 // Whether the entry line of a name-then-text layout is furniture instead:
 // a name without an extension that is a column title, a rule or a total.
-bool furniture_not_entry(const Normalizer& n, const EntryShape& shape, LineForm form) {
+bool furniture_not_entry(const Normalizer& n, const EntryShape& shape, std::string_view line) {
   if (n.model.family != Family::NameText || shape.name.quoted || has_extension(shape.name.name))
     return false;
+  LineForm form = line_form(line);
   return form != LineForm::Text && form != LineForm::Prompt;
 }
 
@@ -156,10 +157,10 @@ void take_line(Normalizer& n, int64_t number, std::string_view line, bool cut,
     if (view.entry) note_converter_entry(n, number, view, "no text (a Ctrl-D ends it)");
     return skip(n, number);
   }
-  LineForm form = line_form(line);
   EntryShape shape;
-  if (read_entry_line(m, line, shape) && !furniture_not_entry(n, shape, form))
+  if (read_entry_line(m, line, shape) && !furniture_not_entry(n, shape, line))
     return take_entry(n, number, shape, cut);
+  LineForm form = line_form(line);
   bool marked = is_marked_continuation(line) && (m.text_indent == 0 || indent != m.text_indent);
   if (marked && n.entry.open) {
     if (view.entry) note_converter_entry(n, number, view, "more description");

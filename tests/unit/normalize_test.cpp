@@ -3,9 +3,11 @@
 // every line read is counted once.
 #include "normalize/normalize.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
 #include <utime.h>
 
 #include <algorithm>
@@ -356,6 +358,38 @@ TEST(Normalize, TheDirectoryGivesSizesDatesAndSpellings) {
     EXPECT_EQ(run.findings, c.findings) << c.what;
     EXPECT_EQ(normalize_status(run.result), c.status) << c.what;
   }
+}
+
+// Standard input is spooled into a file, not memory: its lines read twice,
+// and an input past the limit is refused at once.
+TEST(Normalize, StandardInputIsSpooledUpToALimit) {
+  test::TempDir dir;
+  std::string text = "ONE.ZIP  first\r\nTWO.ZIP  second\n";
+  test::write_file(dir / "in.lst", text);
+  int saved = dup(0);
+  for (int64_t limit : {int64_t{1000}, int64_t{10}}) {
+    int fd = open((dir / "in.lst").c_str(), O_RDONLY);
+    dup2(fd, 0);
+    close(fd);
+    ListingSource source;
+    bool opened = open_listing_source(source, "-", limit);
+    std::vector<std::string> lines;
+    std::string line;
+    bool cut = false;
+    for (int pass = 0; opened && pass < 2; ++pass, rewind_listing_source(source))
+      while (next_source_line(source, line, cut)) lines.push_back(line);
+    close_listing_source(source);
+    if (limit == 10) {
+      EXPECT_FALSE(opened);
+      EXPECT_NE(source.error.find("more than 10 bytes"), std::string::npos) << source.error;
+    } else {
+      EXPECT_TRUE(opened) << source.error;
+      EXPECT_EQ(lines, (std::vector<std::string>{"ONE.ZIP  first", "TWO.ZIP  second",
+                                                 "ONE.ZIP  first", "TWO.ZIP  second"}));
+    }
+  }
+  dup2(saved, 0);
+  close(saved);
 }
 
 }  // namespace
