@@ -23,17 +23,9 @@ namespace tolv {
 
 namespace {
 
-constexpr std::string_view kRecordSuffix = ".dir";
-
 bool fail(NormalizedArea& normal, std::string message) {
   normal.message = std::move(message);
   return false;
-}
-
-// OUTDIR/N-NAME: the base's record file without its suffix.
-std::string base_stem(const std::string& base) {
-  std::string record_file = derive_base_paths(base).record_file;
-  return record_file.substr(0, record_file.size() - kRecordSuffix.size());
 }
 
 std::string directory_of(const std::string& path) {
@@ -117,7 +109,7 @@ bool normalize_into(NormalizedArea& normal, const Area& area, const std::string&
                            known ? listing.st_ino : 0))
     ready = fail(normal, error);
 
-  std::string stem = base_stem(base);
+  std::string stem = derive_base_paths(base).stem;
   normal.listing = stem + ".lst";
   normal.report = stem + ".report";
   Output out, report;
