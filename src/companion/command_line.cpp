@@ -3,19 +3,33 @@
 #include <getopt.h>
 
 #include <algorithm>
+#include <charconv>
+#include <cstdlib>
 
 #include "companion/messages.h"
+#include "companion/nearest_name.h"
+#include "companion/text.h"
 
 namespace tolv {
 
-const Option kHelpOption{"help", 'h', {}, {}, "show this help and exit"};
-const Option kVersionOption{"version", 'V', {}, {}, "show the version and exit"};
+namespace {
+
+// Below every program's own: those count from 0.
+enum class BuiltIn { Help = -2, Version = -3 };
+
+}  // namespace
+
+const Option kHelpOption{
+    .id = BuiltIn::Help, .name = "help", .letter = 'h', .help = "show this help and exit"};
+const Option kVersionOption{
+    .id = BuiltIn::Version, .name = "version", .letter = 'V', .help = "show the version and exit"};
 
 namespace {
 
 constexpr int kExitDone = 0;
 constexpr int kLongOnly = 256;  // getopt's value of option i without a letter: 256 + i
 constexpr size_t kHelpColumn = 24;
+constexpr size_t kMostDigits = 18;  // any number of as many digits fits int64_t
 
 bool has_commands(const Program& program) {
   return !program.commands.empty() && !program.commands[0].name.empty();
@@ -47,7 +61,7 @@ std::string written(const Option& option) {
 
 bool is_key(const Command& command, const Option& option) {
   return std::any_of(command.operands.begin(), command.operands.end(),
-                     [&](const Operands& shape) { return shape.key == option.name; });
+                     [&](const Operands& shape) { return shape.key == option.id; });
 }
 
 std::string usage_line(const Program& program, const Command& command, const Operands& shape) {
@@ -58,7 +72,7 @@ std::string usage_line(const Program& program, const Command& command, const Ope
     line.append(" [").append(written(option)).append(option.repeatable ? "]..." : "]");
   }
   for (const Option& option : command.options)
-    if (option.name == shape.key) line.append(" ").append(written(option));
+    if (option.id == shape.key) line.append(" ").append(written(option));
   return line.append(" ").append(shape.synopsis);
 }
 
@@ -103,16 +117,61 @@ const Option* option_of(const std::vector<const Option*>& options, int value) {
 }
 
 // Why getopt_long took no option from `given` ("--name" or "--name=value"):
-// the name is no option's, or the start of several.
+// the name is no option's (then the nearest one, if one is near), or the
+// start of several.
 std::string long_option_error(const std::vector<const Option*>& options, std::string_view given) {
   std::string_view name = given.substr(0, given.find('='));
   std::string matches;
-  for (const Option* candidate : options)
-    if (("--" + std::string(candidate->name)).starts_with(name))
-      matches.append(matches.empty() ? "" : ", ").append("--").append(candidate->name);
+  std::vector<Spelling> names;
+  for (const Option* candidate : options) {
+    bool match = false;
+    for (std::string_view spelling : {candidate->name, candidate->alias}) {
+      if (spelling.empty()) continue;
+      names.push_back({spelling, candidate->name});
+      match = match || ("--" + std::string(spelling)).starts_with(name);
+    }
+    if (match) matches.append(matches.empty() ? "" : ", ").append("--").append(candidate->name);
+  }
   if (matches.find(',') != std::string::npos)
     return "ambiguous option '" + std::string(name) + "' (" + matches + ")";
-  return "unknown option '" + std::string(name) + "'";
+  std::string error = "unknown option '" + std::string(name) + "'";
+  std::string_view meant = nearest_name(name.substr(std::min<size_t>(2, name.size())), names);
+  if (!meant.empty()) error += "; did you mean '--" + std::string(meant) + "'?";
+  return error;
+}
+
+// Why `given` is not a value of `option`; empty when it is one.
+std::string value_error(const Option& option, std::string_view given) {
+  if (!option.values.empty()) {
+    if (std::find(option.values.begin(), option.values.end(), given) != option.values.end())
+      return {};
+    return "unknown " + std::string(option.name) + " '" + std::string(given) + "' (" +
+           listed(option.values) + ")";
+  }
+  if (given.empty())
+    return "--" + std::string(option.name) + " needs a value (" + std::string(option.argument) +
+           ")";
+  if (!option.number) return {};
+  int64_t n = -1;
+  bool digits = given.size() <= kMostDigits &&
+                given.find_first_not_of("0123456789") == std::string_view::npos;
+  if (digits) std::from_chars(given.data(), given.data() + given.size(), n);
+  if (digits && n >= option.least && n <= option.most) return {};
+  return "--" + std::string(option.name) + " must be a number from " +
+         std::to_string(option.least) + " to " + std::to_string(option.most) + ", not " +
+         quoted(given);
+}
+
+// The first option given that another given option excludes, as an error;
+// empty when there is none.
+std::string exclusion_error(const Arguments& arguments) {
+  for (const auto& [option, value] : arguments.options)
+    for (OptionId excluded : option->excludes)
+      for (const auto& [other, other_value] : arguments.options)
+        if (other->id == excluded)
+          return "--" + std::string(other->name) + " cannot be used with --" +
+                 std::string(option->name);
+  return {};
 }
 
 // Reads the options of `argv` (argv[0] is the program or the command) into
@@ -120,14 +179,20 @@ std::string long_option_error(const std::vector<const Option*>& options, std::st
 // usage error. With `stop_at_operand` the first operand ends the options.
 std::string read_options(const std::vector<const Option*>& options, int argc, char** argv,
                          bool stop_at_operand, Arguments& arguments, int& next) {
-  std::vector<std::string> names(options.size());
+  // An alias is a second row with the same value, which getopt_long does
+  // not count as ambiguous beside its name.
+  std::vector<std::string> names;
+  names.reserve(2 * options.size());
   std::vector<struct option> table;
   std::string letters = stop_at_operand ? "+:" : ":";
   for (size_t i = 0; i < options.size(); ++i) {
     const Option& option = *options[i];
-    names[i] = option.name;
-    table.push_back({names[i].c_str(), takes_value(option) ? required_argument : no_argument,
-                     nullptr, getopt_value(options, i)});
+    for (std::string_view spelling : {option.name, option.alias}) {
+      if (spelling.empty()) continue;
+      names.emplace_back(spelling);
+      table.push_back({names.back().c_str(), takes_value(option) ? required_argument : no_argument,
+                       nullptr, getopt_value(options, i)});
+    }
     if (option.letter != 0) letters.append(1, option.letter).append(takes_value(option) ? ":" : "");
   }
   table.push_back({nullptr, 0, nullptr, 0});
@@ -147,21 +212,39 @@ std::string read_options(const std::vector<const Option*>& options, int argc, ch
       return long_option_error(options, argv[optind - 1]);
     }
     std::string_view given = optarg != nullptr ? std::string_view(optarg) : std::string_view();
-    if (!option->values.empty() &&
-        std::find(option->values.begin(), option->values.end(), given) == option->values.end())
-      return "unknown " + std::string(option->name) + " '" + std::string(given) + "' (" +
-             listed(option->values) + ")";
+    if (takes_value(*option))
+      if (std::string error = value_error(*option, given); !error.empty()) return error;
     arguments.options.emplace_back(option, given);
   }
   next = optind;
-  return {};
+  return exclusion_error(arguments);
+}
+
+// The option given last as `option`, or null. An option that is not in the
+// command's table can never be given: asking for one is a slip in the
+// program, not a user's mistake, and ends it where any test of the command
+// sees it.
+const std::pair<const Option*, std::string_view>* last_given(const Arguments& arguments,
+                                                             OptionId option) {
+  bool known =
+      option == kHelpOption.id || option == kVersionOption.id || arguments.command == nullptr;
+  if (!known)
+    for (const Option& row : arguments.command->options) known = known || row.id == option;
+  if (!known) {
+    write_standard_error("option " + std::to_string(option.value) + " is not in the table of '" +
+                         std::string(arguments.command->name) + "'\n");
+    std::abort();
+  }
+  for (auto given = arguments.options.rbegin(); given != arguments.options.rend(); ++given)
+    if (given->first->id == option) return &*given;
+  return nullptr;
 }
 
 const Operands& operand_shape(const Command& command, const Arguments& arguments) {
   for (const Operands& shape : command.operands)
-    if (!shape.key.empty() && has_option(arguments, shape.key)) return shape;
+    if (shape.key != OptionId() && has_option(arguments, shape.key)) return shape;
   for (const Operands& shape : command.operands)
-    if (shape.key.empty()) return shape;
+    if (shape.key == OptionId()) return shape;
   return command.operands[0];
 }
 
@@ -170,13 +253,14 @@ int run_command(const Program& program, const Command& command, int argc, char**
   Arguments arguments;
   arguments.command = &command;
   arguments.words = std::move(words);
+  if (has_commands(program)) set_running_command(command.name, usage_lines(program, command));
   int next = 0;
   std::string error =
       read_options(command_options(program, command), argc, argv, false, arguments, next);
   if (!error.empty()) return usage_error(error);
-  if (has_option(arguments, kHelpOption.name))
+  if (has_option(arguments, kHelpOption.id))
     return print(has_commands(program) ? command_help(program, command) : program_help(program));
-  if (has_option(arguments, kVersionOption.name)) return print(program.version);
+  if (has_option(arguments, kVersionOption.id)) return print(program.version);
   for (int i = next; i < argc; ++i) arguments.operands.emplace_back(argv[i]);
   const Operands& shape = operand_shape(command, arguments);
   int given = static_cast<int>(arguments.operands.size());
@@ -199,33 +283,38 @@ std::vector<const Option*> command_options(const Program& program, const Command
   return options;
 }
 
-bool has_option(const Arguments& arguments, std::string_view name) {
-  return std::any_of(arguments.options.begin(), arguments.options.end(),
-                     [&](const auto& given) { return given.first->name == name; });
+bool has_option(const Arguments& arguments, OptionId option) {
+  return last_given(arguments, option) != nullptr;
 }
 
-std::string_view option_value(const Arguments& arguments, std::string_view name,
+std::string_view option_value(const Arguments& arguments, OptionId option,
                               std::string_view otherwise) {
-  for (auto given = arguments.options.rbegin(); given != arguments.options.rend(); ++given)
-    if (given->first->name == name) return given->second;
-  return otherwise;
+  const auto* given = last_given(arguments, option);
+  return given != nullptr ? given->second : otherwise;
 }
 
-std::vector<std::string_view> option_values(const Arguments& arguments, std::string_view name) {
+std::vector<std::string_view> option_values(const Arguments& arguments, OptionId option) {
+  last_given(arguments, option);  // only to hold the option to the table
   std::vector<std::string_view> values;
   for (const auto& given : arguments.options)
-    if (given.first->name == name) values.push_back(given.second);
+    if (given.first->id == option) values.push_back(given.second);
   return values;
 }
 
-size_t value_index(const Arguments& arguments, std::string_view name, size_t otherwise) {
-  for (auto given = arguments.options.rbegin(); given != arguments.options.rend(); ++given) {
-    if (given->first->name != name) continue;
-    std::span<const std::string_view> values = given->first->values;
-    return static_cast<size_t>(std::find(values.begin(), values.end(), given->second) -
-                               values.begin());
-  }
-  return otherwise;
+size_t value_index(const Arguments& arguments, OptionId option, size_t otherwise) {
+  const auto* given = last_given(arguments, option);
+  if (given == nullptr) return otherwise;
+  std::span<const std::string_view> values = given->first->values;
+  return static_cast<size_t>(std::find(values.begin(), values.end(), given->second) -
+                             values.begin());
+}
+
+int64_t option_number(const Arguments& arguments, OptionId option, int64_t otherwise) {
+  const auto* given = last_given(arguments, option);
+  if (given == nullptr) return otherwise;
+  int64_t n = otherwise;
+  std::from_chars(given->second.data(), given->second.data() + given->second.size(), n);
+  return n;
 }
 
 std::string usage_text(const Program& program) {
@@ -270,14 +359,25 @@ int run_program(const Program& program, int argc, char** argv) {
   std::string error =
       read_options({&kHelpOption, &kVersionOption}, argc, argv, true, arguments, next);
   if (!error.empty()) return usage_error(error);
-  if (has_option(arguments, kHelpOption.name)) return print(program_help(program));
-  if (has_option(arguments, kVersionOption.name)) return print(program.version);
+  if (has_option(arguments, kHelpOption.id)) return print(program_help(program));
+  if (has_option(arguments, kVersionOption.id)) return print(program.version);
   if (next >= argc) return usage_error("missing command");
   std::string_view name = argv[next];
-  for (const Command& command : program.commands)
+  std::vector<Spelling> names;
+  for (const Command& command : program.commands) {
     if (command.name == name)
       return run_command(program, command, argc - next, argv + next, std::move(words));
-  return usage_error("unknown command '" + std::string(name) + "'");
+    names.push_back({command.name, command.name});
+  }
+  error = "unknown command " + quoted(name);
+  // The usage of the command meant, alone: the whole block hides it.
+  std::string_view meant = nearest_name(name, names);
+  for (const Command& command : program.commands)
+    if (command.name == meant) {
+      set_running_command(command.name, usage_lines(program, command));
+      error += "; did you mean '" + std::string(command.name) + "'?";
+    }
+  return usage_error(error);
 }
 
 }  // namespace tolv

@@ -5,6 +5,7 @@
 //   command_line.h    one table per program: commands, options, operands,
 //                     help; parsed with getopt_long, usage and --help made
 //                     from it
+//   nearest_name.h    the name a mistyped one was meant as (edit distance)
 //   messages.h        "PROGRAM: message" on standard error, usage errors
 //   output.h          buffered standard output that remembers a failed write
 //   json_lines.h      JSON Lines; every line valid UTF-8 whatever the bytes
@@ -45,6 +46,7 @@
 #include "companion/json_lines.h"
 #include "companion/json_read.h"
 #include "companion/messages.h"
+#include "companion/nearest_name.h"
 #include "companion/output.h"
 #include "companion/read_only_file.h"
 #include "companion/rows.h"

@@ -11,6 +11,7 @@ namespace {
 struct Running {
   std::string name = "tolv";
   std::string usage;
+  std::string help;  // the words before --help in the pointer to it
 };
 
 Running& running() {
@@ -21,7 +22,13 @@ Running& running() {
 }  // namespace
 
 void set_running_program(std::string_view name, std::string usage) {
-  running() = {std::string(name), std::move(usage)};
+  running() = {std::string(name), std::move(usage), std::string(name)};
+}
+
+void set_running_command(std::string_view command, std::string usage) {
+  Running& program = running();
+  program.usage = std::move(usage);
+  program.help = program.name + " " + std::string(command);
 }
 
 // Every message passes the escaping rule on its way out, whatever paths,
@@ -38,7 +45,7 @@ int complain(std::string_view message) {
 int usage_error(std::string_view message) {
   const std::string& name = running().name;
   write_standard_error(name + ": " + escape_controls(message) + "\n" + running().usage + "Try '" +
-                       name + " --help' for more information.\n");
+                       running().help + " --help' for more information.\n");
   return kExitTrouble;
 }
 

@@ -15,13 +15,17 @@ inline constexpr int kExitTrouble = 2;
 
 // Names the running program, and the usage a usage error shows.
 void set_running_program(std::string_view name, std::string usage);
+// Narrows the usage a usage error shows to one command's, and points to
+// that command's --help.
+void set_running_command(std::string_view command, std::string usage);
 
 void note(std::string_view message);
 
 // The message; gives kExitTrouble.
 int complain(std::string_view message);
 
-// The message, the usage and a pointer to NAME --help; gives kExitTrouble.
+// The message, the usage and a pointer to NAME [COMMAND] --help; gives
+// kExitTrouble.
 int usage_error(std::string_view message);
 
 // Flushes `out`; a failed write of standard output is complained about and

@@ -12,6 +12,7 @@
 #include "companion/text_encoding.h"
 #include "tolvbase/check.h"
 #include "tolvbase/list.h"
+#include "tolvbase/options.h"
 
 namespace tolv {
 
@@ -126,7 +127,7 @@ bool open_command_base(ReadOnlyBase& base, std::string_view argument, Descriptio
 
 int run_list(const Arguments& arguments) {
   auto encoding = static_cast<Encoding>(
-      value_index(arguments, "encoding", static_cast<size_t>(display_encoding())));
+      value_index(arguments, BaseOption::Encoding, static_cast<size_t>(display_encoding())));
   Decoder decoder;
   std::string error;
   if (!open_decoder(decoder, encoding, error)) return complain(error);
@@ -138,9 +139,8 @@ int run_list(const Arguments& arguments) {
 }
 
 int run_check(const Arguments& arguments) {
-  bool strict = has_option(arguments, "strict");
-  std::string dir(option_value(arguments, "dir"));
-  if (has_option(arguments, "dir") && dir.empty()) return usage_error("--dir needs a value (DIR)");
+  bool strict = has_option(arguments, BaseOption::Strict);
+  std::string dir(option_value(arguments, BaseOption::Dir));
   Output out;
   return for_each_base(arguments, false, out,
                        [&](const std::string& path, const std::string& prefix, Output& out) {

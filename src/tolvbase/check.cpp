@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <limits>
 
+#include "companion/text.h"
 #include "filebase/description_lines.h"
 #include "listing/entry.h"
 #include "tolvbase/base_walk.h"
 #include "tolvbase/record_doubts.h"
+#include "tolvbase/repeated_run.h"
 
 namespace tolv {
 
@@ -28,6 +30,12 @@ struct Span {
 
 std::string range_text(int64_t begin, int64_t end) {
   return std::to_string(begin) + "-" + std::to_string(end - 1);
+}
+
+// "records 6-11", or "record 1".
+std::string records_text(int64_t begin, int64_t end) {
+  if (end - begin == 1) return "record " + std::to_string(begin);
+  return "records " + range_text(begin, end);
 }
 
 std::string past_capacity(const char* field, int length, int capacity) {
@@ -132,6 +140,21 @@ void report_gaps(const std::vector<Span>& spans, int64_t size, Reporter& reporte
   reporter.gap(covered, size);
 }
 
+void report_repeat(const RecordKeys& keys, const ReadOnlyBase& base, Reporter& reporter) {
+  RepeatedRun repeat = find_repeated_run(keys);
+  if (repeat.first < 0) return;
+  ++reporter.result.repeats;
+  reporter.report(
+      {FindingKind::RepeatedRun, -1,
+       records_text(repeat.first, repeat.first + repeat.length) +
+           (repeat.length == 1 ? " repeats " : " repeat ") +
+           records_text(repeat.source, repeat.source + repeat.length) +
+           " one for one (names, sizes, dates and descriptions): a listing converted twice, as "
+           "without -DUPE; 'tolvbase truncate " +
+           escape_controls(base.records.path) + " " + std::to_string(repeat.first) +
+           "' removes the repeat"});
+}
+
 }  // namespace
 
 void check_record(const FileRecord& record, int64_t number, const Description& description,
@@ -186,6 +209,7 @@ CheckResult check_base(ReadOnlyBase& base, const FindingSink& sink) {
   std::vector<Span> spans;
   std::vector<Finding> findings;
   RecordDoubts doubts;
+  RecordKeys keys;
   while (next_stored_record(walk, stored)) {
     int64_t number = stored.number;
     const FileRecord& record = stored.record;
@@ -193,6 +217,7 @@ CheckResult check_base(ReadOnlyBase& base, const FindingSink& sink) {
     findings.clear();
     check_record(record, number, description, result.description_bytes, findings);
     doubt_record(doubts, record, number, findings);
+    add_record_key(keys, record, description);
     for (const Finding& finding : findings) reporter.report(finding);
     bool points_inside = description.state == DescriptionState::Whole ||
                          description.state == DescriptionState::PastEnd;
@@ -214,6 +239,7 @@ CheckResult check_base(ReadOnlyBase& base, const FindingSink& sink) {
   }
   sort_spans(spans);
   report_overlaps(spans, reporter);
+  report_repeat(keys, base, reporter);
   if (int64_t fragment = fragment_size(base); fragment > 0)
     reporter.report(
         {FindingKind::TrailingFragment, -1,

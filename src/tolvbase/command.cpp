@@ -1,5 +1,6 @@
 #include "tolvbase/command.h"
 
+#include "normalize/normalize.h"
 #include "tolv_version.h"
 #include "tolvbase/base_commands.h"
 #include "tolvbase/export.h"
@@ -12,39 +13,68 @@ namespace tolv {
 
 namespace {
 
-constexpr Option kEncoding{"encoding",
-                           0,
-                           {},
-                           kEncodingNames,
-                           "text as CP437 decoded to UTF-8, as Latin-1, or as raw bytes"};
+using enum BaseOption;
+
+constexpr Option kEncoding{.id = Encoding,
+                           .name = "encoding",
+                           .values = kEncodingNames,
+                           .help = "text as CP437 decoded to UTF-8, as Latin-1, or as raw bytes"};
 
 constexpr Option kListOptions[] = {kEncoding};
 constexpr Option kCheckOptions[] = {
-    {"strict", 0, {}, {}, "count doubtful records, and files as --dir finds them, as problems"},
-    {"dir", 0, "DIR", {}, "the base's files: note those missing, of another size, or not named"},
+    {.id = Strict,
+     .name = "strict",
+     .help = "count doubtful records, and files as --dir finds them, as problems"},
+    {.id = Dir,
+     .name = "dir",
+     .argument = "DIR",
+     .help = "the base's files: note those missing, of another size, or not named"},
 };
 constexpr Option kExportOptions[] = {
-    {"format", 0, {}, kExportFormatNames, "a listing (the default), JSON Lines or CSV"},
+    {.id = Format,
+     .name = "format",
+     .values = kExportFormatNames,
+     .help = "a listing (the default), JSON Lines or CSV"},
     kEncoding,
-    {"as-stored", 0, {}, {}, "csv: no apostrophe before a cell that would run as a formula"},
+    {.id = AsStored,
+     .name = "as-stored",
+     .help = "csv: no apostrophe before a cell that would run as a formula"},
 };
 constexpr Option kPreviewOptions[] = {
-    {"entries", 0, {}, {}, "show every entry too"},
-    {"json", 0, {}, {}, "write JSON Lines"},
+    {.id = Entries, .name = "entries", .help = "show every entry too"},
+    {.id = Json, .name = "json", .help = "write JSON Lines"},
     kEncoding,
 };
 
 constexpr Option kNormalizeOptions[] = {
-    {"dir", 0, "DIR", {}, "the listed files: names, sizes and dates from the disk"},
-    {"layout", 0, "NAME", {}, "read the listing in this layout; 'list' names them"},
-    {"width", 0, "N", {}, "description lines of at most N characters (10-50, default 45)"},
-    {"keep-colours", 0, {}, {}, "keep colour codes in the descriptions"},
-    {"report", 0, "FILE", {}, "write the report into FILE, not to standard error"},
-    {"json", 0, {}, {}, "write the report as JSON Lines"},
+    {.id = Dir,
+     .name = "dir",
+     .argument = "DIR",
+     .help = "the listed files: names, sizes and dates from the disk"},
+    {.id = Layout,
+     .name = "layout",
+     .argument = "NAME",
+     .help = "read the listing in this layout; 'list' names them"},
+    {.id = Width,
+     .name = "width",
+     .argument = "N",
+     .help = "description lines of at most N characters (10-50, default 45)",
+     .number = true,
+     .least = kMinWidth,
+     .most = kMaxWidth},
+    {.id = KeepColours,
+     .name = "keep-colours",
+     .alias = "keep-colors",
+     .help = "keep colour codes in the descriptions"},
+    {.id = Report,
+     .name = "report",
+     .argument = "FILE",
+     .help = "write the report into FILE, not to standard error"},
+    {.id = Json, .name = "json", .help = "write the report as JSON Lines"},
 };
 
 constexpr Option kTruncateOptions[] = {
-    {"dry-run", 0, {}, {}, "say what would be removed, and change nothing"},
+    {.id = DryRun, .name = "dry-run", .help = "say what would be removed, and change nothing"},
 };
 
 constexpr Operands kBases[] = {{{}, "BASE...", 1, -1, "list needs at least one BASE", {}}};
@@ -80,7 +110,9 @@ constexpr Command kCommands[] = {
      "date, a name twice). With --dir, each record's file is looked up in DIR in\n"
      "any letter case: a file that is missing or whose size is not the record's,\n"
      "and each file of DIR that no record names, is a note. --strict counts the\n"
-     "doubts and these notes as problems.\n",
+     "doubts and these notes as problems. Last records that repeat earlier ones,\n"
+     "names, sizes, dates and text (a listing converted twice), are a problem\n"
+     "that names the truncate removing them.\n",
      run_check},
     {"export", kExportOptions, kOneBase,
      "Writes every record to standard output: --format pcboard (the default) as a\n"
@@ -94,9 +126,11 @@ constexpr Command kCommands[] = {
     {"preview", kPreviewOptions, kListing,
      "Reads a PCBoard listing as tolvconv would and reports every line it reads\n"
      "otherwise than a person would, by line number; with BASE also what a -DUPE\n"
-     "run into it would skip. LISTING - is standard input. --entries lists every\n"
-     "entry, --json writes JSON Lines, --encoding sets how text is shown\n"
-     "(default: CP437 decoded to UTF-8 in a UTF-8 locale and in JSON, else raw).\n",
+     "run into it would skip (a BASE that does not exist yet: a new one), and a\n"
+     "LISTING that is one of BASE's own files is a finding. LISTING - is standard\n"
+     "input. --entries lists every entry, --json writes JSON Lines, --encoding\n"
+     "sets how text is shown (default: CP437 decoded to UTF-8 in a UTF-8 locale\n"
+     "and in JSON, else raw).\n",
      run_preview},
     {"normalize", kNormalizeOptions, kNormalizeListing,
      "Rewrites a listing of any common layout (PCBoard and its variants, Spitfire,\n"

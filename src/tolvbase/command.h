@@ -15,6 +15,7 @@
 #pragma once
 
 #include "companion/command_line.h"
+#include "tolvbase/options.h"
 
 namespace tolv {
 

@@ -7,19 +7,20 @@
 #include "companion/text.h"
 #include "tolvbase/base_commands.h"
 #include "tolvbase/export.h"
+#include "tolvbase/options.h"
 
 namespace tolv {
 
 int run_export(const Arguments& arguments) {
-  auto format = static_cast<ExportFormat>(value_index(arguments, "format", 0));
-  bool encoding_given = has_option(arguments, "encoding");
-  auto encoding = static_cast<Encoding>(value_index(arguments, "encoding", 0));
+  auto format = static_cast<ExportFormat>(value_index(arguments, BaseOption::Format, 0));
+  bool encoding_given = has_option(arguments, BaseOption::Encoding);
+  auto encoding = static_cast<Encoding>(value_index(arguments, BaseOption::Encoding, 0));
   if (format == ExportFormat::Pcboard && encoding_given && encoding != Encoding::Raw)
     return usage_error(
         "--encoding applies to json and csv: a pcboard listing keeps the bytes as stored");
   if (format == ExportFormat::Json && encoding == Encoding::Raw)
     return usage_error(raw_json_refusal("--format json"));
-  if (format != ExportFormat::Csv && has_option(arguments, "as-stored"))
+  if (format != ExportFormat::Csv && has_option(arguments, BaseOption::AsStored))
     return usage_error("--as-stored applies to csv: the other formats keep every text as stored");
   if (format == ExportFormat::Pcboard) encoding = Encoding::Raw;
 
@@ -39,8 +40,8 @@ int run_export(const Arguments& arguments) {
   auto note_record = [&](int64_t record, const std::string& why) {
     put(report, "tolvbase: record " + std::to_string(record) + ": " + shown(display, why) + "\n");
   };
-  ExportResult result =
-      export_base(base, format, decoder, out, note_record, has_option(arguments, "as-stored"));
+  ExportResult result = export_base(base, format, decoder, out, note_record,
+                                    has_option(arguments, BaseOption::AsStored));
   close_base(base);
   if (result.reported > 0)
     put(report, "tolvbase: " + counted(result.reported, "record") + " of " +

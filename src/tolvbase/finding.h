@@ -17,6 +17,7 @@ enum class FindingKind {
   DescriptionPastEnd,  // a description line runs past the end of the file
   NoDescLines,         // DescLines of 0
   SharedDescription,   // its description bytes overlap another record's
+  RepeatedRun,         // the last records repeat earlier ones (a listing converted twice)
   // notes
   LongDescLine,       // a description line of more than 50 characters (of one record)
   TrailingFragment,   // the record file ends in less than a record

@@ -11,6 +11,7 @@
 #include "normalize/normalize.h"
 #include "normalize/normalize_report.h"
 #include "runtime/syscall.h"
+#include "tolvbase/options.h"
 
 namespace tolv {
 
@@ -50,8 +51,8 @@ bool open_report(Output& report, const std::string& path, const ListingSource& s
 
 int run_normalize(const Arguments& arguments) {
   NormalizeOptions options;
-  if (has_option(arguments, "layout")) {
-    std::string_view name = option_value(arguments, "layout");
+  if (has_option(arguments, BaseOption::Layout)) {
+    std::string_view name = option_value(arguments, BaseOption::Layout);
     if (name == "list") {
       Output out;
       put(out, layout_list());
@@ -62,27 +63,18 @@ int run_normalize(const Arguments& arguments) {
       return usage_error("unknown layout " + quoted(name) + " (--layout list names them)");
   }
   if (arguments.operands.empty()) return usage_error("normalize needs a LISTING");
-  if (has_option(arguments, "width")) {
-    std::string width(option_value(arguments, "width"));
-    size_t end = 0;
-    unsigned long n = 0;
-    bool digits = !width.empty() && width.find_first_not_of("0123456789") == std::string::npos;
-    if (digits && width.size() <= 3) n = std::stoul(width, &end);
-    if (!digits || width.size() > 3 || n < kMinWidth || n > kMaxWidth)
-      return usage_error("--width must be a number from " + std::to_string(kMinWidth) + " to " +
-                         std::to_string(kMaxWidth) + ", not " + quoted(width));
-    options.width = n;
-  }
-  options.keep_colours = has_option(arguments, "keep-colours");
-  bool json = has_option(arguments, "json");
+  options.width = static_cast<size_t>(
+      option_number(arguments, BaseOption::Width, static_cast<int64_t>(kDefaultWidth)));
+  options.keep_colours = has_option(arguments, BaseOption::KeepColours);
+  bool json = has_option(arguments, BaseOption::Json);
 
   ListingSource source;
   if (!open_listing_source(source, std::string(arguments.operands[0])))
     return complain(source.error);
 
   FileDirectory directory;
-  if (has_option(arguments, "dir")) {
-    std::string dir(option_value(arguments, "dir"));
+  if (has_option(arguments, BaseOption::Dir)) {
+    std::string dir(option_value(arguments, BaseOption::Dir));
     struct stat st {};
     bool known = !source.in_memory && sys_fstat(source.file.fd, &st) == 0;
     std::string error;
@@ -95,8 +87,8 @@ int run_normalize(const Arguments& arguments) {
 
   Output report;
   report.fd = 2;
-  std::string report_path(option_value(arguments, "report"));
-  if (has_option(arguments, "report")) {
+  std::string report_path(option_value(arguments, BaseOption::Report));
+  if (has_option(arguments, BaseOption::Report)) {
     if (!open_report(report, report_path, source)) {
       close_listing_source(source);
       return kExitTrouble;

@@ -10,6 +10,9 @@ namespace tolv {
 
 namespace {
 
+// The kind of the finding that the listing is a file of the base given.
+constexpr const char* kListingIsBase = "listing-is-base";
+
 std::string json_head(std::string_view kind, int64_t line) {
   std::string out;
   json_begin(out);
@@ -59,11 +62,27 @@ void print_finding(const PreviewPrinter& printer, const PreviewFinding& finding)
                         shown(*printer.decoder, finding.text) + "\n");
 }
 
+void print_base_finding(PreviewPrinter& printer, const std::string& message) {
+  printer.listing_is_base = true;
+  if (printer.json) {
+    std::string out = json_head(kListingIsBase, 0);
+    json_text(out, "message", message);
+    json_text(out, "text", "");
+    json_end(out);
+    put(*printer.out, out);
+    return;
+  }
+  put(*printer.out, std::string("0: ") + kListingIsBase + ": " + message + "\n  \n");
+}
+
 void print_summary(const PreviewPrinter& printer, const PreviewCounts& counts) {
   if (printer.json) {
     std::string out = json_head("summary", -1);
     json_number(out, "entries", counts.entries);
-    if (printer.with_base) json_number(out, "appended_with_dupe", counts.appended_with_dupe);
+    if (printer.with_base) {
+      json_number(out, "appended_with_dupe", counts.appended_with_dupe);
+      json_bool(out, "new_base", printer.new_base);
+    }
     json_number(out, "findings", counts.findings);
     json_end(out);
     put(*printer.out, out);
@@ -71,7 +90,8 @@ void print_summary(const PreviewPrinter& printer, const PreviewCounts& counts) {
   }
   std::string out = counted(counts.entries, "entry", "entries");
   if (printer.with_base)
-    out += ": " + std::to_string(counts.entries) + " appended without -DUPE, " +
+    out += std::string(printer.new_base ? " into a new base" : "") + ": " +
+           std::to_string(counts.entries) + " appended without -DUPE, " +
            std::to_string(counts.appended_with_dupe) + " with it;";
   else
     out += ",";
@@ -82,6 +102,10 @@ void print_summary(const PreviewPrinter& printer, const PreviewCounts& counts) {
     out += counted(counts.findings, "finding", "findings");
     out += ':';
     const char* separator = " ";
+    if (printer.listing_is_base) {
+      out += std::string(separator) + "1 " + kListingIsBase;
+      separator = ", ";
+    }
     for (int kind = 0; kind < kDoubtKinds; ++kind) {
       if (counts.by_kind[kind] == 0) continue;
       out += separator;

@@ -7,8 +7,10 @@
 // JSON Lines, one object a line:
 //   {"kind": "entry", "line", "name", "size", "date", "lines"[, "duplicate"]}
 //   {"kind": KIND, "line", "message", "text"}
-//   {"kind": "summary", "entries"[, "appended_with_dupe"], "findings"}
-// "duplicate" and "appended_with_dupe" appear when a base was given.
+//   {"kind": "summary", "entries"[, "appended_with_dupe", "new_base"], "findings"}
+// "duplicate", "appended_with_dupe" and "new_base" appear when a base was
+// given (and is not the listing itself: that is the finding
+// "listing-is-base", at line 0).
 #pragma once
 
 #include "companion/output.h"
@@ -23,10 +25,15 @@ struct PreviewPrinter {
   bool json = false;
   bool entries = false;  // text: one line per entry too (JSON always has them)
   bool with_base = false;
+  bool new_base = false;         // the base does not exist yet: a conversion makes it
+  bool listing_is_base = false;  // set by print_base_finding, for the summary
 };
 
 void print_entry(const PreviewPrinter& printer, const PreviewEntry& entry);
 void print_finding(const PreviewPrinter& printer, const PreviewFinding& finding);
+// The finding that the listing is a file of the base given; `message`
+// is this system's text, not the listing's.
+void print_base_finding(PreviewPrinter& printer, const std::string& message);
 void print_summary(const PreviewPrinter& printer, const PreviewCounts& counts);
 
 }  // namespace tolv

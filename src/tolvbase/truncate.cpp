@@ -9,6 +9,7 @@
 #include "companion/text.h"
 #include "filebase/record.h"
 #include "tolvbase/base_walk.h"
+#include "tolvbase/options.h"
 
 namespace tolv {
 
@@ -123,7 +124,7 @@ int run_truncate(const Arguments& arguments) {
   if (open_base_to_cut(cut, arguments.operands[0]) != CutOpen::Opened)
     return complain(cut.error + "; nothing changed");
   Output out;
-  int status = truncate_base(cut, keep, has_option(arguments, "dry-run"), out);
+  int status = truncate_base(cut, keep, has_option(arguments, BaseOption::DryRun), out);
   close_cut_base(cut);
   return finish(out, status);
 }

@@ -35,28 +35,49 @@ constexpr int kColumnsElsewhere = 80;  // the table's width when output is not a
 
 int run_board(const Arguments& arguments);
 
+using enum BoardOption;
+
+// --undo takes back a run; what a run is told does not apply to it.
+constexpr OptionId kNotWithUndo[] = {Map, Dupe, Append, DryRun, Normalize, Json, Areas, Converter};
+
 constexpr Option kOptions[] = {
-    {"map",
-     0,
-     "DRIVE:=DIR",
-     {},
-     "the directory for drive D: ('\\=DIR': for \\PATH) (repeatable)",
-     true},
-    {"dupe", 0, {}, {}, "convert with -DUPE: files a base already holds are skipped"},
-    {"append", 0, {}, {}, "append to a base that already holds records (--dupe wins)"},
-    {"wait", 0, {}, {}, "wait while another run uses OUTDIR, instead of exiting"},
-    {"dry-run", 0, {}, {}, "write nothing and run nothing: report what would be appended"},
-    {"normalize", 0, {}, {}, "rewrite each listing of any layout first (tolvbase normalize)"},
-    {"json", 0, {}, {}, "one JSON object per area, then one with the totals"},
-    {"areas", 0, "FILE", {}, "the areas from FILE instead of a DIR.LST (see below)"},
-    {"converter", 0, "PROGRAM", {}, "run PROGRAM, not the tolvconv beside this program or on PATH"},
-    {"undo", 0, {}, {}, "take back the last run into OUTDIR (see below)"},
+    {.id = Map,
+     .name = "map",
+     .argument = "DRIVE:=DIR",
+     .help = "the directory for drive D: ('\\=DIR': for \\PATH) (repeatable)",
+     .repeatable = true},
+    {.id = Dupe,
+     .name = "dupe",
+     .help = "convert with -DUPE: files a base already holds are skipped"},
+    {.id = Append,
+     .name = "append",
+     .help = "append to a base that already holds records (--dupe wins)"},
+    {.id = Wait, .name = "wait", .help = "wait while another run uses OUTDIR, instead of exiting"},
+    {.id = DryRun,
+     .name = "dry-run",
+     .help = "write nothing and run nothing: report what would be appended"},
+    {.id = Normalize,
+     .name = "normalize",
+     .help = "rewrite each listing of any layout first (tolvbase normalize)"},
+    {.id = Json, .name = "json", .help = "one JSON object per area, then one with the totals"},
+    {.id = Areas,
+     .name = "areas",
+     .argument = "FILE",
+     .help = "the areas from FILE instead of a DIR.LST (see below)"},
+    {.id = Converter,
+     .name = "converter",
+     .argument = "PROGRAM",
+     .help = "run PROGRAM, not the tolvconv beside this program or on PATH"},
+    {.id = Undo,
+     .name = "undo",
+     .help = "take back the last run into OUTDIR (see below)",
+     .excludes = kNotWithUndo},
 };
 
 constexpr Operands kOperands[] = {
     {{}, "DIR.LST OUTDIR", 2, 2, "needs a DIR.LST and an OUTDIR", "needs a DIR.LST and an OUTDIR"},
-    {"areas", "OUTDIR", 1, 1, "--areas FILE takes one OUTDIR", "--areas FILE takes one OUTDIR"},
-    {"undo", "OUTDIR", 1, 1, "--undo takes one OUTDIR", "--undo takes one OUTDIR"},
+    {Areas, "OUTDIR", 1, 1, "--areas FILE takes one OUTDIR", "--areas FILE takes one OUTDIR"},
+    {Undo, "OUTDIR", 1, 1, "--undo takes one OUTDIR", "--undo takes one OUTDIR"},
 };
 
 constexpr Command kBoard[] = {{{}, kOptions, kOperands, {}, run_board}};
@@ -113,25 +134,23 @@ struct Options {
 // Takes the checked arguments into `options`; an empty string, or the usage
 // error.
 std::string take_arguments(const Arguments& arguments, Options& options) {
-  for (std::string_view value : option_values(arguments, "map")) {
+  for (std::string_view value : option_values(arguments, Map)) {
     DriveMap map;
     if (!parse_drive_map(value, map))
       return "--map '" + std::string(value) +
              "' is not DRIVE:=DIRECTORY (as C:=/srv/pcb) nor \\=DIRECTORY";
     options.board.maps.push_back(map);
   }
-  options.board.dupe = has_option(arguments, "dupe");
-  options.board.append = has_option(arguments, "append");
-  options.wait = has_option(arguments, "wait");
-  options.board.dry_run = has_option(arguments, "dry-run");
-  options.board.normalize = has_option(arguments, "normalize");
-  options.json = has_option(arguments, "json");
-  options.area_file = has_option(arguments, "areas");
-  options.list = options.area_file ? option_value(arguments, "areas") : arguments.operands[0];
+  options.board.dupe = has_option(arguments, Dupe);
+  options.board.append = has_option(arguments, Append);
+  options.wait = has_option(arguments, Wait);
+  options.board.dry_run = has_option(arguments, DryRun);
+  options.board.normalize = has_option(arguments, Normalize);
+  options.json = has_option(arguments, Json);
+  options.area_file = has_option(arguments, Areas);
+  options.list = options.area_file ? option_value(arguments, Areas) : arguments.operands[0];
   options.board.out_dir = arguments.operands.back();
-  options.board.converter = option_value(arguments, "converter");
-  if (has_option(arguments, "converter") && options.board.converter.empty())
-    return "--converter needs a value (PROGRAM)";
+  options.board.converter = option_value(arguments, Converter);
   if (options.list.empty() || options.board.out_dir.empty()) return "an empty file name";
   return {};
 }
@@ -186,7 +205,7 @@ bool read_areas(const Options& options, std::vector<Area>& areas) {
 }
 
 int run_board(const Arguments& arguments) {
-  if (has_option(arguments, "undo")) return run_undo(arguments);
+  if (has_option(arguments, Undo)) return run_undo(arguments);
   Options options;
   if (std::string error = take_arguments(arguments, options); !error.empty())
     return usage_error(error);

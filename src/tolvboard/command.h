@@ -16,6 +16,7 @@
 #pragma once
 
 #include "companion/command_line.h"
+#include "tolvboard/options.h"
 
 namespace tolv {
 

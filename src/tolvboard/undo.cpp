@@ -18,6 +18,7 @@
 #include "filebase/record.h"
 #include "runtime/syscall.h"
 #include "tolvboard/journal.h"
+#include "tolvboard/options.h"
 #include "tolvboard/outdir_lock.h"
 #include "tolvboard/run_stamp.h"
 
@@ -29,8 +30,6 @@ constexpr int kExitUndone = 0;
 constexpr int kExitLeftAlone = 1;
 
 // The options --undo goes with; any other is a usage error.
-constexpr std::string_view kUndoOptions[] = {"undo", "wait"};
-
 enum class Verdict { Undone, LeftAlone, Failed };
 
 struct BaseUndo {
@@ -219,10 +218,6 @@ int undo_last_run(const std::string& out_dir, const struct stat& dir) {
 }  // namespace
 
 int run_undo(const Arguments& arguments) {
-  for (const auto& [option, value] : arguments.options)
-    if (std::find(std::begin(kUndoOptions), std::end(kUndoOptions), option->name) ==
-        std::end(kUndoOptions))
-      return usage_error("--" + std::string(option->name) + " cannot be used with --undo");
   std::string out_dir(arguments.operands[0]);
   struct stat dir;
   if (out_dir.empty()) return usage_error("an empty file name");
@@ -234,7 +229,7 @@ int run_undo(const Arguments& arguments) {
   OutdirLock lock;
   RunStamp stamp = stamp_this_run(arguments.words);
   std::string lock_error;
-  if (!take_outdir_lock(lock, out_dir, holder_text(stamp), has_option(arguments, "wait"),
+  if (!take_outdir_lock(lock, out_dir, holder_text(stamp), has_option(arguments, BoardOption::Wait),
                         lock_error))
     return complain(lock_error);
   int status = undo_last_run(out_dir, dir);

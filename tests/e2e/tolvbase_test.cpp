@@ -130,6 +130,29 @@ TEST(Tolvbase, LeftoversOfAnInterruptedConversionAreNotes) {
             "6 records, 495 description bytes: sound, 2 notes\n");
 }
 
+// The companions' spelling of the switch, given to tolvconv, is not its
+// switch: the listing is converted again and the base doubles. check says
+// so, with the truncate that takes it back.
+TEST(Tolvbase, CheckFindsTheSampleConvertedTwiceAndNamesTheMend) {
+  TempDir dir;
+  std::string base = convert_sample(dir);
+  ASSERT_EQ(run_tolvconv({TOLV_SOURCE_DIR "/examples/sample.lst", base, "--dupe"}).status, 0);
+  Outcome run = run_tolvbase({"check", base});
+  EXPECT_EQ(run.status, 1);
+  std::string mend = "tolvbase truncate " + base + ".dir 6";
+  EXPECT_NE(run.output.find("problem: records 6-11 repeat records 0-5 one for one (names, sizes, "
+                            "dates and descriptions): a listing converted twice, as without "
+                            "-DUPE; '" +
+                            mend + "' removes the repeat\n"),
+            std::string::npos)
+      << run.output;
+  EXPECT_NE(run.output.find("12 records, 982 description bytes: 1 problem, 6 notes\n"),
+            std::string::npos)
+      << run.output;
+  EXPECT_EQ(run_tolvbase({"truncate", base + ".dir", "6"}).status, 0);
+  EXPECT_EQ(run_tolvbase({"check", base}).output, "6 records, 491 description bytes: sound\n");
+}
+
 TEST(Tolvbase, ListShowsTheProblemsOfADamagedRecord) {
   TempDir dir;
   std::string base = convert_sample(dir);
@@ -152,40 +175,70 @@ TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
       "[BASE]\n"
       "       tolvbase normalize [--dir DIR] [--layout NAME] [--width N] [--keep-colours] "
       "[--report FILE] [--json] LISTING\n"
-      "       tolvbase truncate [--dry-run] BASE RECORDS\n"
-      "Try 'tolvbase --help' for more information.\n";
+      "       tolvbase truncate [--dry-run] BASE RECORDS\n";
+  // A mistake made in a command shows that command's usage alone.
+  auto usage_of = [&](const std::string& command) {
+    if (command.empty()) return usage + "Try 'tolvbase --help' for more information.\n";
+    size_t at = usage.find("tolvbase " + command + " ");
+    return "Usage: " + usage.substr(at, usage.find('\n', at) + 1 - at) + "Try 'tolvbase " +
+           command + " --help' for more information.\n";
+  };
   struct Case {
     std::vector<std::string> args;
     std::string message;
+    std::string command;  // whose usage follows; empty: the whole program's
   } cases[] = {
-      {{}, "missing command"},
-      {{"show", "x"}, "unknown command 'show'"},
-      {{"-l", "x"}, "unknown option '-l'"},
-      {{"list"}, "list needs at least one BASE"},
-      {{"check", "a", "--all", "b"}, "unknown option '--all'"},
-      {{"list", "--encoding", "utf8", "x"}, "unknown encoding 'utf8' (cp437, latin1 or raw)"},
-      {{"export", "x", "--format", "xml"}, "unknown format 'xml' (pcboard, json or csv)"},
-      {{"export", "x", "--format"}, "--format needs pcboard, json or csv"},
+      {{}, "missing command", ""},
+      {{"show", "x"}, "unknown command 'show'", ""},
+      {{"chekc", "x"}, "unknown command 'chekc'; did you mean 'check'?", "check"},
+      {{"-l", "x"}, "unknown option '-l'", ""},
+      {{"list"}, "list needs at least one BASE", "list"},
+      {{"check", "a", "--all", "b"}, "unknown option '--all'", "check"},
+      {{"check", "--strcit", "x"}, "unknown option '--strcit'; did you mean '--strict'?", "check"},
+      {{"check", "--dir=", "x"}, "--dir needs a value (DIR)", "check"},
+      {{"list", "--encoding", "utf8", "x"},
+       "unknown encoding 'utf8' (cp437, latin1 or raw)",
+       "list"},
+      {{"export", "x", "--format", "xml"}, "unknown format 'xml' (pcboard, json or csv)", "export"},
+      {{"export", "x", "--format"}, "--format needs pcboard, json or csv", "export"},
       {{"export", "x", "--encoding", "cp437"},
-       "--encoding applies to json and csv: a pcboard listing keeps the bytes as stored"},
+       "--encoding applies to json and csv: a pcboard listing keeps the bytes as stored",
+       "export"},
       {{"export", "x", "--format=json", "--encoding=raw"},
-       "--encoding raw cannot be used with --format json (JSON text is UTF-8)"},
-      {{"export", "x", "y"}, "export takes one BASE argument"},
-      {{"preview", "x", "--e"}, "ambiguous option '--e' (--entries, --encoding)"},
-      {{"check", "--strict=yes", "x"}, "--strict takes no value"},
-      {{"list", "-x", "x"}, "unknown option '-x'"},
+       "--encoding raw cannot be used with --format json (JSON text is UTF-8)",
+       "export"},
+      {{"export", "x", "y"}, "export takes one BASE argument", "export"},
+      {{"export", "x", "--formt=csv"},
+       "unknown option '--formt'; did you mean '--format'?",
+       "export"},
+      {{"preview", "x", "--e"}, "ambiguous option '--e' (--entries, --encoding)", "preview"},
+      {{"check", "--strict=yes", "x"}, "--strict takes no value", "check"},
+      {{"list", "-x", "x"}, "unknown option '-x'", "list"},
       {{"export", "x", "--as-stored"},
-       "--as-stored applies to csv: the other formats keep every text as stored"},
-      {{"truncate", "x"}, "truncate needs a BASE and the number of RECORDS to keep"},
-      {{"truncate", "x", "1", "2"}, "truncate takes one BASE and one number of RECORDS"},
-      {{"truncate", "x", "4x"}, "RECORDS must be a number of records, not '4x'"},
-      {{"truncate", "x", "-1"}, "unknown option '-1'"},
+       "--as-stored applies to csv: the other formats keep every text as stored",
+       "export"},
+      {{"normalize", "x", "--width", "4x"},
+       "--width must be a number from 10 to 50, not '4x'",
+       "normalize"},
+      {{"normalize", "x", "--width", "99999999999999999999"},
+       "--width must be a number from 10 to 50, not '99999999999999999999'",
+       "normalize"},
+      {{"normalize", "x", "--keep-colrs"},
+       "unknown option '--keep-colrs'; did you mean '--keep-colours'?",
+       "normalize"},
+      {{"normalize", "x", "--report="}, "--report needs a value (FILE)", "normalize"},
+      {{"truncate", "x"}, "truncate needs a BASE and the number of RECORDS to keep", "truncate"},
+      {{"truncate", "x", "1", "2"},
+       "truncate takes one BASE and one number of RECORDS",
+       "truncate"},
+      {{"truncate", "x", "4x"}, "RECORDS must be a number of records, not '4x'", "truncate"},
+      {{"truncate", "x", "-1"}, "unknown option '-1'", "truncate"},
   };
   for (const Case& c : cases) {
     Outcome run = run_tolvbase(c.args);
     EXPECT_EQ(run.status, 2) << c.message;
     EXPECT_EQ(run.output, "") << c.message;
-    EXPECT_EQ(run.errors, "tolvbase: " + c.message + "\n" + usage);
+    EXPECT_EQ(run.errors, "tolvbase: " + c.message + "\n" + usage_of(c.command));
   }
 }
 
@@ -423,6 +476,59 @@ TEST(TolvbasePreview, TheSampleHasNoFindingAndAllIsAlreadyInItsBase) {
   EXPECT_EQ(run.output, "6 entries: 6 appended without -DUPE, 0 with it; no finding\n");
 }
 
+// A base that does not exist yet is one a conversion makes; a listing that
+// is a file of the base given (226.dir read as an RBBS listing into base
+// 226) is a finding, known by the file's identity, not its name.
+TEST(TolvbasePreview, ANewBaseIsSaidAsSuchAndTheBasesOwnFileIsAFinding) {
+  TempDir dir;
+  std::string base = convert_sample(dir);
+  std::string sample = read_file(TOLV_SOURCE_DIR "/examples/sample.lst");
+  write_file(dir / "226.dir", sample);
+  ASSERT_EQ(symlink("226.dir", (dir / "link.lst").c_str()), 0);
+  const std::string own =
+      "the listing is the %s of the base: tolvconv would write the base "
+      "into the listing while it reads it; name another BASE\n  \n";
+  auto finding = [&](const std::string& file) {
+    std::string text = own;
+    return "0: listing-is-base: " + text.replace(text.find("%s"), 2, file);
+  };
+  struct Case {
+    std::vector<std::string> args;
+    std::string input;  // standard input
+    int status;
+    std::string output;
+  } cases[] = {
+      {{dir / "226.dir", dir / "new"},
+       "",
+       0,
+       "6 entries into a new base: 6 appended without -DUPE, 6 with it; no finding\n"},
+      {{dir / "226.dir", dir / "226"},
+       "",
+       1,
+       finding("record file '" + dir / "226.dir'") + "6 entries, 1 finding: 1 listing-is-base\n"},
+      {{dir / "link.lst", dir / "226.x"},
+       "",
+       1,
+       finding("record file '" + dir / "226.dir'") + "6 entries, 1 finding: 1 listing-is-base\n"},
+      {{"-", dir / "new"},
+       sample,
+       0,
+       "6 entries into a new base: 6 appended without -DUPE, 6 with it; no finding\n"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.insert(args.begin(), "preview");
+    Outcome run = run_tolvbase(args, c.input);
+    EXPECT_EQ(run.status, c.status) << c.args[0] << run.errors;
+    EXPECT_EQ(run.output, c.output) << c.args[0];
+  }
+  // The description file of a base that exists, read as a listing.
+  Outcome run = run_tolvbase({"preview", base + ".des", base});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.output.rfind(finding("description file '" + base + ".des'"), 0), 0u) << run.output;
+  EXPECT_FALSE(file_exists(dir / "new.dir"));
+}
+
 TEST(TolvbasePreview, TextShowsEachFindingWithItsLineDecodedForTheLocale) {
   std::string finding =
       "3: size-unreadable: columns 13-21 hold '    1,024', which is not a number (a comma): "
@@ -474,13 +580,15 @@ TEST(TolvbasePreview, JsonLinesParseWithTheFieldsScriptsRead) {
 {"date": "1995-01-15", "duplicate": false, "kind": "entry", "line": 3, "lines": 2, "name": "CAF\u00e9.ZIP", "size": 0}
 {"kind": "size-unreadable", "line": 3, "message": "...", "text": "CAF\u00e9.ZIP        1,024  01-15-95  Caf\u00e9 \"menu\"\tlist"}
 {"date": "1993-02-01", "duplicate": true, "kind": "entry", "line": 5, "lines": 1, "name": "SQZ204.ZIP", "size": 1}
-{"appended_with_dupe": 2, "entries": 3, "findings": 2, "kind": "summary"}
+{"appended_with_dupe": 2, "entries": 3, "findings": 2, "kind": "summary", "new_base": false}
 )");
 }
 
 TEST(TolvbasePreview, ExitStatusTwoForUsageErrorsAndListingsThatCannotBeRead) {
   TempDir dir;
   write_file(dir / "in.lst", doubtful_listing());
+  write_file(dir / "half.dir", "");  // bases of one file of their two
+  write_file(dir / "other.des", "");
   struct Case {
     std::vector<std::string> args;
     std::string error;  // the start of standard error
@@ -496,8 +604,12 @@ TEST(TolvbasePreview, ExitStatusTwoForUsageErrorsAndListingsThatCannotBeRead) {
       {{"preview", dir.path}, "tolvbase: cannot open '" + dir.path + "': Is a directory\n"},
       {{"preview", "/dev/zero"},
        "tolvbase: cannot open '/dev/zero': it is a character device, not a regular file\n"},
-      {{"preview", dir / "in.lst", dir / "nobase"},
-       "tolvbase: cannot open '" + dir / "nobase.dir" + "': No such file or directory\n"},
+      {{"preview", dir / "in.lst", dir / "none/base"},
+       "tolvbase: cannot open '" + dir / "none/base.dir" + "': No such file or directory\n"},
+      {{"preview", dir / "in.lst", dir / "half"},
+       "tolvbase: cannot open '" + dir / "half.des" + "': No such file or directory\n"},
+      {{"preview", dir / "in.lst", dir / "other"},
+       "tolvbase: cannot open '" + dir / "other.dir" + "': No such file or directory\n"},
   };
   for (const Case& c : cases) {
     Outcome run = run_tolvbase(c.args);
@@ -755,6 +867,21 @@ TEST(TolvbaseNormalize, BadInputGivesStatusTwoAndOneLineSayingWhy) {
   EXPECT_EQ(list.errors, "");
   EXPECT_EQ(list.output.rfind("pcboard         NAME SIZE MM-DD-YY text", 0), 0u) << list.output;
   EXPECT_NE(list.output.find("\ndescript-ion    "), std::string::npos);
+}
+
+// Either spelling, or an abbreviation of both, is the one option; a number
+// at either end of its range is taken.
+TEST(TolvbaseNormalize, KeepColorsIsKeepColoursAndWidthTakesItsLimits) {
+  std::string listing = entry_line("ZAP.COM", "128", "12-31-99", "@X0FZaps") + "\r\n";
+  Outcome plain = run_tolvbase({"normalize", "-"}, listing);
+  EXPECT_EQ(plain.output.find("@X0F"), std::string::npos) << plain.output;
+  for (const char* keep : {"--keep-colours", "--keep-colors", "--keep-col"}) {
+    Outcome kept = run_tolvbase({"normalize", keep, "-"}, listing);
+    EXPECT_EQ(kept.status, 0) << keep << kept.errors;
+    EXPECT_NE(kept.output.find("@X0FZaps"), std::string::npos) << keep << kept.output;
+  }
+  for (const char* width : {"--width=10", "--width=50"})
+    EXPECT_EQ(run_tolvbase({"normalize", width, "-"}, listing).status, 0) << width;
 }
 
 }  // namespace

@@ -758,28 +758,38 @@ TEST(Tolvboard, NormalizeGivesTheBasesTolvbaseNormalizeAndTolvconvGiveByHand) {
 
 TEST(Tolvboard, UsageErrorsAndUnreadableListsEndWithStatusTwo) {
   Board board;
-  std::vector<std::vector<std::string>> cases = {
-      {},
-      {"DIR.LST"},
-      {"--map", "C=/srv", "DIR.LST", "out"},
-      {"--frobnicate", "DIR.LST", "out"},
-      {"--areas", "areas", "DIR.LST", "out"},
-      {"NOSUCH.LST", "out"},
-      {"c", "out"},            // a directory
-      {"DIR.LST", "DIR.LST"},  // OUTDIR a file
-      {"--undo"},
-      {"--undo", "out", "out"},
-      {"--undo", "--dupe", "out"},
-      {"--undo", "DIR.LST"},
-      {"--areas", "fields", "out"},
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;  // the first line of standard error, after "tolvboard: "
+  } cases[] = {
+      {{}, "needs a DIR.LST and an OUTDIR"},
+      {{"DIR.LST"}, "needs a DIR.LST and an OUTDIR"},
+      {{"--map", "C=/srv", "DIR.LST", "out"},
+       "--map 'C=/srv' is not DRIVE:=DIRECTORY (as C:=/srv/pcb) nor \\=DIRECTORY"},
+      {{"--frobnicate", "DIR.LST", "out"}, "unknown option '--frobnicate'"},
+      {{"--dry-rnu", "DIR.LST", "out"}, "unknown option '--dry-rnu'; did you mean '--dry-run'?"},
+      {{"--areas", "areas", "DIR.LST", "out"}, "--areas FILE takes one OUTDIR"},
+      {{"--areas=", "out"}, "--areas needs a value (FILE)"},
+      {{"--converter", "", "DIR.LST", "out"}, "--converter needs a value (PROGRAM)"},
+      {{"NOSUCH.LST", "out"}, "cannot open 'NOSUCH.LST': No such file or directory"},
+      {{"c", "out"}, "cannot open 'c': Is a directory"},
+      {{"DIR.LST", "DIR.LST"}, "'DIR.LST' is not a directory"},  // OUTDIR a file
+      {{"--undo"}, "--undo takes one OUTDIR"},
+      {{"--undo", "out", "out"}, "--undo takes one OUTDIR"},
+      {{"--undo", "--dupe", "out"}, "--dupe cannot be used with --undo"},
+      {{"--areas", "a", "--wait", "--undo", "out"}, "--areas cannot be used with --undo"},
+      {{"--undo", "DIR.LST"}, "'DIR.LST' is not a directory"},
+      {{"--areas", "fields", "out"},
+       "'fields' line 3: more than a listing, a description and a directory (fields separated "
+       "by TABs)"},
   };
   // An area file whose line 3 has a fourth field.
   write_file(board.dir / "fields",
              "# three at most\nc/pcb/Dir/dir1\tone\tc\nc/pcb/Dir/dir1\t\tc\tx\n");
-  for (const auto& args : cases) {
-    Outcome run = tolvboard(board.dir, args);
-    EXPECT_EQ(run.status, 2) << testing::PrintToString(args);
-    EXPECT_EQ(run.errors.rfind("tolvboard: ", 0), 0u) << run.errors;
+  for (const Case& c : cases) {
+    Outcome run = tolvboard(board.dir, c.args);
+    EXPECT_EQ(run.status, 2) << testing::PrintToString(c.args);
+    EXPECT_EQ(run.errors.substr(0, run.errors.find('\n')), "tolvboard: " + c.message);
     EXPECT_EQ(run.output, "");
   }
   // A --converter that cannot be run is refused, even for a dry run, and no

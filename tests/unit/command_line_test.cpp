@@ -1,6 +1,7 @@
 // The option tables of tolvbase and tolvboard against what is written from
 // them by hand: each manual page's OPTIONS and each bash completion script
-// must name exactly the table's options, command by command.
+// must name exactly the table's options, command by command. And the name
+// a mistyped one is taken for.
 #include "companion/command_line.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <set>
 #include <string>
 
+#include "companion/nearest_name.h"
 #include "support/child.h"
 #include "tolvbase/command.h"
 #include "tolvboard/command.h"
@@ -42,9 +44,12 @@ std::map<std::string, Names> man_page_options(const std::string& program) {
   return options;
 }
 
+// Every spelling: the manual page names an alias beside its option.
 Names names_of(const std::vector<const Option*>& options) {
   Names names;
-  for (const Option* option : options) names.insert(std::string(option->name));
+  for (const Option* option : options)
+    for (std::string_view name : {option->name, option->alias})
+      if (!name.empty()) names.insert(std::string(name));
   return names;
 }
 
@@ -108,6 +113,50 @@ TEST(OptionTable, TheBashCompletionOffersEveryOptionAndValueOfTheTables) {
                          "", "", true);
     EXPECT_EQ(run.status, 0) << run.output << run.errors << completion_cases(*program);
   }
+}
+
+TEST(NearestName, SuggestsOnlyANameNearEnoughAndNotTied) {
+  const std::vector<Spelling> options = {
+      {"dir", "dir"},
+      {"json", "json"},
+      {"strict", "strict"},
+      {"width", "width"},
+      {"keep-colours", "keep-colours"},
+      {"keep-colors", "keep-colours"},
+      {"dry-run", "dry-run"},
+      {"dupe", "dupe"},
+      {"append", "append"},
+  };
+  struct Case {
+    std::string typed, meant;
+  } cases[] = {
+      {"strct", "strict"},              // a letter left out
+      {"stirct", "strict"},             // two neighbours swapped: one edit
+      {"strc", "strict"},               // two edits in six letters
+      {"jsno", "json"},                 // at the end
+      {"dri", "dir"},                   // three letters, one swap
+      {"keep-colous", "keep-colours"},  // as near both spellings of one option
+      {"keep-colr", "keep-colours"},    // nearer the alias: its option's name
+      {"xyz", ""},                      // three edits from "dir"
+      {"js", ""},                       // two edits in four letters: another word
+      {"dup", "dupe"},                  // one in four
+      {"", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(nearest_name(c.typed, options), c.meant) << c.typed;
+  // Two names equally near: no guess.
+  const std::vector<Spelling> tied = {{"list", "list"}, {"lint", "lint"}};
+  EXPECT_EQ(nearest_name("lis", tied), "list");
+  EXPECT_EQ(nearest_name("lit", tied), "");
+  EXPECT_EQ(edit_distance("", "abc"), 3u);
+  EXPECT_EQ(edit_distance("abcd", "badc"), 2u);
+}
+
+TEST(OptionTableDeathTest, AskingForAnOptionOfAnotherCommandEndsTheProgram) {
+  const Program& tolvbase = tolvbase_program();
+  Arguments arguments;
+  arguments.command = &tolvbase.commands[0];  // list: --encoding only
+  EXPECT_FALSE(has_option(arguments, BaseOption::Encoding));
+  EXPECT_DEATH(has_option(arguments, BaseOption::Strict), "not in the table of 'list'");
 }
 
 }  // namespace

@@ -28,12 +28,17 @@ using Stored = test::StoredBase;
 
 // Three sound records: names of 70 characters and an Origin of 30 are the
 // limits, not past them; empty description lines are fine.
-Stored three_records() {
-  Stored s;
+void add_three_records(Stored& s) {
+  int first = static_cast<int>(s.records.size() / kRecordSize);
   s.add(std::string(70, 'N'), {"first", ""});
   s.add("TWO.ZIP", {std::string(50, 'x')});
   s.add("THREE.ZIP", {"a", "b", "c"});
-  s.set8(1, kOriginAt, 30);
+  s.set8(first + 1, kOriginAt, 30);
+}
+
+Stored three_records() {
+  Stored s;
+  add_three_records(s);
   return s;
 }
 
@@ -159,6 +164,77 @@ TEST(TolvbaseCheck, DoubtfulRecordsAreNotes) {
     EXPECT_EQ(f.result.doubts, static_cast<int>(c.expected.size())) << c.what;
     EXPECT_EQ(f.result.notes, f.result.doubts) << c.what;
   }
+}
+
+// A listing converted twice: the records from N repeat earlier ones, each
+// with its name, size, date and text. Only that is the problem; a name
+// repeated with other text, or one record appended again and again, is
+// the repeated-name note alone.
+TEST(TolvbaseCheck, RecordsThatRepeatARunInOrderAreAProblem) {
+  struct Entry {
+    std::string name, text = "x";
+    int32_t size = 1000;
+  };
+  struct Case {
+    const char* what;
+    std::vector<Entry> entries;  // added after three_records()
+    bool doubled;                // three_records() added again first
+    std::string repeat;          // the start of the problem's text; empty: none
+  } cases[] = {
+      {"the whole base doubled", {}, true, "records 3-5 repeat records 0-2 one for one"},
+      {"the last run's part doubled",
+       {{"A.ZIP"}, {"B.ZIP"}, {"C.ZIP"}, {"A.ZIP"}, {"B.ZIP"}, {"C.ZIP"}},
+       false,
+       "records 6-8 repeat records 3-5 one for one"},
+      {"a second run cut short",
+       {{"A.ZIP"}, {"B.ZIP"}, {"C.ZIP"}, {"A.ZIP"}, {"B.ZIP"}},
+       false,
+       "records 6-7 repeat records 3-4 one for one"},
+      {"the whole base doubled, then a run", {{"A.ZIP"}}, true, ""},
+      {"a name repeated, its text another", {{"TWO.ZIP"}}, false, ""},
+      {"one record appended three times", {{"A.ZIP"}, {"A.ZIP"}, {"A.ZIP"}}, false, ""},
+      {"two names in another order", {{"A.ZIP"}, {"B.ZIP"}, {"B.ZIP"}, {"A.ZIP"}}, false, ""},
+      {"names repeated with other text",
+       {{"A.ZIP"}, {"B.ZIP"}, {"A.ZIP", "y"}, {"B.ZIP", "y"}},
+       false,
+       ""},
+      {"names repeated with other sizes",
+       {{"A.ZIP"}, {"B.ZIP"}, {"A.ZIP", "x", 1}, {"B.ZIP", "x", 1}},
+       false,
+       ""},
+  };
+  for (const Case& c : cases) {
+    Stored stored = three_records();
+    if (c.doubled) add_three_records(stored);
+    for (const Entry& e : c.entries) stored.add(e.name, {e.text}, e.size);
+    Findings f = check(stored);
+    std::string found;
+    for (const Finding& finding : f.findings)
+      if (finding.kind == K::RepeatedRun) found = finding.text;
+    EXPECT_EQ(found.substr(0, c.repeat.size()), c.repeat) << c.what << ": " << found;
+    EXPECT_EQ(found.empty(), c.repeat.empty()) << c.what << ": " << found;
+    EXPECT_EQ(f.result.problems, c.repeat.empty() ? 0 : 1) << c.what;
+    EXPECT_EQ(f.result.repeats, f.result.problems) << c.what;
+  }
+  // A one-record base converted twice, and the truncate that mends it; but
+  // the first record appended again after others is a repeated name only.
+  Stored one;
+  one.add("A.ZIP", {"x"});
+  one.add("B.ZIP", {"x"});
+  one.add("A.ZIP", {"x"});
+  EXPECT_EQ(check(one).found, (Found{{K::RepeatedName, 2}}));
+  one = {};
+  for (int i = 0; i < 4; ++i) one.add("A.ZIP", {"x"});  // its first half is not a run either
+  EXPECT_EQ(check(one).found,
+            (Found{{K::RepeatedName, 1}, {K::RepeatedName, 2}, {K::RepeatedName, 3}}));
+  one = {};
+  one.add("A.ZIP", {"x"});
+  one.add("A.ZIP", {"x"});
+  Findings f = check(one);
+  ASSERT_EQ(f.found, (Found{{K::RepeatedName, 1}, {K::RepeatedRun, -1}}));
+  EXPECT_EQ(f.findings[1].text.substr(0, 25), "record 1 repeats record 0");
+  EXPECT_NE(f.findings[1].text.find("b.dir 1' removes the repeat"), std::string::npos)
+      << f.findings[1].text;
 }
 
 TEST(TolvbaseCheck, LeftoversOfAnInterruptedRunAreNotesOnly) {

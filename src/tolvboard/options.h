@@ -1,0 +1,20 @@
+// The options of tolvboard's table (command.cpp), by which the run and the
+// undo read them.
+#pragma once
+
+namespace tolv {
+
+enum class BoardOption {
+  Map,
+  Dupe,
+  Append,
+  Wait,
+  DryRun,
+  Normalize,
+  Json,
+  Areas,
+  Converter,
+  Undo,
+};
+
+}  // namespace tolv
