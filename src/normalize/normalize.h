@@ -57,7 +57,8 @@ NormalizeResult normalize_as(ListingSource& source, const LayoutChoice& choice,
 
 // The second pass a line at a time, for a caller that reads the listing
 // itself alongside another reader (the preview): start, then every line
-// with its number, then finish.
+// with its number, then finish. `options` and `sink` must outlive the
+// reading.
 struct Normalizer;
 struct LineByLine {
   std::shared_ptr<Normalizer> normalizer;

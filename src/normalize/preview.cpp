@@ -346,6 +346,7 @@ PreviewResult preview_listing(const std::string& path, NameIndex* base, const Pr
   Preview p;
   p.sink = &sink;
   Alongside alongside;
+  NormalizeOptions normal_options;  // the reading keeps pointers to both
   NormalSink normal_sink;
   normal_sink.role = [&](int64_t number, LineRole role, const EntryShape* entry) {
     note_normal_role(alongside, number, role, entry);
@@ -361,7 +362,7 @@ PreviewResult preview_listing(const std::string& path, NameIndex* base, const Pr
     }
     if ((choice.model.layout != nullptr || choice.empty) && rewind_listing_source(source)) {
       alongside.source = &source;
-      alongside.reading = start_line_by_line(choice, NormalizeOptions{}, normal_sink);
+      alongside.reading = start_line_by_line(choice, normal_options, normal_sink);
       p.alongside = &alongside;
     }
   }
