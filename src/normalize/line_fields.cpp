@@ -1,5 +1,6 @@
 #include "normalize/line_fields.h"
 
+#include "companion/name_doubts.h"
 #include "companion/text.h"
 #include "listing/columns.h"
 #include "listing/number.h"
@@ -29,21 +30,6 @@ constexpr int64_t kLargestValue = 99'999'999'999;
 
 // The CP437 check mark some generators put after the date of a new file.
 constexpr char kCheckMark = static_cast<char>(0xFB);
-
-// CP437 line and block drawing.
-bool is_box(char c) {
-  auto b = static_cast<unsigned char>(c);
-  return b >= 0xB0 && b <= 0xDF;
-}
-
-// The characters a rule is drawn with, as a name's first ones.
-bool is_rule_start(char c) {
-  return c == '-' || c == '=' || c == '_' || c == '*' || c == '~' || c == '#' || c == '+' ||
-         c == ':' || c == '.' || is_box(c);
-}
-
-// A rule drawn with a header glued on: this many rule characters first.
-constexpr size_t kRuleRun = 4;
 
 size_t skip_blanks(std::string_view s, size_t pos) {
   while (pos < s.size() && is_blank(s[pos])) ++pos;
@@ -295,11 +281,9 @@ bool looks_like_name(std::string_view name) {
   if (!(is_digit(first) || is_alpha(first) || rule_first || first == '_' || first == '$' ||
         first == '#' || first == '!' || first == '&' || first == '@' || first == '~' ||
         first == '%' || first == '.' || first == '/' || first == '\\' ||
-        (static_cast<unsigned char>(first) >= 0x80 && !is_box(first))))
+        (static_cast<unsigned char>(first) >= 0x80 && !is_box_drawing(first))))
     return false;
-  size_t rules = 0;
-  while (rules < name.size() && is_rule_start(name[rules])) ++rules;
-  if (rules >= kRuleRun) return false;
+  if (is_rule_name(name)) return false;  // a rule, or one with a header glued on
   bool alnum = false;
   for (char c : name) {
     auto b = static_cast<unsigned char>(c);

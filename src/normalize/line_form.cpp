@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "companion/name_doubts.h"
 #include "companion/text.h"
 
 namespace tolv {
@@ -14,16 +15,6 @@ bool is_digit(char c) {
 
 bool is_blank(char c) {
   return c == ' ';
-}
-
-bool is_box(char c) {
-  auto b = static_cast<unsigned char>(c);
-  return b >= 0xB0 && b <= 0xDF;
-}
-
-bool is_rule_char(char c) {
-  return c == '-' || c == '=' || c == '_' || c == '*' || c == '~' || c == '#' || c == '+' ||
-         c == ':' || c == '.' || is_box(c);
 }
 
 size_t skip_blanks(std::string_view s, size_t pos) {
@@ -107,10 +98,10 @@ LineForm line_form(std::string_view line) {
 
   // A run of rule characters at the start.
   size_t r = p;
-  while (r < line.size() && (is_rule_char(line[r]) || is_blank(line[r]))) ++r;
+  while (r < line.size() && (is_rule_character(line[r]) || is_blank(line[r]))) ++r;
   size_t rule_chars = 0;
   for (size_t i = p; i < r; ++i) rule_chars += !is_blank(line[i]);
-  if (is_box(line[p]) || rule_chars >= 3) {
+  if (is_box_drawing(line[p]) || rule_chars >= 3) {
     if (r == line.size()) return LineForm::Rule;
     if (rule_chars >= 3 && is_header_word(word_at(line, r))) return LineForm::Rule;
     return LineForm::Banner;
