@@ -160,6 +160,16 @@ FileLookup find_file(FileDirectory& dir, std::string_view listed, DirectoryFile*
   return FileLookup::Found;
 }
 
+bool directory_holds(const FileDirectory& dir, std::string_view listed) {
+  Spellings tried = spellings_of(listed);
+  for (std::string_view name : {tried.as_written, tried.without_dot}) {
+    if (name.empty()) continue;
+    auto [first, last] = same_in_any_case(dir, name);
+    if (first != last) return true;
+  }
+  return false;
+}
+
 std::vector<const DirectoryFile*> files_matching(const FileDirectory& dir,
                                                  std::string_view listed) {
   std::vector<const DirectoryFile*> found;

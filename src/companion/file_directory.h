@@ -67,6 +67,10 @@ enum class FileLookup { Found, Missing, Ambiguous };
 // is null.
 FileLookup find_file(FileDirectory& dir, std::string_view listed, DirectoryFile*& file);
 
+// True when the listed name matches a file as find_file would look it up
+// (found or ambiguous); nothing is marked.
+bool directory_holds(const FileDirectory& dir, std::string_view listed);
+
 // The files a listed name matches in another letter case, in name order, as
 // find_file tries it (the bare-dot spelling when the name as written matches
 // none): the candidates to name when find_file says Ambiguous.

@@ -12,15 +12,20 @@ namespace {
 // A rule this long with text after it is a rule row with a header glued on.
 constexpr size_t kGluedRule = 4;
 
-bool is_rule_character(unsigned char c) {
-  return (c != 0 && strchr("-=_*~+#.:", c) != nullptr) || (c >= 0xB0 && c <= 0xDF);
+}  // namespace
+
+bool is_box_drawing(char c) {
+  auto b = static_cast<unsigned char>(c);
+  return b >= 0xB0 && b <= 0xDF;
 }
 
-}  // namespace
+bool is_rule_character(char c) {
+  return (c != 0 && strchr("-=_*~+#.:", c) != nullptr) || is_box_drawing(c);
+}
 
 bool is_rule_name(std::string_view name) {
   size_t rule = 0;
-  while (rule < name.size() && is_rule_character(static_cast<unsigned char>(name[rule]))) ++rule;
+  while (rule < name.size() && is_rule_character(name[rule])) ++rule;
   return rule == name.size() || rule >= kGluedRule;
 }
 

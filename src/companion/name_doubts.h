@@ -20,6 +20,11 @@ namespace tolv {
 // (a rule row with a header glued on).
 bool is_rule_name(std::string_view name);
 
+// The characters rules are drawn with: those above, and of them the CP437
+// line and block characters alone.
+bool is_rule_character(char c);
+bool is_box_drawing(char c);
+
 // True when the packed date's month is outside 1 to 12 or its day outside
 // 1 to 31, as stored.
 bool is_impossible_date(uint32_t packed);

@@ -4,13 +4,6 @@
 
 namespace tolv {
 
-namespace {
-
-// The name's columns: those before the size.
-constexpr size_t kNameColumns = kSizeField.column - 1;
-
-}  // namespace
-
 void start_entry_line(std::string& line, std::string_view name, std::string_view size,
                       std::string_view date) {
   line.assign(name);

@@ -5,10 +5,31 @@
 //                                 | each further line
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "listing/columns.h"
+
 namespace tolv {
+
+// Every line a companion writes for tolvconv ends with CR LF, as the DIR
+// files of the boards do.
+inline constexpr std::string_view kListingLineEnd = "\r\n";
+
+// The name's columns: those before the size.
+inline constexpr size_t kNameColumns = kSizeField.column - 1;
+
+// The largest size the nine size columns hold in decimal.
+inline constexpr int64_t kLargestListedSize = 999'999'999;
+
+// How many characters of a name an entry line carries before a size of
+// `size_width` characters: all the name's columns, or one fewer when the
+// size fills its columns, since a blank must end the name.
+inline constexpr size_t name_room(size_t size_width) {
+  return size_width < kSizeField.width ? kNameColumns : kNameColumns - 1;
+}
 
 // Sets `line` to an entry line's columns 1-31: the name from column 1,
 // blanks to column 12, the size right-aligned to column 21 (columns 13-21),

@@ -1,6 +1,7 @@
 #include "listing/number.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "listing/columns.h"
 #include "listing/packed_date.h"
@@ -62,11 +63,8 @@ DateText date_text(std::string_view text) {
 uint32_t convert_date(std::string_view text) {
   DateText parts = date_text(text);
   auto number = [](std::string_view part) { return static_cast<uint16_t>(parse_integer(part)); };
-  uint16_t year = number(parts.year);
-  constexpr unsigned kCenturyOfFirst = kFirstListingYear / 100 * 100;
-  year = static_cast<uint16_t>(
-      year + (year < kFirstListingYear % 100 ? kCenturyOfFirst + 100 : kCenturyOfFirst));
-  return pack_date_time(year, number(parts.month), number(parts.day), 0, 0, 0);
+  return pack_date_time(listing_year(number(parts.year)), number(parts.month), number(parts.day), 0,
+                        0, 0);
 }
 
 std::string integer_text(int32_t value) {
@@ -78,8 +76,11 @@ std::string integer_text(int32_t value) {
 }
 
 std::string date_text_of(unsigned year, unsigned month, unsigned day) {
-  char text[16];
-  snprintf(text, sizeof text, "%02u-%02u-%02u", month % 100, day % 100, year % 100);
+  std::string text = "00-00-00";
+  for (auto [at, value] : {std::pair{0, month}, {3, day}, {6, year}}) {
+    text[at] = static_cast<char>('0' + value % 100 / 10);
+    text[at + 1] = static_cast<char>('0' + value % 10);
+  }
   return text;
 }
 

@@ -28,6 +28,20 @@ DateText date_text(std::string_view text);
 inline constexpr unsigned kFirstListingYear = 1980;
 inline constexpr unsigned kLastListingYear = kFirstListingYear + 99;
 
+// The year a listing's two-digit year `yy` stands for (0-99 give
+// 1980-2079); other values are carried along as the converter does, modulo
+// 2^16.
+inline constexpr uint16_t listing_year(uint16_t yy) {
+  constexpr unsigned kCenturyOfFirst = kFirstListingYear / 100 * 100;
+  return static_cast<uint16_t>(
+      yy + (yy < kFirstListingYear % 100 ? kCenturyOfFirst + 100 : kCenturyOfFirst));
+}
+
+// True for a year a listing date can hold.
+inline constexpr bool is_listing_year(unsigned year) {
+  return year >= kFirstListingYear && year <= kLastListingYear;
+}
+
 // Converts MM-DD-YY into a packed date-time (listing/packed_date.h),
 // 00:00:00; characters 3 and 6 are not read. No range is enforced.
 uint32_t convert_date(std::string_view text);

@@ -76,10 +76,12 @@ size_t colour_code_length(std::string_view text, size_t at) {
 
 }  // namespace
 
-std::string clean_description(std::string_view text, bool keep_colours, int64_t* removed) {
+namespace {
+
+// One pass from the left; `codes` counts the colour codes removed.
+std::string clean_once(std::string_view text, bool keep_colours, int64_t& codes) {
   std::string out;
   out.reserve(text.size());
-  int64_t codes = 0;
   size_t i = 0;
   while (i < text.size()) {
     size_t plain = i;
@@ -100,6 +102,20 @@ std::string clean_description(std::string_view text, bool keep_colours, int64_t*
       out += ' ';
     else if (c >= 0x20 && c != 0x7F)
       out += static_cast<char>(c);
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string clean_description(std::string_view text, bool keep_colours, int64_t* removed) {
+  int64_t codes = 0;
+  std::string out = clean_once(text, keep_colours, codes);
+  // What a removal brings together can be a code again ("@X@X0F0F"): clean
+  // until nothing changes, so the result cleans to itself.
+  for (size_t before = text.size(); out.size() < before;) {
+    before = out.size();
+    out = clean_once(out, keep_colours, codes);
   }
   if (removed) *removed = codes;
   return out;

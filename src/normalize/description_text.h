@@ -40,7 +40,9 @@ namespace tolv {
 // ("@Xmas"), "|" before one digit or a letter ("a|b", "|7"), "|32". An ESC
 // that does not begin a whole CSI, a Ctrl-C without its digit and a Ctrl-A
 // without its character are control bytes, removed alone; the bytes after
-// them stay.
+// them stay. The text is cleaned again while that removes anything, so
+// the result holds no code that removing another brought together, and
+// cleaning it again changes nothing.
 std::string clean_description(std::string_view text, bool keep_colours, int64_t* removed = nullptr);
 
 // The words of `text` (runs of bytes other than ' ') in lines of at most

@@ -40,123 +40,7 @@ std::string count_text(size_t n, const char* noun) {
   return number + " " + plural(static_cast<int64_t>(n), noun);
 }
 
-// A token that reads as a file name: no path or option characters, a letter
-// or digit, and either an extension or the shape of a bare DOS name.
-bool is_file_name(std::string_view token) {
-  if (token.empty() || token.size() > 64) return false;
-  bool alnum = false;
-  bool lower = false;
-  for (char c : token) {
-    if (c == '/' || c == '\\' || c == ':' || c == '|' || c == '%' || c == ',' ||
-        static_cast<unsigned char>(c) < 32)
-      return false;
-    if ((c >= 'A' && c <= 'Z') || is_digit(c)) alnum = true;
-    if (c >= 'a' && c <= 'z') alnum = lower = true;
-  }
-  if (!alnum || is_rule_name(token)) return false;
-  size_t dot = token.rfind('.');
-  if (dot != std::string_view::npos && dot > 0 && token.size() - dot - 1 >= 1 &&
-      token.size() - dot - 1 <= 4)
-    return true;
-  return dot == std::string_view::npos && token.size() <= 8 && !lower;
-}
-
-// An 8.3 name, as FILES.BBS lists them.
-bool is_dos_name(std::string_view token) {
-  size_t dot = token.find('.');
-  return dot != std::string_view::npos && dot >= 1 && dot <= 8 && token.size() - dot - 1 >= 1 &&
-         token.size() - dot - 1 <= 3 && is_file_name(token);
-}
-
-// A date D-D-YY, DD-DD-YYYY, D/DD/YY and the like, with the same separator
-// twice and no digit directly before or after it.
-struct FoundDate {
-  size_t at = 0;  // index of its first character
-  size_t width = 0;
-  char separator = '-';
-  bool long_year = false;
-};
-
-size_t digits_at(std::string_view line, size_t at) {
-  size_t n = 0;
-  while (at + n < line.size() && is_digit(line[at + n])) ++n;
-  return n;
-}
-
-bool find_date(std::string_view line, size_t from, FoundDate& date) {
-  for (size_t at = from; at < line.size(); ++at) {
-    if (!is_digit(line[at]) || (at > 0 && is_digit(line[at - 1]))) continue;
-    size_t month = digits_at(line, at);
-    size_t sep1 = at + month;
-    if (month > 2 || sep1 >= line.size() || (line[sep1] != '-' && line[sep1] != '/')) continue;
-    size_t day = digits_at(line, sep1 + 1);
-    size_t sep2 = sep1 + 1 + day;
-    if (day < 1 || day > 2 || sep2 >= line.size() || line[sep2] != line[sep1]) continue;
-    size_t year = digits_at(line, sep2 + 1);
-    if (year != 2 && year != 4) continue;
-    date = {at, sep2 + 1 + year - at, line[sep1], year == 4};
-    return true;
-  }
-  return false;
-}
-
-// A size: a run of digits and commas, blank-delimited, outside the date.
-bool has_number_token(std::string_view line, size_t from, const FoundDate& date) {
-  size_t at = from;
-  while (at < line.size()) {
-    while (at < line.size() && is_blank(line[at])) ++at;
-    size_t end = at;
-    while (end < line.size() && !is_blank(line[end])) ++end;
-    std::string_view token = line.substr(at, end - at);
-    bool number = !token.empty() && is_digit(token[0]);
-    for (char c : token) number = number && (is_digit(c) || c == ',');
-    if (number && (end <= date.at || at >= date.at + date.width)) return true;
-    at = end;
-  }
-  return false;
-}
-
-std::string near_miss_message(std::string_view name, std::string_view line, const FoundDate& d,
-                              bool leading_blank) {
-  std::string where = "date " + quoted_cp437(line.substr(d.at, d.width)) + " at " +
-                      columns_text(d.at + 1, d.at + d.width);
-  std::string how;
-  if (d.separator == '/') how = "written with '/'";
-  if (d.long_year) how += std::string(how.empty() ? "" : " and ") + "with a four-digit year";
-  if (how.empty() && d.width == kDateField.width) {
-    size_t at = d.at + 1;
-    how = count_text(at < kDateField.column ? kDateField.column - at : at - kDateField.column,
-                     "column") +
-          (at < kDateField.column ? " left of " : " right of ") +
-          columns_text(kDateField.column, kDateField.column + kDateField.width - 1);
-  } else if (how.empty()) {
-    how = "not MM-DD-YY in " +
-          columns_text(kDateField.column, kDateField.column + kDateField.width - 1);
-  }
-  if (leading_blank) how.append(", and the line starts with a blank");
-  return quoted_cp437(name) + " is skipped, not converted: " + where + ", " + how +
-         " (a file entry line has '-' in columns 26 and 29)";
-}
-
 }  // namespace
-
-const char* layout_text(Layout layout) {
-  switch (layout) {
-    case Layout::FilesBbs:
-      return "a FILES.BBS listing (NAME.EXT and a description, no size or date)";
-    case Layout::SlashDates:
-      return "a listing with dates written with '/' (MM/DD/YY or MM/DD/YYYY)";
-    case Layout::LongYears:
-      return "a listing with four-digit years";
-    case Layout::Shifted:
-      return "a PCBoard listing with its columns shifted";
-    case Layout::CommaSizes:
-      return "a listing with sizes written with commas (such as 1,024)";
-    case Layout::None:
-      break;
-  }
-  return "another layout";
-}
 
 bool doubt_entry_line(std::string_view line, std::vector<LineDoubt>& doubts) {
   EntryFields f = entry_fields(line);
@@ -279,57 +163,36 @@ void doubt_ctrl_z(std::string_view line, std::vector<LineDoubt>& doubts) {
   doubts.push_back({Doubt::CtrlZ, message});
 }
 
-bool has_comma_size(std::string_view line) {
-  std::string_view size = entry_fields(line).size;
-  int32_t value;
-  return size.find(',') != std::string_view::npos && !read_integer(size, value);
+std::string near_miss_message(std::string_view name, std::string_view line, const DateField& d,
+                              bool leading_blank) {
+  size_t at = d.column, width = d.end + 1 - d.column;
+  std::string where =
+      "date " + quoted_cp437(line.substr(at - 1, width)) + " at " + columns_text(at, d.end);
+  std::string how;
+  if (d.separator == '/') how = "written with '/'";
+  if (d.wide != 0) how += std::string(how.empty() ? "" : " and ") + "with a four-digit year";
+  bool numeric = !d.month_name && !d.packed;
+  if (how.empty() && numeric && width == kDateField.width) {
+    how = count_text(at < kDateField.column ? kDateField.column - at : at - kDateField.column,
+                     "column") +
+          (at < kDateField.column ? " left of " : " right of ") +
+          columns_text(kDateField.column, kDateField.column + kDateField.width - 1);
+  } else if (how.empty()) {
+    how = "not MM-DD-YY in " +
+          columns_text(kDateField.column, kDateField.column + kDateField.width - 1);
+  }
+  if (leading_blank) how.append(", and the line starts with a blank");
+  return quoted_cp437(name) + " is skipped, not converted: " + where + ", " + how +
+         " (a file entry line has '-' in columns 26 and 29)";
 }
 
-SkippedLine judge_skipped_line(std::string_view line) {
-  SkippedLine s;
-  size_t first = line.find_first_not_of(" \t");
-  if (first == std::string_view::npos) {
-    s.shape = Shape::Blank;
-    return s;
-  }
-  if (line[first] == '|') {
-    s.shape = Shape::Bar;
-    s.bar_column = first + 1;
-    return s;
-  }
-  if (first == 0 && line[0] == '%') {
-    std::string_view file = line.substr(1, line.find_last_not_of(" \t"));
-    if (!file.empty() && file.find_first_of(" \t") == std::string_view::npos) {
-      s.shape = Shape::Include;
-      s.message = "PCBoard shows the text of the file " + quoted_cp437(file) +
-                  " here; tolvconv does not read it, nor any entry in it";
-      return s;
-    }
-  }
-  // Text indented by two blanks or more: RBBS's continuation lines, text
-  // aligned under the description without a '|'.
-  if (first >= 2) {
-    s.shape = Shape::Indented;
-    return s;
-  }
-  size_t name_end = line.find_first_of(" \t", first);
-  if (name_end == std::string_view::npos) return s;
-  std::string_view name = line.substr(first, name_end - first);
-  if (!is_file_name(name)) return s;
-  FoundDate date;
-  if (find_date(line, name_end, date) && has_number_token(line, name_end, date)) {
-    s.shape = Shape::NearMiss;
-    s.layout = date.separator == '/' ? Layout::SlashDates
-               : date.long_year      ? Layout::LongYears
-                                     : Layout::Shifted;
-    s.message = near_miss_message(name, line, date, first == 1);
-    return s;
-  }
-  if (first == 0 && is_dos_name(name) && !all_blank(line.substr(name_end))) {
-    s.shape = Shape::FilesBbs;
-    s.layout = Layout::FilesBbs;
-  }
-  return s;
+bool is_include_line(std::string_view line, std::string& message) {
+  if (line.empty() || line[0] != '%') return false;
+  std::string_view file = line.substr(1, line.find_last_not_of(" \t"));
+  if (file.empty() || file.find_first_of(" \t") != std::string_view::npos) return false;
+  message = "PCBoard shows the text of the file " + quoted_cp437(file) +
+            " here; tolvconv does not read it, nor any entry in it";
+  return true;
 }
 
 }  // namespace tolv

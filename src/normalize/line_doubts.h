@@ -1,7 +1,8 @@
-// The preview's judgement of single listing lines, each taken on its own:
-// what a file entry line, a continuation line or a skipped line holds that
+// The preview's judgement of single listing lines by tolvconv's own
+// columns: what a file entry line or a continuation line holds that
 // tolvconv reads otherwise than a person would. What depends on the lines
-// around (repeats, lost continuations, the layout) is preview.cpp's.
+// around (repeats, lost continuations) and on how the normalizer reads them
+// (the layout, near misses) is preview.cpp's.
 #pragma once
 
 #include <cstddef>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "normalize/doubt.h"
+#include "normalize/line_fields.h"
 
 namespace tolv {
 
@@ -28,39 +30,13 @@ void doubt_text(std::string_view text, std::vector<LineDoubt>& doubts);
 // A Ctrl-Z with more text after it, on a line of any kind.
 void doubt_ctrl_z(std::string_view line, std::vector<LineDoubt>& doubts);
 
-// Other layouts a line's shape suggests.
-enum class Layout {
-  None,
-  FilesBbs,    // NAME.EXT and a description, no size or date
-  SlashDates,  // a file entry with its date written MM/DD/YY
-  LongYears,   // a file entry with a four-digit year
-  Shifted,     // a file entry whose date sits in other columns
-  CommaSizes,  // a file entry line whose size has thousands separators
-};
-inline constexpr int kLayouts = 6;
-const char* layout_text(Layout layout);
+// The near-miss finding of a line that reads as a file entry with a size
+// and `date`, which tolvconv skips because the date is not in its columns.
+std::string near_miss_message(std::string_view name, std::string_view line, const DateField& date,
+                              bool leading_blank);
 
-// A comma in columns 13-21 of a file entry line that the size parse refuses.
-bool has_comma_size(std::string_view line);
-
-// What a skipped line looks like.
-enum class Shape {
-  Blank,     // nothing but blanks
-  Include,   // '%' and a file name
-  NearMiss,  // a name, a number and a date, in other columns
-  Bar,       // first visible character '|' (bar_column says where)
-  Indented,  // text that starts past the name columns
-  FilesBbs,  // NAME.EXT and a description
-  Other,
-};
-
-struct SkippedLine {
-  Shape shape = Shape::Other;
-  Layout layout = Layout::None;
-  size_t bar_column = 0;  // for Bar
-  std::string message;    // for Include and NearMiss
-};
-
-SkippedLine judge_skipped_line(std::string_view line);
+// A '%' line, which PCBoard replaces by the text of the file it names:
+// true with the finding's message.
+bool is_include_line(std::string_view line, std::string& message);
 
 }  // namespace tolv

@@ -1,8 +1,9 @@
 #include "normalize/line_fields.h"
 
-#include <cstring>
-
+#include "companion/name_doubts.h"
 #include "companion/text.h"
+#include "listing/columns.h"
+#include "listing/number.h"
 
 namespace tolv {
 
@@ -30,17 +31,6 @@ constexpr int64_t kLargestValue = 99'999'999'999;
 // The CP437 check mark some generators put after the date of a new file.
 constexpr char kCheckMark = static_cast<char>(0xFB);
 
-// CP437 line and block drawing.
-bool is_box(char c) {
-  auto b = static_cast<unsigned char>(c);
-  return b >= 0xB0 && b <= 0xDF;
-}
-
-bool is_rule_char(char c) {
-  return c == '-' || c == '=' || c == '_' || c == '*' || c == '~' || c == '#' || c == '+' ||
-         c == ':' || c == '.' || is_box(c);
-}
-
 size_t skip_blanks(std::string_view s, size_t pos) {
   while (pos < s.size() && is_blank(s[pos])) ++pos;
   return pos;
@@ -51,7 +41,7 @@ size_t token_end(std::string_view s, size_t pos) {
   return pos;
 }
 
-// Up to `most` digits at `pos`: their value and the position after them.
+// Up to `most` digits at `pos`: their value and how many there were.
 size_t digits(std::string_view s, size_t pos, size_t most, int64_t& value) {
   size_t start = pos;
   value = 0;
@@ -72,41 +62,50 @@ int month_number(std::string_view word) {
   return 0;
 }
 
-bool equal_word(std::string_view a, std::string_view b) {
-  return equal_ignoring_case(a, b);
+// A label such as "Size:" at `pos`, and the blanks after it.
+void skip_label(std::string_view s, size_t& pos, std::string_view label) {
+  if (s.size() - pos > label.size() && equal_ignoring_case(s.substr(pos, label.size()), label) &&
+      is_blank(s[pos + label.size()]))
+    pos = skip_blanks(s, pos + label.size());
 }
 
-// A date at `pos`; on success `pos` is moved past it.
+// DD-Mon-YY or DD Mon YY after the day's `a` (`p` at the separator).
+bool read_month_name_date(std::string_view s, size_t start, size_t p, int64_t day,
+                          DateField& date) {
+  size_t q = s[p] == ' ' ? skip_blanks(s, p) : p + 1;
+  size_t w = q;
+  while (w < s.size() && is_alpha(s[w])) ++w;
+  int month = (w - q == 3) ? month_number(s.substr(q, 3)) : 0;
+  if (month == 0 || w >= s.size() || s[w] != s[p]) return false;
+  size_t y = s[p] == ' ' ? skip_blanks(s, w) : w + 1;
+  int64_t year = 0;
+  size_t ny = digits(s, y, 4, year);
+  if ((ny != 2 && ny != 4) || (y + ny < s.size() && is_digit(s[y + ny]))) return false;
+  date = {};
+  date.present = date.month_name = true;
+  date.first = static_cast<int>(year);  // year, month, day
+  date.second = month;
+  date.third = static_cast<int>(day);
+  date.wide = ny == 4 ? 1 : 0;
+  date.separator = s[p];
+  date.column = start + 1;
+  date.end = y + ny;
+  return true;
+}
+
+}  // namespace
+
 bool read_date(std::string_view s, size_t& pos, DateField& date) {
+  size_t start = pos;
+  skip_label(s, start, "date:");
   int64_t a = 0;
-  size_t p = pos;
-  size_t na = digits(s, p, 4, a);
+  size_t na = digits(s, start, 4, a);
   if (na == 0) return false;
-  p += na;
+  size_t p = start + na;
   if (p >= s.size()) return false;
-  // DD-Mon-YY, DD Mon YY
-  if (na <= 2 && (s[p] == '-' || s[p] == ' ')) {
-    size_t q = s[p] == ' ' ? skip_blanks(s, p) : p + 1;
-    size_t w = q;
-    while (w < s.size() && is_alpha(s[w])) ++w;
-    int month = (w - q == 3) ? month_number(s.substr(q, 3)) : 0;
-    if (month != 0 && w < s.size() && (s[w] == s[p] || (s[p] == ' ' && s[w] == ' '))) {
-      size_t y = s[p] == ' ' ? skip_blanks(s, w) : w + 1;
-      int64_t year = 0;
-      size_t ny = digits(s, y, 4, year);
-      if ((ny == 2 || ny == 4) && (y + ny >= s.size() || !is_digit(s[y + ny]))) {
-        date = {};
-        date.present = true;
-        date.month_name = true;
-        date.first = static_cast<int>(year);  // year, month, day
-        date.second = month;
-        date.third = static_cast<int>(a);
-        date.wide = ny == 4 ? 1 : 0;
-        date.column = pos + 1;
-        pos = y + ny;
-        return true;
-      }
-    }
+  if (na <= 2 && (s[p] == '-' || s[p] == ' ') && read_month_name_date(s, start, p, a, date)) {
+    pos = date.end;
+    return true;
   }
   char sep = s[p];
   if (sep != '-' && sep != '/') return false;
@@ -116,8 +115,7 @@ bool read_date(std::string_view s, size_t& pos, DateField& date) {
   size_t q = p + 2 + nb;
   size_t nc = digits(s, q, 4, c);
   if (nc != 2 && nc != 4) return false;
-  if (na == 4 && nc == 4) return false;
-  if (na == 3) return false;
+  if ((na == 4 && nc == 4) || na == 3) return false;
   if (q + nc < s.size() && is_digit(s[q + nc])) return false;
   date = {};
   date.present = true;
@@ -125,12 +123,13 @@ bool read_date(std::string_view s, size_t& pos, DateField& date) {
   date.second = static_cast<int>(b);
   date.third = static_cast<int>(c);
   date.wide = na == 4 ? 1 : (nc == 4 ? 3 : 0);
-  date.column = pos + 1;
+  date.separator = sep;
+  date.column = start + 1;
+  date.end = q + nc;
   pos = q + nc;
   return true;
 }
 
-// YYMMDD, as index files write it.
 bool read_packed_date(std::string_view s, size_t& pos, DateField& date) {
   int64_t v = 0;
   if (digits(s, pos, 7, v) != 6 || !ends_token(s, pos + 6)) return false;
@@ -141,21 +140,24 @@ bool read_packed_date(std::string_view s, size_t& pos, DateField& date) {
   date.second = static_cast<int>(v / 100 % 100);
   date.third = static_cast<int>(v % 100);
   date.column = pos + 1;
+  date.end = pos + 6;
   pos += 6;
   return true;
 }
 
 bool read_size(std::string_view s, size_t& pos, SizeField& size) {
-  size_t p = pos;
+  size_t start = pos;
+  skip_label(s, start, "size:");
+  size_t p = start;
   if (p < s.size() && s[p] == '*') ++p;  // a free file
   int64_t value = 0;
   size_t n = digits(s, p, 3, value);
   if (n == 0) {
-    size_t e = token_end(s, pos);
-    std::string_view word = s.substr(pos, e - pos);
+    size_t e = token_end(s, start);
+    std::string_view word = s.substr(start, e - start);
     for (std::string_view w : {"MISSING", "OFFLINE", "(gone)", "(missing)", "(offline)", "DELETED"})
-      if (equal_word(word, w)) {
-        size = {SizeForm::Word, -1, pos + 1, e};
+      if (equal_ignoring_case(word, w)) {
+        size = {SizeForm::Word, -1, start + 1, e};
         pos = e;
         return true;
       }
@@ -190,7 +192,7 @@ bool read_size(std::string_view s, size_t& pos, SizeField& size) {
     size_t e = q + 1;
     if (e < s.size() && (s[e] == 'b' || s[e] == 'B')) ++e;
     if (!ends_token(s, e)) return false;
-    size = {SizeForm::Kilo, too_large ? -1 : value, pos + 1, e};
+    size = {SizeForm::Kilo, too_large ? -1 : value, start + 1, e};
     pos = e;
     return true;
   }
@@ -199,21 +201,20 @@ bool read_size(std::string_view s, size_t& pos, SizeField& size) {
   size_t we = token_end(s, w);
   std::string_view unit = s.substr(w, we - w);
   if (w > q && w - q <= 2) {
-    if (equal_word(unit, "bytes") || equal_word(unit, "byte")) {
+    if (equal_ignoring_case(unit, "bytes") || equal_ignoring_case(unit, "byte")) {
       form = SizeForm::Bytes;
       end = we;
-    } else if (equal_word(unit, "k") || equal_word(unit, "kb")) {
-      size = {SizeForm::Kilo, too_large ? -1 : value, pos + 1, we};
+    } else if (equal_ignoring_case(unit, "k") || equal_ignoring_case(unit, "kb")) {
+      size = {SizeForm::Kilo, too_large ? -1 : value, start + 1, we};
       pos = we;
       return true;
     }
   }
-  size = {form, too_large ? -1 : value, pos + 1, end};
+  size = {form, too_large ? -1 : value, start + 1, end};
   pos = end;
   return true;
 }
 
-// hh:mm or hh:mm:ss, then AM/PM glued or after a blank.
 bool read_time(std::string_view s, size_t& pos) {
   int64_t v = 0;
   size_t p = pos;
@@ -227,8 +228,8 @@ bool read_time(std::string_view s, size_t& pos) {
   size_t w = p < s.size() && s[p] == ' ' ? p + 1 : p;
   size_t we = token_end(s, w);
   std::string_view ampm = s.substr(w, we - w);
-  if (equal_word(ampm, "am") || equal_word(ampm, "pm") || equal_word(ampm, "a") ||
-      equal_word(ampm, "p"))
+  if (equal_ignoring_case(ampm, "am") || equal_ignoring_case(ampm, "pm") ||
+      equal_ignoring_case(ampm, "a") || equal_ignoring_case(ampm, "p"))
     e = we;
   else if (!ends_token(s, p))
     return false;
@@ -236,13 +237,12 @@ bool read_time(std::string_view s, size_t& pos) {
   return true;
 }
 
-// [12], [   12], (12), <12>; the text may follow a closing bracket at once.
 bool read_counter(std::string_view s, size_t& pos) {
   if (pos >= s.size()) return false;
   char open = s[pos];
   char close = open == '[' ? ']' : open == '(' ? ')' : open == '<' ? '>' : 0;
   if (close == 0) {
-    if (s.substr(pos, 4) == "D/L:" || s.substr(pos, 4) == "d/l:") {
+    if (equal_ignoring_case(s.substr(pos, 4), "d/l:")) {
       int64_t v = 0;
       size_t p = skip_blanks(s, pos + 4);
       size_t n = digits(s, p, 9, v);
@@ -270,45 +270,20 @@ bool read_mark(std::string_view s, size_t& pos) {
   return false;
 }
 
-// The name at `pos`: a token, a quoted name, or an 8.3 name padded inside.
-bool read_name(std::string_view s, size_t& pos, EntryShape& shape) {
-  if (s[pos] == '"') {
-    size_t close = s.find('"', pos + 1);
-    if (close == std::string_view::npos || close == pos + 1 || !ends_token(s, close + 1))
-      return false;
-    shape.name.assign(s.substr(pos + 1, close - pos - 1));
-    shape.quoted = true;
-    pos = close + 1;
-    return true;
-  }
-  size_t e = token_end(s, pos);
-  std::string_view name = s.substr(pos, e - pos);
-  if (!looks_like_name(name)) return false;
-  shape.name.assign(name);
-  // NOTES   .TXT
-  if (name.size() <= 8 && name.find('.') == std::string_view::npos) {
-    size_t x = skip_blanks(s, e);
-    size_t xe = token_end(s, x);
-    if (x > e && x < s.size() && s[x] == '.' && xe - x >= 2 && xe - x <= 4 && x - pos <= 9 &&
-        looks_like_name(s.substr(x + 1, xe - x - 1))) {
-      shape.name.append(s.substr(x, xe - x));
-      e = xe;
-    }
-  }
-  pos = e;
-  return true;
+bool read_glued_mark(std::string_view s, size_t& pos) {
+  return pos < s.size() && (s[pos] == '*' || s[pos] == kCheckMark) && read_mark(s, pos);
 }
-
-}  // namespace
 
 bool looks_like_name(std::string_view name) {
   if (name.empty()) return false;
   char first = name[0];
-  if (!(is_digit(first) || is_alpha(first) || first == '_' || first == '$' || first == '#' ||
-        first == '!' || first == '&' || first == '@' || first == '~' || first == '%' ||
-        first == '.' || first == '/' || first == '\\' ||
-        (static_cast<unsigned char>(first) >= 0x80 && !is_box(first))))
+  bool rule_first = first == '-' || first == '=' || first == '+';
+  if (!(is_digit(first) || is_alpha(first) || rule_first || first == '_' || first == '$' ||
+        first == '#' || first == '!' || first == '&' || first == '@' || first == '~' ||
+        first == '%' || first == '.' || first == '/' || first == '\\' ||
+        (static_cast<unsigned char>(first) >= 0x80 && !is_box_drawing(first))))
     return false;
+  if (is_rule_name(name)) return false;  // a rule, or one with a header glued on
   bool alnum = false;
   for (char c : name) {
     auto b = static_cast<unsigned char>(c);
@@ -328,54 +303,118 @@ bool has_extension(std::string_view name) {
   return ext >= 1 && ext <= 4;
 }
 
-bool parse_entry_shape(std::string_view line, const FieldSet& allowed, EntryShape& shape) {
+bool is_bare_name(std::string_view name) {
+  if (!name.empty() && name.back() == '.') name.remove_suffix(1);
+  if (name.empty() || name.size() > 8) return false;
+  bool letter = false;
+  for (char c : name) {
+    if (c >= 'A' && c <= 'Z')
+      letter = true;
+    else if (!is_digit(c) && c != '_' && c != '-' && c != '$' && c != '!' && c != '#' && c != '&' &&
+             c != '@' && c != '~' && c != '%')
+      return false;
+  }
+  return letter;
+}
+
+namespace {
+
+// Where a name's token runs straight on into a size: the length of the name
+// ("NAME1234.ZIP1,453,364" gives 12), 0 when it does not.
+size_t size_run_on(std::string_view s, size_t pos, size_t end) {
+  if (has_extension(s.substr(pos, end - pos))) return 0;
+  for (size_t k = end - 1; k > pos + 2; --k) {
+    std::string_view name = s.substr(pos, k - pos);
+    size_t dot = name.rfind('.');
+    if (!is_digit(s[k]) || dot == std::string_view::npos || name.size() - dot - 1 > 3 ||
+        !has_extension(name) || !looks_like_name(name))
+      continue;
+    size_t at = k;
+    SizeField size;
+    if (read_size(s, at, size) && at == end && size.form != SizeForm::Kilo) return k - pos;
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool read_name(std::string_view s, size_t& pos, NameField& field, bool split_size) {
+  field = {};
+  field.indent = pos;
+  if (s[pos] == '"') {
+    size_t close = s.find('"', pos + 1);
+    if (close == std::string_view::npos || close == pos + 1 || !ends_token(s, close + 1))
+      return false;
+    field.name.assign(s.substr(pos + 1, close - pos - 1));
+    field.quoted = true;
+    pos = close + 1;
+    return true;
+  }
+  size_t e = token_end(s, pos);
+  if (split_size) {
+    if (size_t k = size_run_on(s, pos, e); k > 0) {
+      field.name.assign(s.substr(pos, k));
+      field.split = true;
+      pos += k;
+      return true;
+    }
+  }
+  std::string_view name = s.substr(pos, e - pos);
+  if (!looks_like_name(name)) return false;
+  field.name.assign(name);
+  // NOTES   .TXT
+  if (name.size() <= 8 && name.find('.') == std::string_view::npos) {
+    size_t x = skip_blanks(s, e);
+    size_t xe = token_end(s, x);
+    if (x > e && x < s.size() && s[x] == '.' && xe - x >= 2 && xe - x <= 4 && x - pos <= 9 &&
+        looks_like_name(s.substr(x + 1, xe - x - 1))) {
+      field.name.append(s.substr(x, xe - x));
+      e = xe;
+    }
+  }
+  pos = e;
+  return true;
+}
+
+bool parse_entry_shape(std::string_view line, EntryShape& shape) {
   shape = {};
   size_t pos = skip_blanks(line, 0);
   if (pos > 1 || pos >= line.size()) return false;
-  shape.indent = pos;
-  if (!read_name(line, pos, shape)) return false;
+  if (!read_name(line, pos, shape.name, true)) return false;
   size_t after_name = pos;
   pos = skip_blanks(line, pos);
   shape.gap = pos - after_name;
-  if (pos < line.size() && shape.gap == 0) return false;  // a quote glued to text
+  if (pos < line.size() && shape.gap == 0 && !shape.name.split) return false;  // a quote glued on
 
-  // Index files put a type letter between the name and the size.
-  if (allowed.size && pos + 2 < line.size() && is_alpha(line[pos]) && line[pos + 1] == ' ') {
-    size_t next = skip_blanks(line, pos + 1);
-    if (next < line.size() && is_digit(line[next])) pos = next;
-  }
   bool after_date = false;  // the last field read was the date
   while (pos < line.size()) {
     size_t p = pos;
     bool took = false;
-    if (allowed.date && !shape.date.present && read_date(line, p, shape.date)) {
+    bool label = equal_ignoring_case(line.substr(p, 5), "size:") ||
+                 equal_ignoring_case(line.substr(p, 5), "date:");
+    if (!shape.date.present && read_date(line, p, shape.date)) {
       shape.date_first = shape.size.form == SizeForm::None;
       took = after_date = true;
-      // A mark glued to the date is one whatever the layout.
-      if (p < line.size() && (line[p] == '*' || line[p] == kCheckMark)) {
-        shape.mark = true;
-        ++p;
-      }
-    } else if (allowed.date && shape.date.present && !shape.second_date && after_date) {
+      shape.mark |= read_glued_mark(line, p);
+    } else if (shape.date.present && !shape.second_date && after_date) {
       DateField second;
       if (read_date(line, p, second)) took = shape.second_date = true;
     }
-    if (!took && allowed.size && shape.size.form == SizeForm::None &&
-        read_size(line, p, shape.size)) {
+    if (!took && shape.size.form == SizeForm::None && read_size(line, p, shape.size)) {
       took = true;
       after_date = false;
-    } else if (!took && allowed.date && !shape.date.present && shape.size.form != SizeForm::None &&
+    } else if (!took && !shape.date.present && shape.size.form != SizeForm::None &&
                read_packed_date(line, p, shape.date)) {
       took = true;
-    } else if (!took && allowed.time && !shape.time && shape.date.present && after_date &&
-               read_time(line, p)) {
+    } else if (!took && !shape.time && shape.date.present && after_date && read_time(line, p)) {
       took = shape.time = true;
-    } else if (!took && allowed.counter && !shape.counter && read_counter(line, p)) {
+    } else if (!took && !shape.counter && read_counter(line, p)) {
       took = shape.counter = true;
-    } else if (!took && allowed.mark && !shape.mark && read_mark(line, p)) {
+    } else if (!took && !shape.mark && read_mark(line, p)) {
       took = shape.mark = true;
     }
     if (!took) break;
+    shape.labelled |= label;
     pos = skip_blanks(line, p);
   }
   if (pos < line.size()) {
@@ -395,9 +434,8 @@ bool resolve_date(const DateField& date, DateOrder order, unsigned& year, unsign
   } else {
     m = date.first, d = date.second, y = date.third;
   }
-  bool four = date.wide != 0;
-  if (!four) y += y >= 80 ? 1900 : 2000;
-  if (y < 1980 || y > 2079 || m < 1 || m > 12 || d < 1) return false;
+  if (date.wide == 0) y = listing_year(static_cast<uint16_t>(y));
+  if (!is_listing_year(static_cast<unsigned>(y)) || m < 1 || m > 12 || d < 1) return false;
   static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
   int most = m == 2 && !leap ? 28 : kDays[m - 1];
@@ -415,98 +453,6 @@ int date_order_vote(const DateField& date) {
   if (year_first && !month_first) return 1;
   if (month_first && !year_first) return -1;
   return 0;
-}
-
-namespace {
-
-bool is_header_word(std::string_view w) {
-  if (w.empty() || w.size() > 11 || !std::strchr("nNfFsSbBlLdDuUtT#", w[0])) return false;
-  for (std::string_view h :
-       {"name", "filename", "file", "files", "size", "bytes", "length", "date", "description",
-        "desc", "dl", "dls", "d/l", "downloads", "uploaded", "time", "#dl", "dl's", "uploader"})
-    if (equal_word(w, h)) return true;
-  return false;
-}
-
-std::string_view first_word(std::string_view s, size_t from = 0) {
-  size_t p = skip_blanks(s, from);
-  return s.substr(p, token_end(s, p) - p);
-}
-
-bool is_number(std::string_view w) {
-  if (w.empty()) return false;
-  for (char c : w)
-    if (!is_digit(c) && c != ',') return false;
-  return true;
-}
-
-}  // namespace
-
-LineForm line_form(std::string_view line) {
-  size_t p = skip_blanks(line, 0);
-  if (p == line.size()) return LineForm::Blank;
-
-  // A run of rule characters at the start.
-  size_t r = p;
-  while (r < line.size() && (is_rule_char(line[r]) || is_blank(line[r]))) ++r;
-  size_t rule_chars = 0;
-  for (size_t i = p; i < r; ++i) rule_chars += !is_blank(line[i]);
-  if (is_box(line[p]) || rule_chars >= 3) {
-    if (r == line.size()) return LineForm::Rule;
-    if (rule_chars >= 3 && is_header_word(first_word(line, r))) return LineForm::Rule;
-    if (is_box(line[p]) || rule_chars >= 3) return LineForm::Banner;
-  }
-
-  std::string_view w = first_word(line, p);
-  if (w.size() >= 5 && equal_ignoring_case(w.substr(0, 5), "path:")) return LineForm::Banner;
-  if (equal_word(w, "total") || equal_word(w, "totals") || equal_word(w, "total:") ||
-      equal_word(w, "totals:"))
-    return LineForm::Totals;
-
-  // Column titles: every word a title word.
-  size_t q = p, titles = 0;
-  for (;;) {
-    std::string_view word = first_word(line, q);
-    if (word.empty()) {
-      if (titles >= 2) return LineForm::Header;
-      break;
-    }
-    if (!is_header_word(word)) break;
-    ++titles;
-    q = skip_blanks(line, q) + word.size();
-  }
-
-  // Page headers: "Page 3" at either end of the line.
-  if (equal_word(w, "page") && is_number(first_word(line, p + w.size()))) return LineForm::Page;
-  size_t last_end = line.find_last_not_of(' ');
-  size_t last_start = line.find_last_of(' ', last_end);
-  if (last_start != std::string_view::npos && last_start > p) {
-    std::string_view last = line.substr(last_start + 1, last_end - last_start);
-    size_t before_end = line.find_last_not_of(' ', last_start);
-    size_t before_start = line.find_last_of(' ', before_end);
-    std::string_view before = line.substr(
-        before_start == std::string_view::npos ? 0 : before_start + 1,
-        before_end - (before_start == std::string_view::npos ? 0 : before_start + 1) + 1);
-    if (is_number(last) && equal_word(before, "page")) return LineForm::Page;
-  }
-
-  // "12 files, 3,456 bytes"
-  if (is_number(w)) {
-    std::string_view next = first_word(line, p + w.size());
-    if (equal_word(next, "files") || equal_word(next, "files,") || equal_word(next, "file(s)"))
-      return LineForm::Totals;
-  }
-
-  // "(Y/n)", "[y/N]" and the like.
-  for (size_t slash = line.find('/', 2); slash != std::string_view::npos && slash + 2 < line.size();
-       slash = line.find('/', slash + 1)) {
-    char open = line[slash - 2], yes = line[slash - 1], no = line[slash + 1],
-         close = line[slash + 2];
-    if (((open == '(' && close == ')') || (open == '[' && close == ']')) &&
-        (yes == 'Y' || yes == 'y') && (no == 'N' || no == 'n'))
-      return LineForm::Prompt;
-  }
-  return LineForm::Text;
 }
 
 }  // namespace tolv

@@ -1,19 +1,13 @@
 #include "normalize/normalize.h"
 
-#include <cstdlib>
-#include <iterator>
 #include <utility>
-#include <vector>
 
 #include "companion/text.h"
-#include "listing/columns.h"
 #include "listing/entry.h"
-#include "listing/line_writer.h"
-#include "listing/number.h"
 #include "listing/reader.h"
-#include "normalize/archive_description.h"
-#include "normalize/description_text.h"
-#include "normalize/line_fields.h"
+#include "normalize/entry_reading.h"
+#include "normalize/line_form.h"
+#include "normalize/normal_state.h"
 #include "normalize/orphans.h"
 
 namespace tolv {
@@ -21,325 +15,80 @@ namespace tolv {
 namespace {
 
 constexpr const char* kKindNames[kNormalKinds] = {
-    "not-carried",    "dropped",
-    "size-differs",   "date-differs",
-    "date-from-disk", "missing",
-    "text-cut",       "repeat",
-    "orphan",         "not-archive",
-    "unread-kind",    "unread-method",
-    "no-description", "unreadable-archive",
+    "not-carried",    "dropped",         "size-differs",   "date-differs",
+    "date-from-disk", "missing",         "text-cut",       "repeat",
+    "orphan",         "converter-entry", "empty-area",     "not-archive",
+    "unread-kind",    "unread-method",   "no-description", "unreadable-archive",
 };
 
-// The finding for each way an archive gives no description.
-constexpr NormalKind kArchiveFindings[] = {
-    NormalKind::TextCut,      NormalKind::NotArchive,    NormalKind::UnreadKind,
-    NormalKind::UnreadMethod, NormalKind::NoDescription, NormalKind::Unreadable,
-};
-static_assert(std::size(kArchiveFindings) == static_cast<size_t>(ArchiveOutcome::Unreadable) + 1);
-
-constexpr std::string_view kLineEnd = "\r\n";
-constexpr size_t kNameColumns = kSizeField.column - 1;
-constexpr int64_t kLargestSize = 999'999'999;  // nine digits
 // An entry's text past this many bytes cannot fit 99 lines of 50.
 constexpr size_t kTextCapacity = 16 * 1024;
 constexpr size_t kTabStop = 8;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+// How much of a dropped line its finding shows.
+constexpr size_t kShownText = 60;
 
-struct Date {
-  unsigned year = 0, month = 0, day = 0;
-  bool operator==(const Date&) const = default;
-};
-
-std::string date_string(const Date& d) {
-  return date_text_of(d.year, d.month, d.day);
+void note_role(Normalizer& n, int64_t number, LineRole role, const EntryShape* entry = nullptr) {
+  if (n.sink->role) n.sink->role(number, role, entry);
 }
 
-// The entry being read.
-struct Pending {
-  bool open = false;
-  int64_t line = 0;
-  EntryShape shape;  // of its entry line (text not kept: the line is gone)
-  std::string text;
-  bool text_cut = false;  // past kTextCapacity, or a line cut at the source
-  bool reported = false;  // reported as not carried already: its lines are only counted
-};
-
-struct Normalizer {
-  const NormalizeOptions* options = nullptr;
-  const NormalSink* sink = nullptr;
-  Family family = Family::SizeDate;
-  DateOrder order = DateOrder::MonthFirst;
-  bool counters = false;
-  std::string layout_name;
-  NormalCounts counts;
-  bool seen_entry = false;
-  bool last_rule = false;  // the line before was a rule or a banner
-  Pending entry;
-  std::string out;         // the lines of one entry
-  std::vector<char> seen;  // the directory's files named so far
-};
-
-void report(Normalizer& n, int64_t line, NormalKind kind, std::string_view name,
-            std::string message) {
-  ++n.counts.by_kind[static_cast<int>(kind)];
-  if (n.sink->finding)
-    n.sink->finding(NormalFinding{line, kind, std::string(name), std::move(message)});
+void skip(Normalizer& n, int64_t number) {
+  ++n.counts.skipped;
+  if (n.entry.open) n.entry.suspended = true;
+  note_role(n, number, LineRole::Skipped);
 }
 
-void drop(Normalizer& n) {
+std::string shown(std::string_view line) {
+  return quoted_cp437(line.substr(0, kShownText)) + (line.size() > kShownText ? "..." : "");
+}
+
+void drop(Normalizer& n, int64_t number, std::string_view line, std::string_view what) {
   ++n.counts.dropped;
+  if (n.entry.open) n.entry.suspended = true;
+  note_role(n, number, LineRole::Dropped);
+  report(n, number, NormalKind::Dropped, {}, std::string(what) + ": " + shown(line));
 }
 
-void not_carried(Normalizer& n, const Pending& e, std::string why) {
-  ++n.counts.not_carried;
-  report(n, e.line, NormalKind::NotCarried, e.shape.name,
-         quoted_cp437(e.shape.name).append(" is not written: ").append(why));
-}
-
-bool unsafe_name(std::string_view name) {
-  return name.find('/') != std::string_view::npos || name.find('\\') != std::string_view::npos ||
-         name.find("..") != std::string_view::npos;
-}
-
-// The listing's own byte count, or -1.
-int64_t listed_bytes(const SizeField& size) {
-  switch (size.form) {
-    case SizeForm::Digits:
-    case SizeForm::Grouped:
-    case SizeForm::Bytes:
-      return size.value;
-    default:
-      return -1;
-  }
-}
-
-std::string size_words(const SizeField& size) {
-  switch (size.form) {
-    case SizeForm::Kilo:
-      return "its size is given in kilobytes";
-    case SizeForm::Word:
-      return "it is listed as not there";
-    case SizeForm::None:
-      return "the listing gives no size";
-    default:
-      return "its size " + std::to_string(size.value) + " is too large";
-  }
-}
-
-// An entry the listing leaves without a word: its archive's description.
-bool describe_from_archive(Normalizer& n, int64_t line, const DirectoryFile& file,
-                           std::vector<std::string>& lines, bool& cut) {
-  ArchiveDescription found = describe_archive(n.options->directory->path, file.name,
-                                              n.options->keep_colours, kMaxDescLines);
-  if (!found.message.empty())
-    report(n, line, kArchiveFindings[static_cast<int>(found.outcome)], file.name, found.message);
-  lines = std::move(found.lines);
-  cut = found.cut && !found.larger;  // the finding above says it
-  return !lines.empty();
-}
-
-// Appends the entry's PCBoard lines to `out`; false when a line would not
-// read back as intended (then nothing is appended).
-bool append_lines(std::string& out, std::string_view name, int64_t size, const Date& date,
-                  const std::vector<std::string>& text) {
-  std::string size_text = std::to_string(size);
-  std::string line;
-  start_entry_line(line, name, size_text, date_string(date));
-  if (!text.empty()) append_line_text(line, text[0]);
-  EntryFields back = entry_fields(line);
-  if (!is_entry_line(line) || back.name != name || parse_integer(back.size) != size ||
-      back.date != date_string(date) || back.text != (text.empty() ? "" : text[0]))
-    return false;
-  size_t start = out.size();
-  out += line;
-  out += kLineEnd;
-  for (size_t i = 1; i < text.size(); ++i) {
-    start_continuation_line(line);
-    append_line_text(line, text[i]);
-    if (!is_continuation_line(line) || is_entry_line(line) || continuation_text(line) != text[i]) {
-      out.resize(start);
-      return false;
-    }
-    out += line;
-    out += kLineEnd;
-  }
-  return true;
-}
-
-void finish_entry(Normalizer& n) {
-  if (!n.entry.open) return;
-  Pending e = std::move(n.entry);
-  n.entry = {};
-  if (e.reported) return;
-  const EntryShape& s = e.shape;
-  std::string name = s.name;
-  if (s.quoted || name.find(' ') != std::string::npos)
-    return not_carried(n, e, "a name with a blank cannot be carried");
-  if (unsafe_name(name)) return not_carried(n, e, "a name holding '/', '\\' or '..' is refused");
-
-  int64_t listed = listed_bytes(s.size);
-  Date listed_date;
-  bool date_ok =
-      resolve_date(s.date, n.order, listed_date.year, listed_date.month, listed_date.day);
-
-  DirectoryFile* file = nullptr;
-  if (FileDirectory* dir = n.options->directory) {
-    FileLookup found = find_file(*dir, name, file);
-    if (found == FileLookup::Ambiguous)
-      return not_carried(n, e, "the directory holds it in more than one letter case");
-    if (found == FileLookup::Found) {
-      n.seen.resize(dir->files.size());
-      char& seen = n.seen[static_cast<size_t>(file - dir->files.data())];
-      if (seen)
-        report(n, e.line, NormalKind::Repeat, file->name,
-               quoted_cp437(file->name) + " was listed before (written again)");
-      seen = 1;
-    }
-  }
-
-  int64_t size = listed;
-  Date date = listed_date;
-  if (file != nullptr) {
-    name = file->name;
-    size = file->size;
-    Date disk{file->year, file->month, file->day};
-    if (listed >= 0 && listed != size) {
-      ++n.counts.disagree;
-      report(n, e.line, NormalKind::SizeDiffers, name,
-             "listed size " + std::to_string(listed) + ", the file has " + std::to_string(size) +
-                 " (written)");
-    } else if (s.size.form == SizeForm::Kilo && s.size.value >= 0 &&
-               std::abs((size + 1023) / 1024 - s.size.value) > 1) {
-      ++n.counts.disagree;
-      report(n, e.line, NormalKind::SizeDiffers, name,
-             "listed size " + std::to_string(s.size.value) + "k, the file has " +
-                 std::to_string(size) + " bytes (written)");
-    }
-    if (!s.date.present) {
-      date = disk;
-    } else if (!date_ok) {
-      date = disk;
-      report(n, e.line, NormalKind::DateFromDisk, name,
-             "the listed date is impossible or outside 1980-2079; the file's date " +
-                 date_string(disk) + " is written");
-    } else if (!(disk == listed_date)) {
-      ++n.counts.disagree;
-      report(n, e.line, NormalKind::DateDiffers, name,
-             "listed date " + date_string(listed_date) + ", the file's is " + date_string(disk) +
-                 " (the listed date is written)");
-    }
-    if (date.year < kFirstListingYear || date.year > kLastListingYear)
-      return not_carried(
-          n, e, "the file's date " + std::to_string(date.year) + " lies outside 1980-2079");
-  } else {
-    if (listed < 0 || !date_ok) {
-      std::string why = listed < 0       ? size_words(s.size)
-                        : s.date.present ? "its date is impossible or outside 1980-2079"
-                                         : "the listing gives no date";
-      if (n.options->directory != nullptr)
-        return not_carried(n, e, why + ", and the directory does not hold it");
-      return not_carried(n, e, why + (s.date.present && listed >= 0 ? "" : " (use --dir)"));
-    }
-    if (n.options->directory != nullptr)
-      report(n, e.line, NormalKind::Missing, name,
-             "not in the directory; written with the listed size and date");
-  }
-  if (size > kLargestSize) return not_carried(n, e, "its size has more than nine digits");
-  if (name.size() > kNameColumns)
-    return not_carried(n, e,
-                       "the name is longer than " + std::to_string(kNameColumns) + " characters");
-  if (name.size() == kNameColumns && size > 99'999'999)
-    return not_carried(n, e, "a name of 12 characters leaves no blank before a nine-digit size");
-
-  std::string clean = clean_description(e.text, n.options->keep_colours);
-  bool cut = false;
-  std::vector<std::string> lines =
-      wrap_description(clean, n.options->width, static_cast<size_t>(kMaxDescLines), &cut);
-  bool described = lines.empty() && file != nullptr && n.options->describe &&
-                   describe_from_archive(n, e.line, *file, lines, cut);
-  n.out.clear();
-  if (!append_lines(n.out, name, size, date, lines))
-    return not_carried(n, e, "its lines would not read back as written");
-  if (cut || e.text_cut)
-    report(n, e.line, NormalKind::TextCut, name,
-           "the description is longer than " + std::to_string(kMaxDescLines) +
-               " lines hold; the rest is not written");
-  ++n.counts.entries;
-  n.counts.described += described;
-  if (n.sink->output) n.sink->output(n.out);
-}
-
-// After the listing, the files it does not name, in name order.
-void take_orphans(Normalizer& n) {
-  const FileDirectory& dir = *n.options->directory;
-  bool write = n.options->orphans;
-  if (write)
-    for (const std::string& name : dir.left_out)
-      report(n, 0, NormalKind::Orphan, name, left_out_message(name));
-  for (const DirectoryFile* f : unnamed_files(dir)) {
-    ++n.counts.orphans;
-    report(n, 0, NormalKind::Orphan, f->name, orphan_message(f->name, write));
-    if (!write) continue;
-    n.entry = Pending{};
-    n.entry.open = true;
-    n.entry.shape.name = f->name;
-    if (std::string why = orphan_name_problem(f->name); !why.empty()) {
-      not_carried(n, std::exchange(n.entry, {}), why);
-      continue;
-    }
-    int64_t written = n.counts.entries;
-    finish_entry(n);
-    n.counts.orphans_written += n.counts.entries - written;
-  }
-}
-
-// TABs to blanks at every eighth column, so columns mean what they show.
-void expand_tabs(std::string& line) {
-  if (line.find('\t') == std::string::npos) return;
-  std::string out;
-  out.reserve(line.size() + 16);
-  for (char c : line) {
-    if (c == '\t')
-      out.append(kTabStop - out.size() % kTabStop, ' ');
-    else
-      out += c;
-  }
-  line = std::move(out);
-}
-
-// What a continuation line adds: the text after its indent and marker.
-std::string_view continuation_words(std::string_view line) {
-  size_t p = line.find_first_not_of(' ');
-  if (p == std::string_view::npos) return {};
-  std::string_view rest = line.substr(p);
-  if (!rest.empty() && (rest[0] == '|' || ((rest[0] == '>' || rest[0] == '+') &&
-                                           (rest.size() == 1 || rest[1] == ' '))))
-    rest.remove_prefix(1);
-  return rest;
-}
-
-void add_text(Pending& e, std::string_view text) {
-  if (text.empty()) return;
-  if (e.text.size() + text.size() + 1 > kTextCapacity) {
+void add_text(PendingEntry& e, std::string_view text, bool cut) {
+  e.text_cut |= cut;
+  if (e.bytes + text.size() > kTextCapacity) {
     e.text_cut = true;
     return;
   }
-  if (!e.text.empty()) e.text += ' ';
-  e.text.append(text);
+  e.bytes += text.size();
+  e.lines.emplace_back(text);
 }
 
-bool is_entry_of(const Normalizer& n, std::string_view line, EntryShape& shape) {
-  if (!parse_entry_shape(line, family_fields(n.family, n.counters), shape)) return false;
-  switch (n.family) {
-    case Family::SizeDate:
-      return shape.date.present;
-    case Family::DateSize:
-      return shape.date.present || (shape.size.form != SizeForm::None && has_extension(shape.name));
-    case Family::SizeOnly:
-      return shape.size.form != SizeForm::None;
-    case Family::NameText:
-      return shape.indent == 0;
-  }
-  return false;
+void take_entry(Normalizer& n, int64_t number, const EntryShape& shape, bool cut) {
+  finish_entry(n);
+  n.seen_entry = true;
+  PendingEntry& e = n.entry;
+  e.open = true;
+  e.line = number;
+  e.name = shape.name;
+  e.size = shape.size;
+  e.date = shape.date;
+  add_text(e, shape.text, cut);
+  note_role(n, number, LineRole::Entry, &shape);
+}
+
+void continue_entry(Normalizer& n, int64_t number, std::string_view text, bool cut) {
+  ++n.counts.continuations;
+  add_text(n.entry, text, cut);
+  note_role(n, number, LineRole::Description);
+}
+
+// A line that names a file but holds nothing the layout reads as its
+// fields: an entry that is not carried, its description lines with it.
+void name_without_fields(Normalizer& n, int64_t number, std::string_view name, std::string why) {
+  finish_entry(n);
+  ++n.counts.not_carried;
+  n.entry.open = n.entry.reported = true;
+  n.entry.line = number;
+  n.entry.name.name = name;
+  note_role(n, number, LineRole::Entry);
+  report(n, number, NormalKind::NotCarried, name,
+         quoted_cp437(name) + " is not written: " + std::move(why));
 }
 
 // A name a person would take for a file's: NAME.EXT with a letter in EXT.
@@ -365,105 +114,205 @@ std::string_view after_prompt(std::string_view line) {
   return rest;
 }
 
-void take_line(Normalizer& n, int64_t number, std::string_view line, bool cut);
-
-void take_entry(Normalizer& n, int64_t number, const EntryShape& shape, bool cut) {
-  finish_entry(n);
-  n.seen_entry = true;
-  n.entry.open = true;
-  n.entry.line = number;
-  n.entry.shape = shape;
-  n.entry.text_cut = cut;
-  // Some boards put '|' before the text of the entry line too (column 33).
-  std::string_view text = shape.text;
-  if (!text.empty() && text[0] == '|') text.remove_prefix(1);
-  add_text(n.entry, text);
+const char* furniture_name(LineForm form) {
+  switch (form) {
+    case LineForm::Banner:
+      return "a banner";
+    case LineForm::Totals:
+      return "a totals line";
+    case LineForm::Prompt:
+      return "a prompt";
+    default:
+      return "neither an entry nor its description";
+  }
 }
 
-void take_line(Normalizer& n, int64_t number, std::string_view line, bool cut) {
-  EntryShape shape;
+// A line tolvconv would read as a file entry line: how the normalizer
+// reading differs is always said.
+struct ConverterView {
+  bool entry = false;
+  std::string name;  // the name tolvconv would take
+};
+
+// Whether the entry line of a name-then-text layout is furniture instead:
+// a name without an extension that is a column title, a rule or a total.
+bool furniture_not_entry(const Normalizer& n, const EntryShape& shape, std::string_view line) {
+  if (n.model.family != Family::NameText || shape.name.quoted || has_extension(shape.name.name))
+    return false;
   LineForm form = line_form(line);
-  size_t indent = line.find_first_not_of(' ');
-  bool continues =
-      is_marked_continuation(line) || (n.family == Family::NameText ? indent >= 2 : indent >= 1);
-  // Inside a description, a line of dashes with words, or one that starts
-  // with "Total", is more of its text.
-  if (n.entry.open && continues &&
-      (form == LineForm::Banner || form == LineForm::Header || form == LineForm::Totals ||
-       form == LineForm::Prompt))
-    form = LineForm::Text;
-  bool after_rule = n.last_rule;
-  n.last_rule = form == LineForm::Rule || form == LineForm::Banner;
+  return form != LineForm::Text && form != LineForm::Prompt;
+}
+
+void note_converter_entry(Normalizer& n, int64_t number, const ConverterView& view,
+                          const char* read_as) {
+  report(n, number, NormalKind::ConverterEntry, view.name,
+         "tolvconv alone would store this line as a file entry " +
+             (view.name.empty() ? std::string("with an empty name")
+                                : "named " + quoted_cp437(view.name)) +
+             " ('-' in columns 26 and 29); here it is " + read_as);
+}
+
+void take_line(Normalizer& n, int64_t number, std::string_view line, bool cut,
+               const ConverterView& view) {
+  const LayoutModel& m = n.model;
+  size_t indent = indent_of(line);
+  if (indent == line.size()) {
+    if (view.entry) note_converter_entry(n, number, view, "no text (a Ctrl-D ends it)");
+    return skip(n, number);
+  }
+  EntryShape shape;
+  if (read_entry_line(m, line, shape) && !furniture_not_entry(n, shape, line))
+    return take_entry(n, number, shape, cut);
+  LineForm form = line_form(line);
+  bool marked = is_marked_continuation(line) && (m.text_indent == 0 || indent != m.text_indent);
+  if (marked && n.entry.open) {
+    if (view.entry) note_converter_entry(n, number, view, "more description");
+    return continue_entry(n, number, marked_text(line), cut);
+  }
+  if (view.entry && !view.name.empty() && form != LineForm::Rule && form != LineForm::Header)
+    return name_without_fields(n, number, view.name,
+                               "tolvconv reads the line as a file entry, but it does not read as "
+                               "one of the " +
+                                   n.layout_name + " layout");
+  if (view.entry) note_converter_entry(n, number, view, "a rule or column titles");
+  // Indented text continues an entry: a rule too, as part of its art;
+  // a page header, or anything after furniture, does not.
+  bool indented = indent >= (m.family == Family::NameText ? 2u : 1u);
+  if (indented && m.indented_continuation && n.entry.open && !n.entry.suspended &&
+      form != LineForm::Page && (form != LineForm::Rule || indent >= 2))
+    return continue_entry(n, number, indented_text(line), cut);
   switch (form) {
     case LineForm::Blank:
     case LineForm::Rule:
-    case LineForm::Page:
-      return drop(n);
     case LineForm::Header:
-    case LineForm::Banner:
-    case LineForm::Totals:
-      finish_entry(n);
-      return drop(n);
+    case LineForm::Page:
+      return skip(n, number);
     case LineForm::Prompt: {
       std::string_view rest = after_prompt(line);
-      if (!rest.empty() && is_entry_of(n, rest, shape)) return take_entry(n, number, shape, cut);
-      return drop(n);
+      if (!rest.empty() && read_entry_line(m, rest, shape))
+        return take_entry(n, number, shape, cut);
+      break;
     }
-    case LineForm::Text:
+    default:
       break;
   }
-  if (is_entry_of(n, line, shape)) return take_entry(n, number, shape, cut);
-  if (n.entry.open && continues) {
-    ++n.counts.continuations;
-    n.entry.text_cut |= cut;
-    add_text(n.entry, continuation_words(line));
-    return;
+  if (indent == 0 && form == LineForm::Text && n.seen_entry && parse_entry_shape(line, shape) &&
+      names_a_file(shape.name.name))
+    return name_without_fields(n, number, shape.name.name,
+                               std::string("no ") +
+                                   (m.family == Family::SizeOnly ? "size" : "date") +
+                                   " on its line reads as one of the " + n.layout_name + " layout");
+  if (marked) return drop(n, number, line, "a '|' line with no entry above");
+  drop(n, number, line,
+       form == LineForm::Text && !n.seen_entry ? "before the first entry"
+       : form == LineForm::Text && indented    ? "indented text that does not continue an entry"
+                                               : furniture_name(form));
+}
+
+// TABs to blanks at every eighth column, so columns mean what they show.
+void expand_tabs(std::string& line) {
+  if (line.find('\t') == std::string::npos) return;
+  std::string out;
+  out.reserve(line.size() + 16);
+  for (char c : line) {
+    if (c == '\t')
+      out.append(kTabStop - out.size() % kTabStop, ' ');
+    else
+      out += c;
   }
-  finish_entry(n);
-  if (!n.seen_entry) return drop(n);                                   // the listing's header
-  if (n.family == Family::NameText && indent == 1) return drop(n);     // a comment
-  if (after_rule && indent == 0 && line.size() <= 80) return drop(n);  // a title under a rule
-  if (indent == 0 && parse_entry_shape(line, FieldSet{}, shape) && names_a_file(shape.name)) {
-    ++n.counts.not_carried;
-    n.entry.open = n.entry.reported = true;  // its description lines go with it
-    return report(n, number, NormalKind::NotCarried, shape.name,
-                  quoted_cp437(shape.name) + " is not written: no " +
-                      (n.family == Family::SizeOnly ? "size" : "date") +
-                      " on its line reads as one of the " + n.layout_name + " layout");
-  }
-  drop(n);
-  report(n, number, NormalKind::Dropped, {},
-         "not an entry or description of the " + n.layout_name +
-             " layout: " + quoted_cp437(line.substr(0, 60)) + (line.size() > 60 ? "..." : ""));
+  line = std::move(out);
+}
+
+// What tolvconv itself makes of a line: its first 255 bytes, unexpanded.
+ConverterView converter_view(std::string_view raw) {
+  ConverterView view;
+  raw = raw.substr(0, kLineCapacity);
+  view.entry = is_entry_line(raw);
+  if (view.entry) view.name = entry_fields(raw).name;
+  return view;
 }
 
 // A Ctrl-D ends a line's text (DESCRIPT.ION keeps other programs' data
-// after it); a Ctrl-Z in mid-line starts a line of its own.
+// after it); a Ctrl-Z in mid-line starts a line of its own. A UTF-8
+// byte-order mark before a line (the start of each file, where listings
+// were joined, or behind a Ctrl-Z) is not part of it. Only the first piece is what tolvconv
+// reads the line's columns from.
 template <typename Take>
 void split_line(std::string& line, bool cut, Take take) {
+  ConverterView view = converter_view(line);
   size_t d = line.find('\x04');
   if (d != std::string::npos) line.resize(d);
   expand_tabs(line);
   std::string_view rest = line;
   for (;;) {
     size_t z = rest.find('\x1a');
-    if (z == std::string_view::npos) return take(rest, cut);
-    take(rest.substr(0, z), false);
+    std::string_view piece = rest.substr(0, z);
+    if (piece.starts_with(kByteOrderMark)) piece.remove_prefix(kByteOrderMark.size());
+    if (z == std::string_view::npos) return take(piece, cut, view);
+    take(piece, false, view);
+    view = {};
     rest.remove_prefix(z + 1);
     if (rest.empty()) return;
   }
 }
 
-bool first_pass(ListingSource& source, LayoutStats& stats, std::string& error) {
+bool first_pass(ListingSource& source, LayoutStats& stats, std::string& error,
+                const FileDirectory* directory) {
   std::string line;
   bool cut = false;
   while (next_source_line(source, line, cut))
-    split_line(line, cut, [&](std::string_view piece, bool) { count_line(stats, piece); });
+    split_line(line, cut, [&](std::string_view piece, bool, const ConverterView&) {
+      count_line(stats, piece, directory);
+    });
   if (!source.error.empty()) {
     error = source.error;
     return false;
   }
   return true;
+}
+
+void start(Normalizer& n, const LayoutChoice& choice, const NormalizeOptions& options,
+           const NormalSink& sink) {
+  n.options = &options;
+  n.sink = &sink;
+  n.model = choice.model;
+  if (choice.model.layout != nullptr) n.layout_name = std::string(choice.model.layout->name);
+  n.counts.layout = choice.empty ? "empty" : n.layout_name;
+  n.counts.support = choice.model.support;
+}
+
+// After the listing, the files it does not name, in name order: reported,
+// and with --orphans written as entries by the rules every entry meets.
+void take_orphans(Normalizer& n) {
+  const FileDirectory& dir = *n.options->directory;
+  bool write = n.options->orphans;
+  if (write)
+    for (const std::string& name : dir.left_out)
+      report(n, 0, NormalKind::Orphan, name, left_out_message(name));
+  for (const DirectoryFile* f : unnamed_files(dir)) {
+    ++n.counts.orphans;
+    report(n, 0, NormalKind::Orphan, f->name, orphan_message(f->name, write));
+    if (!write) continue;
+    n.entry = PendingEntry{};
+    n.entry.open = true;
+    n.entry.name.name = f->name;
+    int64_t written = n.counts.entries;
+    finish_entry(n);
+    n.counts.orphans_written += n.counts.entries - written;
+  }
+}
+
+void finish(Normalizer& n) {
+  finish_entry(n);
+  if (n.counts.entries + n.counts.not_carried == 0 && n.model.layout == nullptr)
+    report(n, 0, NormalKind::EmptyArea, {},
+           n.options->orphans && n.options->directory != nullptr
+               ? "no line reads as a file entry: an empty area, its files written from the "
+                 "directory"
+               : "no line reads as a file entry: an empty area, written as an empty listing");
+  n.counts.describing = n.options->describe;
+  n.counts.writing_orphans = n.options->orphans;
+  if (n.options->directory != nullptr) take_orphans(n);
 }
 
 }  // namespace
@@ -481,9 +330,10 @@ int normalize_status(const NormalizeResult& r) {
   return exact ? 0 : 1;
 }
 
-LayoutChoice recognize_layout(ListingSource& source, std::string& error) {
+LayoutChoice recognize_layout(ListingSource& source, std::string& error,
+                              const FileDirectory* directory) {
   LayoutStats stats;
-  if (!first_pass(source, stats, error)) return {};
+  if (!first_pass(source, stats, error, directory)) return {};
   return choose_layout(stats, nullptr);
 }
 
@@ -491,14 +341,42 @@ NormalizeResult normalize_listing(ListingSource& source, const NormalizeOptions&
                                   const NormalSink& sink) {
   NormalizeResult result;
   LayoutStats stats;
-  if (!first_pass(source, stats, result.error)) return result;
+  if (!first_pass(source, stats, result.error, options.directory)) return result;
   return normalize_as(source, choose_layout(stats, options.layout), options, sink);
+}
+
+LineByLine start_line_by_line(const LayoutChoice& choice, const NormalizeOptions& options,
+                              const NormalSink& sink) {
+  LineByLine reading{std::make_shared<Normalizer>()};
+  start(*reading.normalizer, choice, options, sink);
+  return reading;
+}
+
+void normalize_line(LineByLine& reading, int64_t number, std::string& line, bool cut) {
+  Normalizer& n = *reading.normalizer;
+  split_line(line, cut, [&](std::string_view piece, bool piece_cut, const ConverterView& view) {
+    ++n.counts.lines;
+    if (n.model.layout == nullptr) {  // an empty area: nothing is an entry
+      if (view.entry) note_converter_entry(n, number, view, "no entry of any layout");
+      if (indent_of(piece) == piece.size() || line_form(piece) != LineForm::Text)
+        return skip(n, number);
+      return drop(n, number, piece, "not a file entry");
+    }
+    take_line(n, number, piece, piece_cut, view);
+  });
+}
+
+NormalCounts finish_line_by_line(LineByLine& reading) {
+  finish(*reading.normalizer);
+  NormalCounts counts = std::move(reading.normalizer->counts);
+  reading.normalizer.reset();
+  return counts;
 }
 
 NormalizeResult normalize_as(ListingSource& source, const LayoutChoice& choice,
                              const NormalizeOptions& options, const NormalSink& sink) {
   NormalizeResult result;
-  if (choice.layout == nullptr) {
+  if (choice.model.layout == nullptr && !choice.empty) {
     result.refused = true;
     result.error = choice.refusal;
     return result;
@@ -507,36 +385,17 @@ NormalizeResult normalize_as(ListingSource& source, const LayoutChoice& choice,
     result.error = source.error;
     return result;
   }
-
-  Normalizer n;
-  n.options = &options;
-  n.sink = &sink;
-  n.family = choice.layout->family;
-  n.order = choice.order;
-  n.counters = choice.counters;
-  n.layout_name = std::string(choice.layout->name);
-  n.counts.layout = n.layout_name;
-  n.counts.support = choice.support;
-
+  LineByLine reading = start_line_by_line(choice, options, sink);
   std::string line;
   bool cut = false;
   int64_t number = 0;
-  while (next_source_line(source, line, cut)) {
-    ++number;
-    split_line(line, cut, [&](std::string_view piece, bool piece_cut) {
-      ++n.counts.lines;
-      take_line(n, number, piece, piece_cut);
-    });
-  }
-  finish_entry(n);
+  while (next_source_line(source, line, cut)) normalize_line(reading, ++number, line, cut);
+  NormalCounts counts = finish_line_by_line(reading);
   if (!source.error.empty()) {
     result.error = source.error;
     return result;
   }
-  n.counts.describing = options.describe;
-  n.counts.writing_orphans = options.orphans;
-  if (options.directory != nullptr) take_orphans(n);
-  result.counts = std::move(n.counts);
+  result.counts = std::move(counts);
   return result;
 }
 

@@ -2,97 +2,32 @@
 // PCBoard listing that tolvconv reads exactly, with a finding for every line
 // it could not carry.
 //
-// Two passes over the listing: the first counts the votes that choose the
-// layout (layouts.h), the second reads each line under that layout and
-// writes each entry as soon as its last line is read. Memory holds a line,
-// the entry being read and the votes; with a directory, its file list.
+// Two passes over the listing: the first learns the layout's model from
+// every line (layouts.h), the second reads each line by that model
+// (entry_reading.h) and writes each entry as soon as it is whole. Memory
+// holds a line, the entry being read and the model's counts; with a
+// directory, its file list.
 //
 // Every line is accounted for: a file entry written or not carried, a line
-// of an entry's description, or a line dropped (blank lines, rules, column
-// titles, banners, totals, page headers, prompts, the header before the
-// first entry, silently; anything else with a finding).
+// of an entry's description, furniture skipped (blank lines, rules, column
+// titles, page headers), or a line dropped, each of those named in a
+// finding. A line tolvconv would read as a file entry is never dropped in
+// silence. A listing tolvconv already reads exactly comes out as the same
+// records, less its rule and header rows: its description lines are kept as
+// they are, and only a line tolvconv would cut, or text the layout joins
+// (Spitfire's one long line, RBBS's reflowed text), is wrapped anew.
 #pragma once
 
 #include <cstdint>
-#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
-#include "companion/file_directory.h"
 #include "normalize/layouts.h"
 #include "normalize/listing_source.h"
+#include "normalize/normal_findings.h"
 
 namespace tolv {
-
-enum class NormalKind {
-  NotCarried,    // a file entry that is not written
-  Dropped,       // a line that is neither an entry nor its text
-  SizeDiffers,   // the listed size is not the file's (the file's is written)
-  DateDiffers,   // the listed date is not the file's (the listed one is written)
-  DateFromDisk,  // the listed date is impossible: the file's is written
-  Missing,       // not in the directory (written from the listing)
-  TextCut,       // more description than 99 lines hold
-  Repeat,        // a name the directory matched before
-  Orphan,        // a file in the directory that no entry names
-  // With --describe, why an entry has no description from its file
-  // (archive_description.h):
-  NotArchive,     // the file is not an archive
-  UnreadKind,     // an archive of a kind that is not read
-  UnreadMethod,   // its description member's method is not decoded
-  NoDescription,  // no description member, or one without text
-  Unreadable,     // damaged, encrypted, a failed read, a limit reached
-};
-inline constexpr int kNormalKinds = 14;
-
-// The stable name of a kind, as printed and in JSON: "not-carried", ...
-const char* normal_kind_name(NormalKind kind);
-
-struct NormalFinding {
-  int64_t line = 0;  // 0 for an orphan
-  NormalKind kind = NormalKind::Dropped;
-  std::string name;  // the file the line names, if any
-  std::string message;
-};
-
-struct NormalCounts {
-  std::string layout;
-  int64_t support = 0;
-  int64_t lines = 0;
-  int64_t entries = 0;        // written
-  int64_t continuations = 0;  // lines of description joined into an entry
-  int64_t dropped = 0;
-  int64_t not_carried = 0;  // entries
-  int64_t disagree = 0;     // sizes or dates that differ from the file's
-  int64_t orphans = 0;
-  // Of the entries written: described from their archives (--describe),
-  // and made from files no entry names (--orphans; those not written are
-  // among not_carried).
-  int64_t described = 0;
-  int64_t orphans_written = 0;
-  bool describing = false, writing_orphans = false;  // the options, for the summary
-  int64_t by_kind[kNormalKinds] = {};
-};
-
-inline constexpr size_t kDefaultWidth = 45;
-inline constexpr size_t kMinWidth = 10;
-inline constexpr size_t kMaxWidth = 50;
-
-struct NormalizeOptions {
-  const LayoutInfo* layout = nullptr;  // forced; null: chosen from the votes
-  size_t width = kDefaultWidth;
-  bool keep_colours = false;
-  FileDirectory* directory = nullptr;  // --dir
-  // With a directory: an entry the listing leaves without a description
-  // gets its archive's (--describe); the files it does not name are written
-  // as entries after its own (--orphans).
-  bool describe = false;
-  bool orphans = false;
-};
-
-struct NormalSink {
-  std::function<void(std::string_view)> output;       // the PCBoard lines
-  std::function<void(const NormalFinding&)> finding;  // in line order, orphans last
-};
 
 struct NormalizeResult {
   NormalCounts counts;
@@ -106,15 +41,31 @@ int normalize_status(const NormalizeResult& result);
 NormalizeResult normalize_listing(ListingSource& source, const NormalizeOptions& options,
                                   const NormalSink& sink);
 
-// Only the first pass: the layout the votes choose and its support.
-LayoutChoice recognize_layout(ListingSource& source, std::string& error);
+// Only the first pass: the layout the model was learned for, or why none
+// was. `directory` (may be null) names the files a listing's first words
+// may be.
+LayoutChoice recognize_layout(ListingSource& source, std::string& error,
+                              const FileDirectory* directory = nullptr);
 
-// Only the second pass, from the listing's first line, under a layout the
-// first pass chose (`choice` from recognize_layout; with no layout, refused
-// with its refusal). options.layout is not looked at. For a caller that
+// Only the second pass, from the listing's first line, by a model the first
+// pass learned (`choice` from recognize_layout; refused with its refusal
+// when it has none). options.layout is not looked at. For a caller that
 // must know the layout before it reads the directory; normalize_listing is
 // the two passes in one call.
 NormalizeResult normalize_as(ListingSource& source, const LayoutChoice& choice,
                              const NormalizeOptions& options, const NormalSink& sink);
+
+// The second pass a line at a time, for a caller that reads the listing
+// itself alongside another reader (the preview): start, then every line
+// with its number, then finish. `options` and `sink` must outlive the
+// reading.
+struct Normalizer;
+struct LineByLine {
+  std::shared_ptr<Normalizer> normalizer;
+};
+LineByLine start_line_by_line(const LayoutChoice& choice, const NormalizeOptions& options,
+                              const NormalSink& sink);
+void normalize_line(LineByLine& reading, int64_t number, std::string& line, bool cut);
+NormalCounts finish_line_by_line(LineByLine& reading);
 
 }  // namespace tolv

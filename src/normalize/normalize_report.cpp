@@ -32,6 +32,7 @@ std::string normal_summary_line(const NormalCounts& c, bool json) {
     json_number(line, "lines", c.lines);
     json_number(line, "entries", c.entries);
     json_number(line, "continuations", c.continuations);
+    json_number(line, "skipped", c.skipped);
     json_number(line, "dropped", c.dropped);
     json_number(line, "not_carried", c.not_carried);
     json_number(line, "disagree", c.disagree);
@@ -47,6 +48,9 @@ std::string normal_summary_line(const NormalCounts& c, bool json) {
     line.append(counted(c.not_carried, "entry", "entries")).append(" not carried, ");
     line.append(counted(c.continuations, "description line", "description lines"))
         .append(" joined to entries, ");
+    line.append(counted(c.skipped, "blank line, rule or title row",
+                        "blank lines, rules and title rows"))
+        .append(" skipped, ");
     line.append(counted(c.dropped, "line", "lines")).append(" dropped; ");
     line.append(counted(c.disagree, "size or date", "sizes or dates"))
         .append(" differing from the files, ");

@@ -14,10 +14,4 @@ std::string left_out_message(std::string_view name) {
   return quoted_cp437(name) + " is the listing read or written: not an entry";
 }
 
-std::string orphan_name_problem(std::string_view name) {
-  for (unsigned char c : name)
-    if (c < 0x20 || c == 0x7F) return "its name holds a control byte";
-  return {};
-}
-
 }  // namespace tolv

@@ -1,9 +1,5 @@
 #include "normalize/preview.h"
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <vector>
 
@@ -11,8 +7,10 @@
 #include "companion/record_cursor.h"
 #include "companion/text.h"
 #include "filebase/file_base.h"
+#include "normalize/layouts.h"
 #include "normalize/line_doubts.h"
 #include "normalize/listing_source.h"
+#include "normalize/normalize.h"
 #include "runtime/io_error.h"
 #include "runtime/syscall.h"
 
@@ -20,13 +18,30 @@ namespace tolv {
 
 namespace {
 
-// At least this many lines of another layout, outnumbering the entries
-// that read as files, make the listing look like that layout.
+// At least this many entry lines of another layout make the layout
+// finding; as many more entries as tolvconv keeps, too.
 constexpr int64_t kLayoutLines = 3;
 
-// Where the last lines leave a '|' line or an indented line: attached to an
-// entry, cut off from it, or after a line that looks like a missed entry.
-enum class Context { None, Attached, CutOff, AfterMiss };
+// What the normalizer made of the line tolvconv is telling of.
+struct NormalLine {
+  int64_t number = 0;
+  LineRole role = LineRole::Skipped;
+  bool sized_and_dated = false;  // an entry line with a size and a date
+  std::string name;
+  DateField date;
+  bool lead_blank = false;
+};
+
+// The normalizer, reading the same listing a line at a time.
+struct Alongside {
+  ListingSource* source = nullptr;
+  LineByLine reading;
+  int64_t read = 0;  // lines read so far
+  NormalLine line;   // of the last line read
+  std::string text;  // scratch
+  NormalCounts counts;
+  bool done = false;
+};
 
 struct Preview {
   const PreviewSink* sink = nullptr;
@@ -38,26 +53,25 @@ struct Preview {
   std::vector<PreviewFinding> held;
   std::vector<LineDoubt> doubts;  // scratch
 
-  // The entry being read.
+  // The entry tolvconv is reading.
   int64_t entry_line = 0;
   int continuation_lines = 0;
   int64_t first_dropped_line = 0;  // of its 100th description line
   std::string first_dropped_text;
+  int64_t tolvconv_ended = 0;  // the line after it that tolvconv skipped
+  bool ended_by_blank = false;
 
-  // What a skipped '|' or indented line would belong to.
-  Context context = Context::None;
-  int64_t context_entry_line = 0;
-  std::string context_name;
-  int64_t cut_line = 0;  // the line that cut it off, or the missed entry
-  bool cut_by_blank = false;
+  // The entry the normalizer is reading, whose description a lost line is.
+  int64_t normal_entry = 0;
+  std::string normal_name;
+  bool normal_taken = false;  // tolvconv read its line as an entry too
 
   NameRepeats repeats;
-
-  int64_t layout_lines[kLayouts] = {};
-  int64_t entries_as_files = 0;  // neither separators nor comma sizes
-  int64_t separators = 0;
+  int64_t entries_as_files = 0;  // entries that are not separators
   int64_t first_layout_line = 0;
   std::string first_layout_text;
+
+  Alongside* alongside = nullptr;  // null: tolvconv's reading alone
 };
 
 void emit(Preview& p, PreviewFinding finding) {
@@ -87,13 +101,32 @@ void release_held(Preview& p) {
   p.held.clear();
 }
 
-void count_layout(Preview& p, Layout layout, int64_t number, std::string_view bytes) {
-  if (layout == Layout::None) return;
-  ++p.layout_lines[static_cast<int>(layout)];
-  if (p.first_layout_line == 0) {
-    p.first_layout_line = number;
-    p.first_layout_text = bytes;
+// Reads on with the normalizer up to line `number`; its reading of that
+// line, or null when it has none.
+const NormalLine* normal_line(Preview& p, int64_t number) {
+  Alongside* a = p.alongside;
+  if (a == nullptr) return nullptr;
+  bool cut = false;
+  while (!a->done && a->read < number) {
+    if (!next_source_line(*a->source, a->text, cut)) {
+      a->done = true;
+      break;
+    }
+    normalize_line(a->reading, ++a->read, a->text, cut);
   }
+  return a->line.number == number ? &a->line : nullptr;
+}
+
+void note_normal_role(Alongside& a, int64_t number, LineRole role, const EntryShape* entry) {
+  if (a.line.number == number) return;  // a later piece of a line split at a Ctrl-Z
+  a.line = NormalLine{};
+  a.line.number = number;
+  a.line.role = role;
+  if (entry == nullptr) return;
+  a.line.sized_and_dated = entry->size.form != SizeForm::None && entry->date.present;
+  a.line.name = entry->name.name;
+  a.line.date = entry->date;
+  a.line.lead_blank = entry->name.indent == 1;
 }
 
 void on_entry_line(Preview& p, int64_t number, std::string_view bytes) {
@@ -102,18 +135,12 @@ void on_entry_line(Preview& p, int64_t number, std::string_view bytes) {
   p.entry_line = number;
   p.continuation_lines = 0;
   p.first_dropped_line = 0;
+  p.tolvconv_ended = 0;
   bool separator = doubt_entry_line(bytes, p.doubts);
   add_doubts(p, number, bytes);
-  bool comma = !separator && has_comma_size(bytes);
-  if (comma) count_layout(p, Layout::CommaSizes, number, bytes);
-  if (!separator && !comma) ++p.entries_as_files;
-  if (separator) ++p.separators;
-
-  std::string_view name = entry_fields(bytes).name;
-  p.context = Context::Attached;
-  p.context_entry_line = number;
-  p.context_name = name;
+  if (!separator) ++p.entries_as_files;
   if (separator) return;
+  std::string_view name = entry_fields(bytes).name;
   RepeatOf repeat = note_name(p.repeats, name, number);
   if (repeat.kind == Repeat::Same)
     add(p, number, Doubt::Repeat,
@@ -139,74 +166,44 @@ void on_continuation_line(Preview& p, int64_t number, std::string_view bytes) {
   add_doubts(p, number, bytes);
 }
 
-std::string belongs_to(const Preview& p) {
-  return "its text is not added to " + escape_line_controls(p.context_name) + " (line " +
-         std::to_string(p.context_entry_line) + ")";
+// Why a line the normalizer reads as description is lost to tolvconv.
+std::string lost_because(const Preview& p, int64_t number, std::string_view bytes) {
+  std::string of = "its text is not added to " + escape_line_controls(p.normal_name) + " (line " +
+                   std::to_string(p.normal_entry) + ")";
+  if (!p.normal_taken)
+    return "a description line after line " + std::to_string(p.normal_entry) +
+           ", which tolvconv does not read as a file entry: skipped";
+  size_t first = indent_of(bytes);
+  bool bar = first < bytes.size() && bytes[first] == '|';
+  if (bar && first + 1 != kBarColumn)
+    return "'|' in column " + std::to_string(first + 1) + ", not " + std::to_string(kBarColumn) +
+           ": skipped, and " + of;
+  if (bar && p.tolvconv_ended != 0 && p.tolvconv_ended != number)
+    return "a '|' line cut off from its entry by " +
+           std::string(p.ended_by_blank ? "the blank line " : "line ") +
+           std::to_string(p.tolvconv_ended) + ": skipped, and " + of;
+  return "indented text without '|' in column " + std::to_string(kBarColumn) + ": skipped, and " +
+         of;
 }
 
-void on_skipped_line(Preview& p, int64_t number, std::string_view bytes) {
-  SkippedLine s = judge_skipped_line(bytes);
-  count_layout(p, s.layout, number, bytes);
-  auto lost = [&](std::string why) {
-    add(p, number, Doubt::LostContinuation, std::move(why), bytes);
-  };
-  switch (s.shape) {
-    case Shape::Blank:
-      if (p.context == Context::Attached) {
-        p.context = Context::CutOff;
-        p.cut_line = number;
-        p.cut_by_blank = true;
-      }
-      return;
-    case Shape::Bar:
-      if (p.context == Context::AfterMiss) {
-        lost("a '|' line after line " + std::to_string(p.cut_line) +
-             ", which tolvconv does not read as a file entry: skipped");
-      } else if (p.context != Context::None && s.bar_column != kBarColumn) {
-        lost("'|' in column " + std::to_string(s.bar_column) + ", not " +
-             std::to_string(kBarColumn) + ": skipped, and " + belongs_to(p));
-        if (p.context == Context::Attached) {
-          p.context = Context::CutOff;
-          p.cut_line = number;
-          p.cut_by_blank = false;
-        }
-      } else if (p.context == Context::CutOff) {
-        lost("a '|' line cut off from its entry by " +
-             std::string(p.cut_by_blank ? "the blank line " : "line ") +
-             std::to_string(p.cut_line) + ": skipped, and " + belongs_to(p));
-      }
-      return;
-    case Shape::Indented:
-      if (p.context == Context::Attached || (p.context == Context::CutOff && !p.cut_by_blank)) {
-        lost("indented text without '|' in column " + std::to_string(kBarColumn) +
-             ": skipped, and " + belongs_to(p));
-        if (p.context == Context::Attached) {
-          p.context = Context::CutOff;
-          p.cut_line = number;
-          p.cut_by_blank = false;
-        }
-      } else {
-        p.context = Context::None;
-      }
-      return;
-    case Shape::NearMiss:
-      add(p, number, Doubt::NearMiss, std::move(s.message), bytes);
-      p.context = Context::AfterMiss;
-      p.cut_line = number;
-      return;
-    case Shape::Include:
-      add(p, number, Doubt::Include, std::move(s.message), bytes);
-      p.context = Context::None;
-      return;
-    case Shape::FilesBbs:
-    case Shape::Other:
-      p.context = Context::None;
-      return;
+void on_skipped_line(Preview& p, int64_t number, std::string_view bytes, const NormalLine* normal) {
+  if (p.entry_line != 0 && p.tolvconv_ended == 0) {
+    p.tolvconv_ended = number;
+    p.ended_by_blank = indent_of(bytes) == bytes.size();
   }
+  std::string message;
+  if (is_include_line(bytes, message)) return add(p, number, Doubt::Include, message, bytes);
+  if (normal == nullptr) return;
+  if (normal->role == LineRole::Entry && normal->sized_and_dated)
+    add(p, number, Doubt::NearMiss,
+        near_miss_message(normal->name, bytes, normal->date, normal->lead_blank), bytes);
+  else if (normal->role == LineRole::Description && p.normal_entry != 0)
+    add(p, number, Doubt::LostContinuation, lost_because(p, number, bytes), bytes);
 }
 
 void on_line(void* context, int64_t number, std::string_view bytes, LineKind kind) {
   Preview& p = *static_cast<Preview*>(context);
+  const NormalLine* normal = normal_line(p, number);
   switch (kind) {
     case LineKind::Entry:
       on_entry_line(p, number, bytes);
@@ -215,8 +212,17 @@ void on_line(void* context, int64_t number, std::string_view bytes, LineKind kin
       on_continuation_line(p, number, bytes);
       break;
     case LineKind::Skipped:
-      on_skipped_line(p, number, bytes);
+      on_skipped_line(p, number, bytes, normal);
       break;
+  }
+  if (normal != nullptr && normal->role == LineRole::Entry) {
+    p.normal_entry = number;
+    p.normal_name = normal->name.empty() ? std::string(entry_fields(bytes).name) : normal->name;
+    p.normal_taken = kind == LineKind::Entry;
+    if (p.first_layout_line == 0) {
+      p.first_layout_line = number;
+      p.first_layout_text = bytes;
+    }
   }
   doubt_ctrl_z(bytes, p.doubts);
   add_doubts(p, number, bytes);
@@ -246,11 +252,9 @@ void on_entry(Preview& p, const Entry& entry, NameIndex& names) {
 
 // What the normalizer makes of the listing, when that is not what
 // tolvconv makes of it: a layout other than clean PCBoard, or other entries.
-void note_normalized(Preview& p, const NormalizeResult& n) {
+void note_normalized(Preview& p, const NormalCounts& c) {
   int64_t kept = p.counts.entries;
-  if (n.refused || !n.error.empty()) return;  // nothing to add to what the preview says
-  const NormalCounts& c = n.counts;
-  bool other_layout = c.layout != "pcboard" && c.support >= kLayoutLines;
+  bool other_layout = c.layout != "pcboard" && c.layout != "empty" && c.support >= kLayoutLines;
   bool more = c.entries - p.entries_as_files >= kLayoutLines;
   if (kept == 0 || (!other_layout && !more)) return;  // no-entry says it when none is kept
   std::string message = "'tolvbase normalize' reads the listing as layout " + c.layout + " (" +
@@ -267,41 +271,46 @@ void note_normalized(Preview& p, const NormalizeResult& n) {
   emit(p, {line, Doubt::Layout, std::move(message), p.first_layout_text});
 }
 
-void note_no_entry(Preview& p, const NormalizeResult* n) {
+void note_no_entry(Preview& p, const NormalCounts* c) {
   if (p.counts.entries > 0) return;
   std::string message = "the listing yields no entry: tolvconv would convert nothing";
-  if (n != nullptr && n->error.empty() && n->counts.entries + n->counts.not_carried > 0)
+  if (c != nullptr && c->entries + c->not_carried > 0)
     message.append("; 'tolvbase normalize' reads it as layout ")
-        .append(n->counts.layout)
+        .append(c->layout)
         .append(" and would carry ")
-        .append(counted(n->counts.entries, "entry", "entries"));
+        .append(counted(c->entries, "entry", "entries"));
   emit(p, {0, Doubt::NoEntry, message, {}});
-}
-
-void note_layout(Preview& p) {
-  int best = 0;
-  int64_t lines = 0;
-  for (int i = 1; i < kLayouts; ++i)
-    if (p.layout_lines[i] > p.layout_lines[best]) best = i;
-  for (int64_t n : p.layout_lines) lines += n;
-  if (lines < kLayoutLines || lines <= p.entries_as_files) return;
-  auto layout = static_cast<Layout>(best);
-  std::string message = "the listing looks like " + std::string(layout_text(layout)) + ": ";
-  if (layout == Layout::CommaSizes)
-    message += std::to_string(p.layout_lines[best]) + " file entry lines have sizes with commas";
-  else
-    message += std::to_string(lines) + " lines look like file entries that tolvconv skips";
-  message += "; tolvconv would convert " + std::to_string(p.counts.entries) + " entr" +
-             (p.counts.entries == 1 ? "y" : "ies");
-  if (layout == Layout::CommaSizes)
-    message += ", " + std::to_string(p.layout_lines[best]) + " of them with size 0";
-  else if (p.separators > 0)
-    message += ", " + std::to_string(p.separators) + " of them rule or header rows";
-  emit(p, {p.first_layout_line, Doubt::Layout, message, p.first_layout_text});
 }
 
 std::string listing_name(const std::string& path) {
   return path.empty() ? "standard input" : quoted(path);
+}
+
+PreviewResult run_preview(Preview& p, Listing& listing, const std::string& path, NameIndex* base) {
+  NameIndex empty;
+  NameIndex& names = base != nullptr ? *base : empty;
+  if (!names.valid) index_complete(names);
+  LineObserver observer{on_line, &p};
+  listing.observer = &observer;
+  PreviewResult result;
+  while (const Entry* entry = next_entry(listing)) on_entry(p, *entry, names);
+  listing.observer = nullptr;
+  if (uint16_t code = error_code_query(); code != 0) {
+    result.failed = true;
+    result.error = "cannot read " + listing_name(path) + ": " +
+                   (system_error != 0 ? errno_text(system_error) : "error " + std::to_string(code));
+  }
+  release_held(p);
+  if (!result.failed) {
+    if (Alongside* a = p.alongside) {
+      normal_line(p, INT64_MAX);
+      a->counts = finish_line_by_line(a->reading);
+      note_normalized(p, a->counts);
+    }
+    note_no_entry(p, p.alongside != nullptr ? &p.alongside->counts : nullptr);
+  }
+  result.counts = p.counts;
+  return result;
 }
 
 }  // namespace
@@ -319,101 +328,58 @@ bool load_base_names(ReadOnlyBase& base, NameIndex& names, std::string& error) {
 }
 
 PreviewResult preview_open_listing(Listing& listing, const std::string& path, NameIndex* base,
-                                   const PreviewSink& sink, const NormalizeResult* normalized) {
+                                   const PreviewSink& sink) {
   Preview p;
   p.sink = &sink;
-  NameIndex empty;
-  NameIndex& names = base != nullptr ? *base : empty;
-  if (!names.valid) index_complete(names);
-  LineObserver observer{on_line, &p};
-  listing.observer = &observer;
-  PreviewResult result;
-  while (const Entry* entry = next_entry(listing)) on_entry(p, *entry, names);
-  listing.observer = nullptr;
-  if (uint16_t code = error_code_query(); code != 0) {
-    result.failed = true;
-    result.error = "cannot read " + listing_name(path) + ": " +
-                   (system_error != 0 ? errno_text(system_error) : "error " + std::to_string(code));
-  }
-  release_held(p);
-  if (!result.failed) {
-    if (normalized != nullptr)
-      note_normalized(p, *normalized);
-    else
-      note_layout(p);
-    note_no_entry(p, normalized);
-  }
-  result.counts = p.counts;
-  return result;
+  return run_preview(p, listing, path, base);
 }
-
-namespace {
-
-// Standard input held in memory, as an unnamed temporary file that the
-// listing reader can read: -1 when none can be made.
-int held_input(const std::string& bytes) {
-  const char* dir = getenv("TMPDIR");
-  std::string where = dir != nullptr && *dir != '\0' ? dir : "/tmp";
-  int fd = sys_open(where.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-  if (fd < 0) return -1;
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n =
-        retry_interrupted([&] { return sys_write(fd, bytes.data() + done, bytes.size() - done); });
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
-  }
-  if (done < bytes.size() || sys_lseek(fd, 0, SEEK_SET) != 0) {
-    sys_close(fd);
-    return -1;
-  }
-  return fd;
-}
-
-}  // namespace
 
 PreviewResult preview_listing(const std::string& path, NameIndex* base, const PreviewSink& sink,
                               bool recognize) {
   PreviewResult result;
-  File file{0, true, true};  // standard input
-  NormalizeResult normalized;
-  bool have_normalized = false;
+  ListingSource source;
+  if (!open_listing_source(source, path.empty() ? "-" : path)) {
+    result.failed = true;
+    result.error = source.error;
+    return result;
+  }
+  Preview p;
+  p.sink = &sink;
+  Alongside alongside;
+  NormalizeOptions normal_options;  // the reading keeps pointers to both
+  NormalSink normal_sink;
+  normal_sink.role = [&](int64_t number, LineRole role, const EntryShape* entry) {
+    note_normal_role(alongside, number, role, entry);
+  };
   if (recognize) {
-    ListingSource source;
-    if (!open_listing_source(source, path.empty() ? "-" : path)) {
+    std::string error;
+    LayoutChoice choice = recognize_layout(source, error);
+    if (!error.empty()) {
+      close_listing_source(source);
       result.failed = true;
-      result.error = source.error;
+      result.error = error;
       return result;
     }
-    normalized = normalize_listing(source, NormalizeOptions{}, NormalSink{});
-    have_normalized = normalized.refused || normalized.error.empty();
-    close_listing_source(source);
-    if (path.empty()) {
-      int fd = held_input(source.memory);
-      if (fd < 0) {
-        result.failed = true;
-        result.error =
-            "cannot hold standard input in a temporary file: " + errno_text(system_error);
-        return result;
-      }
-      file = File{fd, true, false};
+    if ((choice.model.layout != nullptr || choice.empty) && rewind_listing_source(source)) {
+      alongside.source = &source;
+      alongside.reading = start_line_by_line(choice, normal_options, normal_sink);
+      p.alongside = &alongside;
     }
   }
-  if (!path.empty()) {
-    ReadOnlyFile input;
-    if (!open_read_only(input, path)) {
-      result.failed = true;
-      result.error = input.error;
-      return result;
-    }
-    file = File{input.fd, true, false};
+  int fd = sys_dup(source.file.fd);
+  if (fd < 0) {
+    close_listing_source(source);
+    result.failed = true;
+    result.error = cannot("read", source.file.path, system_error);
+    return result;
   }
   error_code_query();
   Listing listing;
-  start_listing(listing, file);
-  result = preview_open_listing(listing, path, base, sink, have_normalized ? &normalized : nullptr);
+  start_listing(listing, File{fd, true, false});
+  result = run_preview(p, listing, path, base);
   close_listing(listing);
   error_code_query();
+  close_listing_source(source);
   return result;
 }
 

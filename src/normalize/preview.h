@@ -16,7 +16,6 @@
 #include "filebase/name_index.h"
 #include "listing/reader.h"
 #include "normalize/doubt.h"
-#include "normalize/normalize.h"
 
 namespace tolv {
 
@@ -55,21 +54,21 @@ struct PreviewResult {
 // false, with `error` saying why, when a read fails.
 bool load_base_names(ReadOnlyBase& base, NameIndex& names, std::string& error);
 
-// Previews an open listing to its end; `path` names it in messages (empty:
-// standard input). `base` holds the names of the base
-// the listing would be converted into, or is null for none (an empty base);
-// the names of the entries a -DUPE run would append are added to it.
-// `normalized` (may be null) is what `tolvbase normalize` makes of the same
-// listing: with it, the layout finding names the layout the normalizer
-// reads and the entries it would carry.
+// Previews an open listing to its end, as tolvconv alone reads it; `path`
+// names it in messages (empty: standard input). `base` holds the names of
+// the base the listing would be converted into, or is null for none (an
+// empty base); the names of the entries a -DUPE run would append are added
+// to it.
 PreviewResult preview_open_listing(Listing& listing, const std::string& path, NameIndex* base,
-                                   const PreviewSink& sink,
-                                   const NormalizeResult* normalized = nullptr);
+                                   const PreviewSink& sink);
 
-// Opens the listing at `path` (empty: standard input) and previews it. A
-// listing that cannot be opened, or names a directory, fails. With
-// `recognize`, the listing is first read by the normalizer too (standard
-// input is then held in memory).
+// Opens the listing at `path` (empty: standard input, spooled) and
+// previews it. A listing that cannot be opened, or names a directory,
+// fails. With `recognize`, the normalizer reads the listing alongside
+// tolvconv's reader, by the layout it learned from it: a line tolvconv
+// skips that the layout reads as an entry is a near miss, one it reads as
+// description a lost continuation, and a layout other than clean PCBoard
+// is said with what each program would make of it.
 PreviewResult preview_listing(const std::string& path, NameIndex* base, const PreviewSink& sink,
                               bool recognize = true);
 

@@ -114,6 +114,9 @@ int sys_open(const char* path, int flags, mode_t mode) {
   system_error = error;
   return moved;
 }
+int sys_dup(int fd) {
+  return keep_errno(sys.dup_at_least(fd, STDERR_FILENO + 1, true));
+}
 ssize_t sys_read(int fd, void* buf, size_t count) {
   return keep_errno(sys.read(fd, buf, count));
 }

@@ -88,6 +88,9 @@ extern int system_error;
 // stream stays closed and writes meant for it fail instead of landing in the
 // file. When the move fails the open fails with the move's errno.
 int sys_open(const char* path, int flags, mode_t mode);
+// A second descriptor of an open file, above the standard streams, closed
+// on exec; it shares the file's offset.
+int sys_dup(int fd);
 ssize_t sys_read(int fd, void* buf, size_t count);
 ssize_t sys_write(int fd, const void* buf, size_t count);
 ssize_t sys_pread(int fd, void* buf, size_t count, off_t offset);

@@ -16,10 +16,6 @@ namespace tolv {
 
 namespace {
 
-constexpr std::string_view kLineEnd = "\r\n";
-// The name's columns: those before the size.
-constexpr size_t kNameColumns = kSizeField.column - 1;
-
 bool holds_line_end(std::string_view text) {
   return text.find_first_of("\r\n") != std::string_view::npos;
 }
@@ -105,7 +101,7 @@ void append_listing_lines(std::string& out, const FileRecord& record,
                           std::vector<std::string>& reasons) {
   std::string size = integer_text(record.Size);
   // A name that fills all its columns needs the size's first column blank.
-  size_t room = size.size() < kSizeField.width ? kNameColumns : kNameColumns - 1;
+  size_t room = name_room(size.size());
   std::string_view name = record.FileName.view();
   std::string_view first = lines.empty() ? std::string_view() : lines[0];
 
@@ -113,7 +109,7 @@ void append_listing_lines(std::string& out, const FileRecord& record,
   start_entry_line(line, on_one_line(name.substr(0, room)), size, listing_date(record.DateTime));
   append_line_text(line, on_one_line(first));
   out += line;
-  out += kLineEnd;
+  out += kListingLineEnd;
 
   EntryFields back = entry_fields(line);
   if (back.name != name) reasons.push_back(name_reason(name, room, size));
@@ -124,7 +120,7 @@ void append_listing_lines(std::string& out, const FileRecord& record,
     start_continuation_line(line);
     append_line_text(line, on_one_line(lines[i]));
     out += line;
-    out += kLineEnd;
+    out += kListingLineEnd;
     if (kept_text(continuation_text(line)) != lines[i]) add_text_reason(i + 1, lines[i], reasons);
   }
   add_field_reasons(record, reasons);

@@ -23,17 +23,9 @@ namespace tolv {
 
 namespace {
 
-constexpr std::string_view kRecordSuffix = ".dir";
-
 bool fail(NormalizedArea& normal, std::string message) {
   normal.message = std::move(message);
   return false;
-}
-
-// OUTDIR/N-NAME: the base's record file without its suffix.
-std::string base_stem(const std::string& base) {
-  std::string record_file = derive_base_paths(base).record_file;
-  return record_file.substr(0, record_file.size() - kRecordSuffix.size());
 }
 
 std::string directory_of(const std::string& path) {
@@ -46,11 +38,12 @@ std::string directory_of(const std::string& path) {
 // area list names, else for a listing that gives no sizes its own. False
 // when the area list names one that cannot be used.
 bool files_directory(NormalizedArea& normal, const Area& area, const std::string& listing,
-                     const std::vector<DriveMap>& maps, const LayoutInfo& layout,
+                     const std::vector<DriveMap>& maps, const LayoutInfo* layout,
                      std::string& dir) {
   std::string error;
   if (!listed_files_directory(area, maps, dir, error)) return fail(normal, error);
-  if (dir.empty() && layout.family == Family::NameText) dir = directory_of(listing);
+  if (dir.empty() && layout != nullptr && layout->family == Family::NameText)
+    dir = directory_of(listing);
   return true;
 }
 
@@ -109,15 +102,15 @@ bool normalize_into(NormalizedArea& normal, const Area& area, const std::string&
   struct stat listing {};
   bool known = sys_fstat(source.file.fd, &listing) == 0;
   bool ready = !error.empty() ? fail(normal, error)
-               : choice.layout == nullptr
+               : choice.model.layout == nullptr && !choice.empty
                    ? fail(normal, choice.refusal)
-                   : files_directory(normal, area, path, maps, *choice.layout, dir);
+                   : files_directory(normal, area, path, maps, choice.model.layout, dir);
   if (ready && !dir.empty() &&
       !read_file_directory(dir, directory, error, known ? listing.st_dev : 0,
                            known ? listing.st_ino : 0))
     ready = fail(normal, error);
 
-  std::string stem = base_stem(base);
+  std::string stem = derive_base_paths(base).stem;
   normal.listing = stem + ".lst";
   normal.report = stem + ".report";
   Output out, report;

@@ -9,10 +9,13 @@
 //    doubts about the listing's names and dates aside;
 //  - tolvbase normalize, over random listings and over clean ones written in
 //    other layouts, writes a listing that preview finds nothing in, that
-//    converts to one record per entry it counts, and that it leaves as it is.
+//    converts to one record per entry it counts, and that it leaves as it is;
+//    over a listing tolvconv reads exactly it changes no record.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
+#include <utime.h>
 
 #include <algorithm>
 #include <random>
@@ -21,6 +24,7 @@
 
 #include "e2e/programs.h"
 #include "filebase/record.h"
+#include "normalize/normalize.h"
 #include "support/child.h"
 #include "support/listing_text.h"
 #include "support/random_listing.h"
@@ -141,45 +145,69 @@ TEST(Property, NormalizeOfARandomListingReadsBackAndIsStable) {
   }
 }
 
-// One clean listing written in four layouts: each normalizes to the same
-// PCBoard lines (FILES.BBS, whose dates come from the disk, aside).
-TEST(Property, NormalizeGivesTheSameListingFromEveryLayout) {
-  const char* words[] = {"tool", "for", "the", "BBS", "with", "a", "long", "manual,", "fast"};
-  for (uint32_t seed = 1; seed <= 6; ++seed) {
+// The area's files in dir/files: each of its size (sparse) and modified at
+// local noon of its date.
+std::string write_area_files(const TempDir& dir, const std::vector<AreaFile>& area) {
+  std::string files = dir / "files";
+  mkdir(files.c_str(), 0755);
+  for (const AreaFile& f : area) {
+    std::string path = files + "/" + f.name;
+    write_file(path, "");
+    EXPECT_EQ(truncate(path.c_str(), f.size), 0) << path;
+    struct tm noon {};
+    noon.tm_year = static_cast<int>(f.year) - 1900;
+    noon.tm_mon = static_cast<int>(f.month) - 1;
+    noon.tm_mday = static_cast<int>(f.day);
+    noon.tm_hour = 12;
+    noon.tm_isdst = -1;
+    struct utimbuf times = {mktime(&noon), mktime(&noon)};
+    utime(path.c_str(), &times);
+  }
+  return files;
+}
+
+// A listing tolvconv already reads exactly comes out of normalize as the
+// same records, byte for byte: its lines kept at whatever width they were
+// wrapped, descriptions that begin with a counter, a date or index columns
+// left whole, names with and without an extension.
+TEST(Property, NormalizeLeavesTheRecordsOfACleanPcboardListing) {
+  for (uint32_t seed = 1; seed <= 30; ++seed) {
     std::mt19937 random(seed);
-    std::string pcboard, spitfire, rbbs, files;
+    std::vector<size_t> widths;
+    for (int i = 0; i < 7; ++i) widths.push_back(20 + random() % 31);
+    std::vector<AreaFile> area = make_random_area(seed, 1 + static_cast<int>(seed % 23));
     TempDir dir;
-    for (int i = 0; i < 8; ++i) {
-      std::string name = std::string("F").append(std::to_string(seed)).append("X");
-      name.append(std::to_string(i)).append(".ZIP");
-      int64_t size = random() % 2'000'000;
-      std::string date = std::to_string(10 + random() % 3);
-      date.append("-").append(std::to_string(10 + random() % 18));
-      date.append("-9").append(std::to_string(random() % 10));
-      std::string text[3];
-      for (std::string& line : text)
-        for (int w = 0; w < 5; ++w) line.append(w ? " " : "").append(words[random() % 9]);
-      std::string digits = std::to_string(size), grouped;
-      for (size_t d = 0; d < digits.size(); ++d)
-        grouped.append((d && (digits.size() - d) % 3 == 0) ? "," : "").append(1, digits[d]);
-      pcboard += entry_line(name, digits, date, text[0]) + "\r\n" +
-                 continuation_line(text[1] + " " + text[2]) + "\r\n";
-      spitfire += entry_line(name, grouped, date, text[0] + " " + text[1] + " " + text[2]) + "\n";
-      rbbs += entry_line(name, digits, date, text[0]) + "\n  " + text[1] + "\n  " + text[2] + "\n";
-      files += name + "  " + text[0] + "\n > " + text[1] + " " + text[2] + "\n";
-      mkdir((dir / "files").c_str(), 0755);
-      write_file(dir / std::string("files/").append(name),
-                 std::string(static_cast<size_t>(size), 'x'));
-    }
+    write_file(dir / "in.lst", area_as_pcboard(area, widths, seed));
+    ASSERT_EQ(run_tolvconv({dir / "in.lst", dir / "direct"}).status, 0);
+    Outcome normalized = run_tolvbase({"normalize", dir / "in.lst"});
+    EXPECT_EQ(normalized.status, 0) << "seed " << seed << normalized.errors;
+    write_file(dir / "out.lst", normalized.output);
+    ASSERT_EQ(run_tolvconv({dir / "out.lst", dir / "normalized"}).status, 0);
+    StoredBase direct = read_base(dir / "direct"), twice = read_base(dir / "normalized");
+    EXPECT_TRUE(direct.records == twice.records) << "seed " << seed;
+    EXPECT_TRUE(direct.descriptions == twice.descriptions) << "seed " << seed;
+    EXPECT_EQ(direct.records.size(), area.size() * kRecordSize) << "seed " << seed;
+  }
+}
+
+// One area written in six layouts normalizes, with its files at hand, to
+// the same PCBoard lines from each.
+TEST(Property, NormalizeGivesTheSameListingFromEveryLayout) {
+  for (uint32_t seed = 1; seed <= 6; ++seed) {
+    std::vector<AreaFile> area = make_random_area(seed, 12);
+    TempDir dir;
+    std::vector<std::string> with_files{"--dir", write_area_files(dir, area)};
     std::string what = std::string("seed ").append(std::to_string(seed));
-    write_file(dir / "in.lst", pcboard);
-    std::string expected = normalize_checked(dir, what + " pcboard");
-    for (auto& [layout, text] : {std::pair{"spitfire", spitfire}, {"rbbs", rbbs}}) {
-      write_file(dir / "in.lst", text);
-      EXPECT_EQ(normalize_checked(dir, what + " " + layout), expected) << layout;
+    write_file(dir / "in.lst", area_as_pcboard(area, {kDefaultWidth}, 0));
+    std::string expected = normalize_checked(dir, what + " pcboard", with_files);
+    int entry_lines = 0;
+    for (size_t at = 0; at < expected.size(); at = expected.find('\n', at) + 1)
+      entry_lines += expected[at] != ' ';
+    EXPECT_EQ(entry_lines, 12) << what << expected;
+    for (const char* layout : {"spitfire", "rbbs", "files-bbs", "descript-ion", "wildcat-import"}) {
+      write_file(dir / "in.lst", area_as(area, layout));
+      EXPECT_EQ(normalize_checked(dir, what + " " + layout, with_files), expected) << layout;
     }
-    write_file(dir / "in.lst", files);
-    normalize_checked(dir, what + " files.bbs", {"--dir", dir / "files"});
   }
 }
 

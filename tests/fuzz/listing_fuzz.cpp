@@ -12,11 +12,16 @@
 //    fields and lines, one description after the other;
 //  - tolvbase's check finds neither a problem nor a note in it, doubts
 //    about the listing's names and dates aside;
-//  - tolvbase normalize, given the same bytes, counts every line it reads
-//    once, writes only entry and continuation lines of at most 83 bytes,
-//    and the reader takes exactly the entries it says it wrote.
+//  - tolvbase normalize, given the same bytes (and a width the first byte
+//    picks), counts every line it reads once, writes only entry and
+//    continuation lines of at most 83 bytes, and the reader takes exactly
+//    the entries it says it wrote; every line tolvconv reads as a file entry
+//    line is an entry to it or is named in a finding; normalizing what it
+//    wrote gives the same bytes again.
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -98,8 +103,12 @@ std::vector<RefEntry> reference_entries(std::string_view input) {
   return entries;
 }
 
-void require(bool condition) {
-  if (!condition) abort();
+// Stops the run at the first broken rule, naming its line.
+#define require(condition) require_at(condition, __LINE__)
+void require_at(bool condition, int line) {
+  if (condition) return;
+  fprintf(stderr, "listing_fuzz.cpp:%d: a rule does not hold\n", line);
+  abort();
 }
 
 // The record file and description file hold exactly `expected`, in order,
@@ -136,17 +145,49 @@ void check_file_base(const test::MemoryFiles& memory, const std::vector<RefEntry
   require(result.records == static_cast<int64_t>(expected.size()));
 }
 
-// The input normalized in memory; its output is then read from the memory
-// files as tolvconv reads a listing.
-void check_normalize(test::MemoryFiles& memory, std::string_view input) {
+// The numbers of the lines tolvconv reads as file entry lines.
+std::set<int64_t> converter_entry_lines(std::string_view input) {
+  std::set<int64_t> lines;
+  int64_t number = 0;
+  for (size_t at = 0; at < input.size();) {
+    size_t end = input.find_first_of("\r\n", at);
+    if (end == std::string_view::npos) end = input.size();
+    ++number;
+    if (is_entry_line(input.substr(at, std::min(end - at, kLineCapacity)))) lines.insert(number);
+    at = end + (input.substr(end, 2) == "\r\n" ? 2 : 1);
+  }
+  return lines;
+}
+
+struct Normalized {
+  NormalizeResult result;
+  std::string output;
+  std::set<int64_t> accounted;  // entry lines, and lines named in a finding
+};
+
+Normalized normalize(std::string_view input, size_t width) {
+  Normalized n;
   ListingSource source;
   text_listing_source(source, std::string(input));
-  std::string output;
-  NormalSink sink{[&](std::string_view lines) { output += lines; }, nullptr};
-  NormalizeResult result = normalize_listing(source, NormalizeOptions{}, sink);
-  const NormalCounts& c = result.counts;
-  require(c.lines == c.entries + c.not_carried + c.continuations + c.dropped);
-  require(result.error.empty() || output.empty());
+  NormalSink sink{[&](std::string_view lines) { n.output += lines; },
+                  [&](const NormalFinding& f) { n.accounted.insert(f.line); },
+                  [&](int64_t line, LineRole role, const EntryShape*) {
+                    if (role == LineRole::Entry) n.accounted.insert(line);
+                  }};
+  NormalizeOptions options;
+  options.width = width;
+  n.result = normalize_listing(source, options, sink);
+  return n;
+}
+
+// The input normalized in memory; its output is then read from the memory
+// files as tolvconv reads a listing.
+void check_normalize(test::MemoryFiles& memory, std::string_view input, size_t width) {
+  Normalized run = normalize(input, width);
+  const NormalCounts& c = run.result.counts;
+  require(c.lines == c.entries + c.not_carried + c.continuations + c.dropped + c.skipped);
+  require(run.result.error.empty() || run.output.empty());
+  const std::string& output = run.output;
   for (size_t at = 0; at < output.size();) {
     size_t end = output.find("\r\n", at);
     require(end != std::string::npos && end - at <= 83);
@@ -154,6 +195,8 @@ void check_normalize(test::MemoryFiles& memory, std::string_view input) {
     require(is_entry_line(line) || is_continuation_line(line));
     at = end + 2;
   }
+  if (run.result.error.empty())
+    for (int64_t line : converter_entry_lines(input)) require(run.accounted.count(line) == 1);
   memory.files["normal"] = output;
   static Listing listing;
   open_listing(listing, "normal");
@@ -161,6 +204,7 @@ void check_normalize(test::MemoryFiles& memory, std::string_view input) {
   while (next_entry(listing)) ++n;
   close_listing(listing);
   require(n == c.entries && pending_error == 0);
+  if (run.result.error.empty()) require(normalize(output, width).output == output);
 }
 
 }  // namespace
@@ -203,7 +247,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   close_file_base(base);
   require(pending_error == 0);
   check_file_base(memory, expected);
-  check_normalize(memory, input);
+  check_normalize(memory, input, kMinWidth + data[0] % (kMaxWidth - kMinWidth + 1));
   test::restore_real_system();
   return 0;
 }

@@ -3,9 +3,11 @@
 // every line read is counted once.
 #include "normalize/normalize.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
 #include <utime.h>
 
 #include <algorithm>
@@ -14,6 +16,7 @@
 
 #include "support/archives.h"
 #include "support/child.h"
+#include "support/listing_text.h"
 
 namespace tolv {
 namespace {
@@ -36,7 +39,7 @@ Normalized normalize(const std::string& text, NormalizeOptions options = {}) {
   const NormalCounts& c = run.result.counts;
   // Every line is counted once, and with --orphans every orphan too.
   EXPECT_EQ(c.lines + (options.orphans ? c.orphans : 0),
-            c.entries + c.not_carried + c.continuations + c.dropped)
+            c.entries + c.not_carried + c.continuations + c.dropped + c.skipped)
       << text;
   return run;
 }
@@ -45,59 +48,70 @@ using Findings = std::vector<std::string>;
 
 TEST(Normalize, EachLayoutGivesExactPcboardLines) {
   const std::string rest = "ZAP.COM           128  12-31-99  Zaps a file\r\n";
+  const std::string two_lines =
+      "BDSPATCH.LBR     5248  06-07-93  Patch for the compiler\r\n"
+      "                               | second pass.\r\n";
+  // An entry line in tolvconv's columns, its line end as a listing has it
+  // (LF) or as normalize writes it (CR LF).
+  auto in = [](const char* name, const char* size, const char* text) {
+    return test::entry_line(name, size, "01-02-93", text) + "\n";
+  };
+  auto out = [](const char* name, const char* size, const char* text) {
+    return test::entry_line(name, size, "01-02-93", text) + "\r\n";
+  };
   struct Case {
     const char* what;
     std::string in, layout, out;
     Findings findings = {};
   } cases[] = {
-      {"clean with header and rule",
+      {"clean with header and rule: its lines kept as they are",
        "Some Board\npath: C:\\FILES\n----------\nName  Size  Date  Description\n"
        "====  ====  ====  ===========\n"
        "BDSPATCH.LBR     5248  06-07-93  Patch for the compiler's second pass, with\n"
        "                               | a note on the bug it fixes.\n"
        "ZAP.COM           128  12-31-99  Zaps a file\n",
        "pcboard",
-       "BDSPATCH.LBR     5248  06-07-93  Patch for the compiler's second pass, with a\r\n"
-       "                               | note on the bug it fixes.\r\n" +
-           rest},
+       "BDSPATCH.LBR     5248  06-07-93  Patch for the compiler's second pass, with\r\n"
+       "                               | a note on the bug it fixes.\r\n" +
+           rest,
+       Findings{"1 dropped", "2 dropped"}},
       {"bar at column 33",
        "BDSPATCH.LBR     5248  06-07-93 |Patch for the compiler\n"
        "                                |second pass.\n"
        "ZAP.COM           128  12-31-99 |Zaps a file\n",
-       "pcboard",
-       "BDSPATCH.LBR     5248  06-07-93  Patch for the compiler second pass.\r\n" + rest},
+       "pcboard", two_lines + rest},
       {"no bar, text indented to column 34",
        "BDSPATCH.LBR     5248  06-07-93  Patch for the compiler\n"
        "                                 second pass.\n"
        "ZAP.COM           128  12-31-99  Zaps a file\n",
-       "rbbs", "BDSPATCH.LBR     5248  06-07-93  Patch for the compiler second pass.\r\n" + rest},
+       "rbbs", two_lines + rest},
       {"one column left",
        "BDSPATCH.LBR    5248 06-07-93 Patch for the compiler\n"
        "                              | second pass.\n"
        "ZAP.COM          128 12-31-99 Zaps a file\n",
-       "pcboard",
-       "BDSPATCH.LBR     5248  06-07-93  Patch for the compiler second pass.\r\n" + rest},
+       "pcboard", two_lines + rest},
       {"one column right",
        " BDSPATCH.LBR     5248  06-07-93  Patch for the compiler\n"
        "                                | second pass.\n"
        " ZAP.COM           128  12-31-99  Zaps a file\n",
-       "pcboard",
-       "BDSPATCH.LBR     5248  06-07-93  Patch for the compiler second pass.\r\n" + rest},
+       "pcboard", two_lines + rest},
       {"slash dates, one-digit month",
        "BDSPATCH.LBR     5248  06/07/93  Patch\nOLD.ARC          77   5-10-85  Old\n"
        "ZAP.COM           128  12/31/99  Zaps a file\n",
        "pcboard",
        "BDSPATCH.LBR     5248  06-07-93  Patch\r\nOLD.ARC            77  05-10-85  Old\r\n" + rest},
-      {"spitfire",
+      {"spitfire: one long line, wrapped; a large size runs on from a 12-character name",
        "ZTERMCAP.LBR    4,096  06-07-93  A terminal description for the 128 with line "
        "graphics. Programs that use it draw boxes with the graphics characters.\n"
-       "BIG.ZIP     1,234,567  01-02-94  Big one\n",
+       "BIG.ZIP     1,234,567  01-02-94  Big one\n"
+       "NAME1234.ZIP1,453,364  01-02-94  Runs on\n",
        "spitfire",
        "ZTERMCAP.LBR     4096  06-07-93  A terminal description for the 128 with line\r\n"
        "                               | graphics. Programs that use it draw boxes\r\n"
        "                               | with the graphics characters.\r\n"
-       "BIG.ZIP       1234567  01-02-94  Big one\r\n"},
-      {"rbbs",
+       "BIG.ZIP       1234567  01-02-94  Big one\r\n"
+       "NAME1234.ZIP  1453364  01-02-94  Runs on\r\n"},
+      {"rbbs: text reflowed past 50 columns, joined and wrapped",
        "ZTERMCAP.LBR     4096  06-07-93  A terminal description for the 128 with\n"
        "  line graphics. Programs that use it draw boxes with the graphics characters and\n"
        "  print underline.\nZAP.COM           128  12-31-99  Zaps a file\n",
@@ -110,17 +124,24 @@ TEST(Normalize, EachLayoutGivesExactPcboardLines) {
       {"files.bbs: no size without a directory",
        " Area one: utilities\nZTERMCAP.LBR  A terminal description\n"
        "NOTES.TXT     [17] Read this first\n >  before you ask on the echo.\n |  And again.\n",
-       "files-bbs", "", Findings{"2 not-carried", "3 not-carried"}},
+       "files-bbs", "", Findings{"1 dropped", "2 not-carried", "3 not-carried"}},
+      {"files.bbs, index columns begin every description: text, not a size and a date",
+       "BDSPATCH.LBR  B  5248  930607  Patch\nZAP.COM  C  128  991231  Zaps a file\n", "files-bbs",
+       "", Findings{"1 not-carried", "2 not-carried"}},
+      {"files.bbs of names without an extension",
+       "README    Read this first\nPART01    The first part\nINFO1.    Notes\n", "files-bbs", "",
+       Findings{"1 not-carried", "2 not-carried", "3 not-carried"}},
       {"descript.ion: quoted long name, Ctrl-D",
        "ZAP.COM Zaps a file\n\"Long File Name.txt\" A long one\nNOTES.TXT Read\x04\x1a\x01x\n",
        "descript-ion", "", Findings{"1 not-carried", "2 not-carried", "3 not-carried"}},
-      {"generator",
+      {"generator: counters and new marks are its columns",
        "SCRAPS.ARJ       7571 19-Jul-91  [03] A collection of recipes\n"
        "FONTED.ZIP     198265 02-Sep-92* [02] Font editor for EGA/VGA\n"
        "                                      with sample fonts.\n",
        "generator",
        "SCRAPS.ARJ       7571  07-19-91  A collection of recipes\r\n"
-       "FONTED.ZIP     198265  09-02-92  Font editor for EGA/VGA with sample fonts.\r\n"},
+       "FONTED.ZIP     198265  09-02-92  Font editor for EGA/VGA\r\n"
+       "                               | with sample fonts.\r\n"},
       {"catalog: banner, page header, totals, a prompt glued to an entry, a stray line",
        "=====[ Dir 2 Utilities ]=====\nNAME  SIZE  DATE  DESCRIPTION\n"
        "BDSPATCH.LBR     5248  06-07-93  Patch\n  ----- for the second pass -----\n"
@@ -130,26 +151,46 @@ TEST(Normalize, EachLayoutGivesExactPcboardLines) {
        "-----------\nArea Three\nA stray line\n" +
            rest,
        "pcboard",
-       "BDSPATCH.LBR     5248  06-07-93  Patch ----- for the second pass ----- and its\r\n"
-       "                               | note.\r\n"
+       "BDSPATCH.LBR     5248  06-07-93  Patch\r\n"
+       "                               | ----- for the second pass -----\r\n"
+       "                               | and its note.\r\n"
        "OLD.ARC            77  05-10-85  Old\r\n" +
            rest,
-       Findings{"11 dropped"}},
-      {"index file: type letter, YYMMDD",
-       "BDSPATCH.LBR  B  5248  930607  Patch\nZAP.COM  C  128  991231  Zaps a file\n", "pcboard",
-       "BDSPATCH.LBR     5248  06-07-93  Patch\r\n" + rest},
+       Findings{"1 dropped", "8 dropped", "10 dropped", "11 dropped"}},
+      {"printed catalog: a page header and a title under a rule after an entry",
+       "BDSPATCH.LBR     5248  06-07-93  Patch\n"
+       "  for the compiler\n"
+       "                         Page - 2\n"
+       "  Some Board: all files\n"
+       "  ----------------------\n"
+       "  Utilities\n" +
+           rest,
+       "rbbs",
+       "BDSPATCH.LBR     5248  06-07-93  Patch\r\n"
+       "                               | for the compiler\r\n" +
+           rest,
+       Findings{"4 dropped", "6 dropped"}},
       {"year first",
        "SCRAPS.ARJ       7571  91-07-19  Recipes\nFONTED.ZIP     198265  92-09-02  Fonts\n",
        "generator",
        "SCRAPS.ARJ       7571  07-19-91  Recipes\r\nFONTED.ZIP     198265  09-02-92  Fonts\r\n"},
-      {"wildcat",
+      {"wildcat: the text below, kept as its lines",
        " ZTERMCAP.LBR        4,096  06-07-93    00:00:00\n"
        "         A terminal description for the 128\n         with line graphics.\n\n"
        " ZAP.COM               128  12-31-99    13:01:02\n         Zaps a file\n",
        "wildcat",
-       "ZTERMCAP.LBR     4096  06-07-93  A terminal description for the 128 with line\r\n"
-       "                               | graphics.\r\n" +
+       "ZTERMCAP.LBR     4096  06-07-93  A terminal description for the 128\r\n"
+       "                               | with line graphics.\r\n" +
            rest},
+      {"labelled: Size, Date and D/L, the text indented below",
+       "ZTERMCAP.LBR  Size: 4096  Date: 06/07/93  D/L: 12\n"
+       "    A terminal description\n\n"
+       "ZAP.COM  Size: 128  Date: 12/31/99  D/L: 0\n    Zaps a file\n",
+       "labelled", "ZTERMCAP.LBR     4096  06-07-93  A terminal description\r\n" + rest},
+      {"a separator after every date",
+       "ZTERMCAP.LBR   4096  06-07-93 - A terminal description\n"
+       "ZAP.COM         128  12-31-99 - Zaps a file\n",
+       "pcboard", "ZTERMCAP.LBR     4096  06-07-93  A terminal description\r\n" + rest},
       {"opus",
        "ZTERMCAP.LBR  7 Jun 93  4096  A terminal description\n"
        "ZAP.COM  31 Dec 99  128  Zaps a file\n",
@@ -160,12 +201,25 @@ TEST(Normalize, EachLayoutGivesExactPcboardLines) {
        "OLD.COM  12/31/1979 11:00 AM  128 Bytes  Too old\n",
        "bytes", "ZTERMCAP.LBR     4096  06-07-93  A terminal description\r\n" + rest,
        Findings{"3 not-carried"}},
+      {"bytes, the text below: a rule and a bullet in it are its text",
+       "ALARM.ZIP  12/15/2010 06:36 PM  53363 Bytes\n"
+       "                                 Alarm v1.02\n"
+       "                                 -------------\n"
+       "                                 + DOS alarm clock\n"
+       "BEEP.ZIP  12/16/2010 08:17 PM  1208 Bytes\n"
+       "                                 MAKE A BEEP\n",
+       "bytes",
+       "ALARM.ZIP       53363  12-15-10  Alarm v1.02\r\n"
+       "                               | -------------\r\n"
+       "                               | + DOS alarm clock\r\n"
+       "BEEP.ZIP         1208  12-16-10  MAKE A BEEP\r\n"},
       {"k sizes", "ZTERMCAP.LBR   4k  A terminal\nZAP.COM   1k  Zaps a file\n", "k-sizes", "",
        Findings{"1 not-carried", "2 not-carried"}},
       {"a size of 23 digits", "HUGE.ZIP  28888888888888888888888  02-01-93  Huge\n" + rest,
        "pcboard", rest, Findings{"1 not-carried"}},
-      {"colour codes removed", "COLOUR.ZIP       100  01-02-93  @X0FBright@X07 text\n" + rest,
-       "pcboard", "COLOUR.ZIP        100  01-02-93  Bright text\r\n" + rest},
+      {"colour codes removed, also those a removal brings together",
+       "COLOUR.ZIP       100  01-02-93  @X0FBright@X07 te@X@X0F0Fxt\n" + rest, "pcboard",
+       "COLOUR.ZIP        100  01-02-93  Bright text\r\n" + rest},
       {"impossible date, long name, unsafe names",
        "BAD.ZIP          100  13-45-93  Impossible\n" + rest +
            "THIRTEENCH.ZIP   100  01-02-93  Long name\n"
@@ -175,6 +229,26 @@ TEST(Normalize, EachLayoutGivesExactPcboardLines) {
        "pcboard", rest,
        Findings{"1 not-carried", "3 not-carried", "4 not-carried", "5 not-carried",
                 "6 not-carried"}},
+      {"descriptions that begin with a date, a bracketed number or index columns keep them",
+       in("A.ZIP", "1", "12 Jan 94 release") + in("B.ZIP", "2", "[0] downloads") +
+           in("C.ZIP", "3", "B 3 930102 index") + in("D.ZIP", "4", "01/02/93 | dated") + rest,
+       "pcboard",
+       out("A.ZIP", "1", "12 Jan 94 release") + out("B.ZIP", "2", "[0] downloads") +
+           out("C.ZIP", "3", "B 3 930102 index") + out("D.ZIP", "4", "01/02/93 | dated") + rest},
+      {"entry lines that look like furniture stay entries",
+       in("PROMPT.ZIP", "1", "Answers (Y/N) questions") + in("PAGER.ZIP", "2", "See page 3") +
+           in("TOTAL", "3", "Totals up") + in("---FIX.ZIP", "4", "Fixes") + rest,
+       "pcboard",
+       out("PROMPT.ZIP", "1", "Answers (Y/N) questions") + out("PAGER.ZIP", "2", "See page 3") +
+           out("TOTAL", "3", "Totals up") + out("---FIX.ZIP", "4", "Fixes") + rest},
+      {"a name with a control byte is reported", in("BEL\x07.ZIP", "1", "Rings") + rest, "pcboard",
+       rest, Findings{"1 not-carried"}},
+      {"a byte-order mark before the first line",
+       "\xEF\xBB\xBF" + in("ELEVEN.CHAR", "1", "Eleven") + rest, "pcboard",
+       out("ELEVEN.CHAR", "1", "Eleven") + rest},
+      {"an empty area: titles, a rule, column titles",
+       "Some Board\nUploads\n-------------------\nName  Size  Date  Description\n", "empty", "",
+       Findings{"1 dropped", "2 dropped", "0 empty-area"}},
   };
   for (const Case& c : cases) {
     Normalized run = normalize(c.in);
@@ -184,7 +258,7 @@ TEST(Normalize, EachLayoutGivesExactPcboardLines) {
     EXPECT_EQ(run.findings, c.findings) << c.what;
     // A dropped line is no entry: it leaves the status at 0.
     bool inexact = std::any_of(c.findings.begin(), c.findings.end(), [](const std::string& f) {
-      return f.find(" dropped") == std::string::npos;
+      return f.find(" dropped") == std::string::npos && f.find(" empty-area") == std::string::npos;
     });
     EXPECT_EQ(normalize_status(run.result), inexact ? 1 : 0) << c.what;
   }
@@ -208,7 +282,6 @@ TEST(Normalize, ATieOrWeakSupportIsRefusedNamingTheCandidates) {
       {"ONE.ZIP          100  01-02-93  one\nsome words\nmore words\nand more\nyet more\n",
        "no layout recognised: only pcboard (1 line) of 5 lines of text read as file entries; "
        "name one with --layout"},
-      {"", "the listing is empty"},
   };
   for (const Case& c : cases) {
     Normalized run = normalize(c.in);
@@ -258,8 +331,14 @@ TEST(Normalize, TheDirectoryGivesSizesDatesAndSpellings) {
        "ZTERMCAP.LBR  A terminal description\nNOTES.TXT     [17] Read this first\n"
        " >  before you ask.\n",
        "ztermcap.lbr     4096  02-03-01  A terminal description\r\n"
-       "Notes.Txt           3  02-03-01  Read this first before you ask.\r\n",
+       "Notes.Txt           3  02-03-01  [17] Read this first\r\n"
+       "                               | before you ask.\r\n",
        Findings{"0 orphan", "0 orphan"}, 0},
+      {"the directory says which first words are names",
+       "noext    The file without an extension\norther words here\nORPHAN.DAT  The orphan\n",
+       "NOEXT               2  02-03-01  The file without an extension\r\n"
+       "ORPHAN.DAT          1  02-03-01  The orphan\r\n",
+       Findings{"2 not-carried", "0 orphan", "0 orphan"}, 1},
       {"listed values against the disk's",
        "ZTERMCAP.LBR     4000  06-07-93  Term\nGONE.ZIP          100  01-02-93  Not there\n"
        "NOEXT.              2  02-03-01  Bare dot\nNOTES.TXT           3  02-03-01  Notes\n",
@@ -283,6 +362,38 @@ TEST(Normalize, TheDirectoryGivesSizesDatesAndSpellings) {
     EXPECT_EQ(run.findings, c.findings) << c.what;
     EXPECT_EQ(normalize_status(run.result), c.status) << c.what;
   }
+}
+
+// Standard input is spooled into a file, not memory: its lines read twice,
+// and an input past the limit is refused at once.
+TEST(Normalize, StandardInputIsSpooledUpToALimit) {
+  test::TempDir dir;
+  std::string text = "ONE.ZIP  first\r\nTWO.ZIP  second\n";
+  test::write_file(dir / "in.lst", text);
+  int saved = dup(0);
+  for (int64_t limit : {int64_t{1000}, int64_t{10}}) {
+    int fd = open((dir / "in.lst").c_str(), O_RDONLY);
+    dup2(fd, 0);
+    close(fd);
+    ListingSource source;
+    bool opened = open_listing_source(source, "-", limit);
+    std::vector<std::string> lines;
+    std::string line;
+    bool cut = false;
+    for (int pass = 0; opened && pass < 2; ++pass, rewind_listing_source(source))
+      while (next_source_line(source, line, cut)) lines.push_back(line);
+    close_listing_source(source);
+    if (limit == 10) {
+      EXPECT_FALSE(opened);
+      EXPECT_NE(source.error.find("more than 10 bytes"), std::string::npos) << source.error;
+    } else {
+      EXPECT_TRUE(opened) << source.error;
+      EXPECT_EQ(lines, (std::vector<std::string>{"ONE.ZIP  first", "TWO.ZIP  second",
+                                                 "ONE.ZIP  first", "TWO.ZIP  second"}));
+    }
+  }
+  dup2(saved, 0);
+  close(saved);
 }
 
 // An area of archives beside its listing, FILES.BBS: LISTED.ZIP and
