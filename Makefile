@@ -48,6 +48,7 @@ bench: build
 	bench/plain_conversion.sh build/release
 	bench/normalize_speed.sh build/release
 	bench/board_normalize_speed.sh build/release
+	bench/scan_speed.sh build/release
 	build/release/bench/dupe_bench
 
 # Fuzzes for FUZZ_SECONDS; only the fuzz target and what it links are built.

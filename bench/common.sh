@@ -2,7 +2,8 @@
 #
 #   source "$(dirname "$0")/common.sh" BUILD_DIR NAME PROGRAM...
 #
-# sets tolvconv, tolvbase, tolvboard and make_listing to the programs of
+# sets tolvconv, tolvbase, tolvboard, make_listing and make_archives to the
+# programs of
 # BUILD_DIR (default build/release), checks that each PROGRAM named is built,
 # and makes a scratch directory $work, removed at exit. Then the timing
 # helpers below.
@@ -11,6 +12,7 @@ tolvconv=$build/bin/tolvconv
 tolvbase=$build/bin/tolvbase
 tolvboard=$build/bin/tolvboard
 make_listing=$build/bench/make_listing
+make_archives=$build/bench/make_archives
 for program in "${@:3}"; do
   [[ -x ${!program} ]] || { echo "missing ${!program}: build the release preset first" >&2; exit 2; }
 done

@@ -25,8 +25,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 # Depends: dpkg-shlibdeps (package dpkg-dev) works it out from the libraries
 # the programs link where it is installed; elsewhere this line, which is what
-# it gives on Debian 12. The package contents test checks that the two agree.
-set(TOLV_DEB_DEPENDS "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 11)")
+# it gives on Debian 12 (libarchive13 for the companions alone). The package contents test checks that the two agree.
+set(TOLV_DEB_DEPENDS
+    "libarchive13 (>= 3.4.0), libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 11)")
 find_program(DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -80,6 +80,14 @@ Spellings spellings_of(std::string_view listed) {
 
 bool read_file_directory(const std::string& path, FileDirectory& dir, std::string& error,
                          dev_t exclude_dev, ino_t exclude_ino) {
+  FileIdentity listing{exclude_dev, exclude_ino};
+  bool excluding = exclude_dev != 0 || exclude_ino != 0;
+  return read_file_directory(path, dir, error,
+                             std::span<const FileIdentity>(&listing, excluding ? 1 : 0));
+}
+
+bool read_file_directory(const std::string& path, FileDirectory& dir, std::string& error,
+                         std::span<const FileIdentity> exclude) {
   dir = FileDirectory{};
   dir.path = path;
   DIR* handle = sys_opendir(path.c_str());
@@ -88,7 +96,6 @@ bool read_file_directory(const std::string& path, FileDirectory& dir, std::strin
                                     : cannot("read directory", path, system_error);
     return false;
   }
-  bool excluding = exclude_dev != 0 || exclude_ino != 0;
   std::string entry_path = path.ends_with('/') ? path : path + '/';
   const size_t stem = entry_path.size();
   bool read = true;
@@ -113,7 +120,12 @@ bool read_file_directory(const std::string& path, FileDirectory& dir, std::strin
       break;
     }
     if (!S_ISREG(st.st_mode)) continue;
-    if (excluding && st.st_dev == exclude_dev && st.st_ino == exclude_ino) continue;
+    if (std::any_of(exclude.begin(), exclude.end(), [&](const FileIdentity& f) {
+          return st.st_dev == f.device && st.st_ino == f.inode;
+        })) {
+      dir.left_out.emplace_back(name);
+      continue;
+    }
     DirectoryFile& file = dir.files.emplace_back();
     file.name = name;
     file.size = st.st_size;
@@ -125,6 +137,7 @@ bool read_file_directory(const std::string& path, FileDirectory& dir, std::strin
     return false;
   }
   index_names(dir);
+  std::sort(dir.left_out.begin(), dir.left_out.end());
   return true;
 }
 

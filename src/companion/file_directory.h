@@ -8,9 +8,12 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "runtime/file.h"
 
 namespace tolv {
 
@@ -34,6 +37,9 @@ struct FileDirectory {
     uint32_t file = 0;  // index into `files`
   };
   std::vector<FoldedName> by_folded_name;
+  // The names of the files left out because they are among those to
+  // exclude, in the order read.
+  std::vector<std::string> left_out;
 };
 
 // Reads the directory at `path` in one pass, one status query per entry.
@@ -46,6 +52,10 @@ struct FileDirectory {
 // status cannot be taken for another reason than that it is gone.
 bool read_file_directory(const std::string& path, FileDirectory& dir, std::string& error,
                          dev_t exclude_dev = 0, ino_t exclude_ino = 0);
+// The same, leaving out every file of `exclude` (the listing read, and the
+// one being written into the directory).
+bool read_file_directory(const std::string& path, FileDirectory& dir, std::string& error,
+                         std::span<const FileIdentity> exclude);
 
 enum class FileLookup { Found, Missing, Ambiguous };
 

@@ -2,7 +2,9 @@
 // size and date checked against the directory of its files when there is
 // one, its description kept or wrapped as the layout asks, every line read
 // back with tolvconv's own rules before it is written.
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <utility>
 
 #include "companion/text.h"
@@ -11,6 +13,7 @@
 #include "listing/line_writer.h"
 #include "listing/number.h"
 #include "listing/reader.h"
+#include "normalize/archive_description.h"
 #include "normalize/description_text.h"
 #include "normalize/normal_state.h"
 
@@ -21,6 +24,13 @@ namespace {
 // Findings held behind a suspended entry; past this many the entry is
 // written, and nothing further continues it.
 constexpr size_t kHeldFindings = 32;
+
+// The finding for each way an archive gives no description.
+constexpr NormalKind kArchiveFindings[] = {
+    NormalKind::TextCut,      NormalKind::NotArchive,    NormalKind::UnreadKind,
+    NormalKind::UnreadMethod, NormalKind::NoDescription, NormalKind::Unreadable,
+};
+static_assert(std::size(kArchiveFindings) == static_cast<size_t>(ArchiveOutcome::Unreadable) + 1);
 
 struct Date {
   unsigned year = 0, month = 0, day = 0;
@@ -123,6 +133,22 @@ std::vector<std::string> description_lines(const Normalizer& n, const PendingEnt
     cut = left_out;
   }
   return out;
+}
+
+// An entry the listing leaves without a word: its archive's description.
+bool describe_from_archive(Normalizer& n, int64_t line, const DirectoryFile& file,
+                           std::vector<std::string>& lines, bool& cut) {
+  if (std::any_of(lines.begin(), lines.end(),
+                  [](const std::string& l) { return !trimmed_right(l).empty(); }))
+    return false;
+  ArchiveDescription found = describe_archive(n.options->directory->path, file.name,
+                                              n.options->keep_colours, kMaxDescLines);
+  if (!found.message.empty())
+    report(n, line, kArchiveFindings[static_cast<int>(found.outcome)], file.name, found.message);
+  if (found.lines.empty()) return false;
+  lines = std::move(found.lines);
+  cut = found.cut && !found.larger;  // the finding above says it
+  return true;
 }
 
 // Appends the entry's PCBoard lines to `out`; false when a line would not
@@ -261,6 +287,8 @@ void write_entry(Normalizer& n, const PendingEntry& e) {
 
   bool cut = false;
   std::vector<std::string> lines = description_lines(n, e, cut);
+  bool described =
+      file != nullptr && n.options->describe && describe_from_archive(n, e.line, *file, lines, cut);
   n.out.clear();
   if (!append_lines(n.out, name, size, date, lines))
     return not_carried(n, e, "its lines would not read back as written");
@@ -269,6 +297,7 @@ void write_entry(Normalizer& n, const PendingEntry& e) {
            "the description is longer than " + std::to_string(kMaxDescLines) +
                " lines hold; the rest is not written");
   ++n.counts.entries;
+  n.counts.described += described;
   if (n.sink->output) n.sink->output(n.out);
 }
 

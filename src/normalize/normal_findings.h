@@ -26,8 +26,15 @@ enum class NormalKind {
   Orphan,          // a file in the directory that no entry names
   ConverterEntry,  // tolvconv alone would read the line as a file entry; here it is none
   EmptyArea,       // no file entry at all: an empty listing is written
+  // With --describe, why an entry has no description from its file
+  // (archive_description.h):
+  NotArchive,     // the file is not an archive
+  UnreadKind,     // an archive of a kind that is not read
+  UnreadMethod,   // its description member's method is not decoded
+  NoDescription,  // no description member, or one without text
+  Unreadable,     // damaged, encrypted, a failed read, a limit reached
 };
-inline constexpr int kNormalKinds = 11;
+inline constexpr int kNormalKinds = 16;
 
 // The stable name of a kind, as printed and in JSON: "not-carried", ...
 const char* normal_kind_name(NormalKind kind);
@@ -58,6 +65,12 @@ struct NormalCounts {
   int64_t not_carried = 0;    // entries
   int64_t disagree = 0;       // sizes or dates that differ from the file's
   int64_t orphans = 0;
+  // Of the entries written: described from their archives (--describe),
+  // and made from files no entry names (--orphans; those not written are
+  // among not_carried).
+  int64_t described = 0;
+  int64_t orphans_written = 0;
+  bool describing = false, writing_orphans = false;  // the options, for the summary
   int64_t by_kind[kNormalKinds] = {};
 };
 
@@ -70,6 +83,11 @@ struct NormalizeOptions {
   size_t width = kDefaultWidth;
   bool keep_colours = false;
   FileDirectory* directory = nullptr;  // --dir
+  // With a directory: an entry the listing leaves without a description
+  // gets its archive's (--describe); the files it does not name are written
+  // as entries after its own (--orphans).
+  bool describe = false;
+  bool orphans = false;
 };
 
 struct NormalSink {

@@ -8,14 +8,17 @@
 #include "normalize/entry_reading.h"
 #include "normalize/line_form.h"
 #include "normalize/normal_state.h"
+#include "normalize/orphans.h"
 
 namespace tolv {
 
 namespace {
 
 constexpr const char* kKindNames[kNormalKinds] = {
-    "not-carried", "dropped", "size-differs", "date-differs",    "date-from-disk", "missing",
-    "text-cut",    "repeat",  "orphan",       "converter-entry", "empty-area",
+    "not-carried",    "dropped",         "size-differs",   "date-differs",
+    "date-from-disk", "missing",         "text-cut",       "repeat",
+    "orphan",         "converter-entry", "empty-area",     "not-archive",
+    "unread-kind",    "unread-method",   "no-description", "unreadable-archive",
 };
 
 // An entry's text past this many bytes cannot fit 99 lines of 50.
@@ -278,17 +281,38 @@ void start(Normalizer& n, const LayoutChoice& choice, const NormalizeOptions& op
   n.counts.support = choice.model.support;
 }
 
+// After the listing, the files it does not name, in name order: reported,
+// and with --orphans written as entries by the rules every entry meets.
+void take_orphans(Normalizer& n) {
+  const FileDirectory& dir = *n.options->directory;
+  bool write = n.options->orphans;
+  if (write)
+    for (const std::string& name : dir.left_out)
+      report(n, 0, NormalKind::Orphan, name, left_out_message(name));
+  for (const DirectoryFile* f : unnamed_files(dir)) {
+    ++n.counts.orphans;
+    report(n, 0, NormalKind::Orphan, f->name, orphan_message(f->name, write));
+    if (!write) continue;
+    n.entry = PendingEntry{};
+    n.entry.open = true;
+    n.entry.name.name = f->name;
+    int64_t written = n.counts.entries;
+    finish_entry(n);
+    n.counts.orphans_written += n.counts.entries - written;
+  }
+}
+
 void finish(Normalizer& n) {
   finish_entry(n);
   if (n.counts.entries + n.counts.not_carried == 0 && n.model.layout == nullptr)
     report(n, 0, NormalKind::EmptyArea, {},
-           "no line reads as a file entry: an empty area, written as an empty listing");
-  if (FileDirectory* dir = n.options->directory)
-    for (const DirectoryFile* f : unnamed_files(*dir)) {
-      ++n.counts.orphans;
-      report(n, 0, NormalKind::Orphan, f->name,
-             quoted_cp437(f->name) + " is in the directory, but the listing does not name it");
-    }
+           n.options->orphans && n.options->directory != nullptr
+               ? "no line reads as a file entry: an empty area, its files written from the "
+                 "directory"
+               : "no line reads as a file entry: an empty area, written as an empty listing");
+  n.counts.describing = n.options->describe;
+  n.counts.writing_orphans = n.options->orphans;
+  if (n.options->directory != nullptr) take_orphans(n);
 }
 
 }  // namespace

@@ -37,6 +37,8 @@ std::string normal_summary_line(const NormalCounts& c, bool json) {
     json_number(line, "not_carried", c.not_carried);
     json_number(line, "disagree", c.disagree);
     json_number(line, "orphans", c.orphans);
+    json_number(line, "orphans_written", c.orphans_written);
+    json_number(line, "described", c.described);
     json_end(line);
   } else {
     line = "summary: layout " + c.layout + " (" + counted(c.support, "line", "lines") +
@@ -52,7 +54,14 @@ std::string normal_summary_line(const NormalCounts& c, bool json) {
     line.append(counted(c.dropped, "line", "lines")).append(" dropped; ");
     line.append(counted(c.disagree, "size or date", "sizes or dates"))
         .append(" differing from the files, ");
-    line.append(counted(c.orphans, "orphan", "orphans")).append("\n");
+    line.append(counted(c.orphans, "orphan", "orphans"));
+    if (c.writing_orphans)
+      line.append(" (").append(std::to_string(c.orphans_written)).append(" written)");
+    if (c.describing)
+      line.append("; ")
+          .append(counted(c.described, "description", "descriptions"))
+          .append(" from archives");
+    line.append("\n");
   }
   return line;
 }

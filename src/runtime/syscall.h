@@ -9,8 +9,11 @@
 // dynamic loader's at start-up, dladdr's (which reads no file: the loader
 // keeps the program's modules in memory), those of setlocale, iconv and
 // localtime_r in tolvbase (locale, conversion and time-zone files, read
-// once), and of localtime_r in tolvboard (its log and lock name a run's
-// local start time). None touches a file of the base or the listing.
+// once), of localtime_r in tolvboard (its log and lock name a run's
+// local start time), and of libarchive in both, which reads an archive only
+// through the callbacks it is given (they call this table) and turns a
+// member's DOS time into a time with mktime (the time-zone file). None
+// touches a file of the base or the listing.
 //
 // The wrappers only record; the file operations (file.h) translate the
 // recorded number into the pending error code. The console calls the same

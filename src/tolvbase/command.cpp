@@ -7,6 +7,7 @@
 #include "tolvbase/export_command.h"
 #include "tolvbase/normalize_command.h"
 #include "tolvbase/preview_command.h"
+#include "tolvbase/scan_command.h"
 #include "tolvbase/truncate.h"
 
 namespace tolv {
@@ -66,6 +67,23 @@ constexpr Option kNormalizeOptions[] = {
      .name = "keep-colours",
      .alias = "keep-colors",
      .help = "keep colour codes in the descriptions"},
+    {.id = Describe,
+     .name = "describe",
+     .help = "an entry without a description gets its archive's FILE_ID.DIZ"},
+    {.id = Orphans,
+     .name = "orphans",
+     .help = "write the files of DIR that the listing does not name as entries"},
+    {.id = Report,
+     .name = "report",
+     .argument = "FILE",
+     .help = "write the report into FILE, not to standard error"},
+    {.id = Json, .name = "json", .help = "write the report as JSON Lines"},
+};
+constexpr Option kScanOptions[] = {
+    {.id = KeepColours,
+     .name = "keep-colours",
+     .alias = "keep-colors",
+     .help = "keep colour codes in the descriptions"},
     {.id = Report,
      .name = "report",
      .argument = "FILE",
@@ -95,6 +113,7 @@ constexpr Operands kTruncateBase[] = {{{},
                                        "truncate takes one BASE and one number of RECORDS"}};
 constexpr Operands kNormalizeListing[] = {
     {{}, "LISTING", 0, 1, {}, "normalize takes one LISTING"}};  // none for --layout list
+constexpr Operands kScanDir[] = {{{}, "DIR", 1, 1, "scan needs a DIR", "scan takes one DIR"}};
 
 constexpr Command kCommands[] = {
     {"list", kListOptions, kBases,
@@ -139,10 +158,21 @@ constexpr Command kCommands[] = {
      "chosen from every line of the listing; --layout names it when the choice is\n"
      "refused. With --dir, each name is looked up in DIR in any letter case: the\n"
      "file's size is written, the listed date (or the file's, when none is listed).\n"
-     "The report names every line not carried: 'LINE: KIND: message', then a\n"
-     "summary. LISTING - is standard input. Exit status: 0 every entry written with\n"
-     "the listing's own values, 1 not so, 2 as below or no layout recognised.\n",
+     "With --describe an entry the listing leaves without a description gets the\n"
+     "FILE_ID.DIZ (else DESC.SDI) of its archive (ZIP, 7-Zip, RAR, LHA, CAB, tar);\n"
+     "with --orphans the files of DIR the listing does not name follow its entries,\n"
+     "in name order. The report names every line not carried: 'LINE: KIND:\n"
+     "message', then a summary. LISTING - is standard input. Exit status: 0 every\n"
+     "entry written with the listing's own values, 1 not so, 2 as below or no\n"
+     "layout recognised.\n",
      run_normalize},
+    {"scan", kScanOptions, kScanDir,
+     "Writes the listing of a folder that has none: every file of DIR as a PCBoard\n"
+     "entry on standard output, in name order, with the disk's size and date and\n"
+     "its archive's FILE_ID.DIZ (else DESC.SDI) as its description; the same as\n"
+     "normalize --dir DIR --orphans --describe of an empty listing, with the same\n"
+     "report and exit status.\n",
+     run_scan},
     {"truncate", kTruncateOptions, kTruncateBase,
      "Keeps the first RECORDS records of the base and removes the others: the record\n"
      "file is cut to 120 * RECORDS bytes, the description file where the kept\n"

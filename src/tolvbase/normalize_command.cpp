@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <string>
+#include <vector>
 
 #include "companion/messages.h"
 #include "companion/output.h"
@@ -47,38 +48,30 @@ bool open_report(Output& report, const std::string& path, const ListingSource& s
   return true;
 }
 
+// The files of DIR that are the run's own, when they lie there: the listing
+// read, standard output and the report (when it exists already).
+std::vector<FileIdentity> own_files(const ListingSource& source, const Arguments& arguments) {
+  std::vector<FileIdentity> own;
+  struct stat st {};
+  auto take = [&] { own.push_back({st.st_dev, st.st_ino}); };
+  if (!source.in_memory && sys_fstat(source.file.fd, &st) == 0) take();
+  if (sys_fstat(1, &st) == 0 && S_ISREG(st.st_mode)) take();
+  std::string report(option_value(arguments, BaseOption::Report));
+  if (has_option(arguments, BaseOption::Report) && sys_stat(report.c_str(), &st) == 0 &&
+      S_ISREG(st.st_mode))
+    take();
+  return own;
+}
+
 }  // namespace
 
-int run_normalize(const Arguments& arguments) {
-  NormalizeOptions options;
-  if (has_option(arguments, BaseOption::Layout)) {
-    std::string_view name = option_value(arguments, BaseOption::Layout);
-    if (name == "list") {
-      Output out;
-      put(out, layout_list());
-      return finish(out, 0);
-    }
-    options.layout = find_layout(name);
-    if (options.layout == nullptr)
-      return usage_error("unknown layout " + quoted(name) + " (--layout list names them)");
-  }
-  if (arguments.operands.empty()) return usage_error("normalize needs a LISTING");
-  options.width = static_cast<size_t>(
-      option_number(arguments, BaseOption::Width, static_cast<int64_t>(kDefaultWidth)));
-  options.keep_colours = has_option(arguments, BaseOption::KeepColours);
+int normalize_into_output(const Arguments& arguments, ListingSource& source,
+                          NormalizeOptions& options, const std::string* dir) {
   bool json = has_option(arguments, BaseOption::Json);
-
-  ListingSource source;
-  if (!open_listing_source(source, std::string(arguments.operands[0])))
-    return complain(source.error);
-
   FileDirectory directory;
-  if (has_option(arguments, BaseOption::Dir)) {
-    std::string dir(option_value(arguments, BaseOption::Dir));
-    struct stat st {};
-    bool known = !source.in_memory && sys_fstat(source.file.fd, &st) == 0;
+  if (dir != nullptr) {
     std::string error;
-    if (!read_file_directory(dir, directory, error, known ? st.st_dev : 0, known ? st.st_ino : 0)) {
+    if (!read_file_directory(*dir, directory, error, own_files(source, arguments))) {
       close_listing_source(source);
       return complain(error);
     }
@@ -116,6 +109,37 @@ int run_normalize(const Arguments& arguments) {
     }
   }
   return finish(out, normalize_status(result));
+}
+
+int run_normalize(const Arguments& arguments) {
+  NormalizeOptions options;
+  if (has_option(arguments, BaseOption::Layout)) {
+    std::string_view name = option_value(arguments, BaseOption::Layout);
+    if (name == "list") {
+      Output out;
+      put(out, layout_list());
+      return finish(out, 0);
+    }
+    options.layout = find_layout(name);
+    if (options.layout == nullptr)
+      return usage_error("unknown layout " + quoted(name) + " (--layout list names them)");
+  }
+  if (arguments.operands.empty()) return usage_error("normalize needs a LISTING");
+  options.width = static_cast<size_t>(
+      option_number(arguments, BaseOption::Width, static_cast<int64_t>(kDefaultWidth)));
+  options.keep_colours = has_option(arguments, BaseOption::KeepColours);
+  options.describe = has_option(arguments, BaseOption::Describe);
+  options.orphans = has_option(arguments, BaseOption::Orphans);
+  bool with_dir = has_option(arguments, BaseOption::Dir);
+  if ((options.describe || options.orphans) && !with_dir)
+    return usage_error(std::string(options.describe ? "--describe" : "--orphans") +
+                       " needs --dir DIR: the files to read");
+
+  ListingSource source;
+  if (!open_listing_source(source, std::string(arguments.operands[0])))
+    return complain(source.error);
+  std::string dir(option_value(arguments, BaseOption::Dir));
+  return normalize_into_output(arguments, source, options, with_dir ? &dir : nullptr);
 }
 
 }  // namespace tolv

@@ -6,10 +6,21 @@
 // that cannot be read, or no layout recognised.
 #pragma once
 
+#include <string>
+
 #include "companion/command_line.h"
+#include "normalize/normalize.h"
 
 namespace tolv {
 
 int run_normalize(const Arguments& arguments);
+
+// The run both normalize and scan make, once `source` is open: the files of
+// `dir` (none when null) read, leaving out the listing, standard output and
+// the report when they lie there; the listing normalized with `options` to
+// standard output; the report (--report, --json of `arguments`); the exit
+// status. Closes `source`.
+int normalize_into_output(const Arguments& arguments, ListingSource& source,
+                          NormalizeOptions& options, const std::string* dir);
 
 }  // namespace tolv

@@ -18,6 +18,8 @@ enum class BaseOption {
   KeepColours,
   Report,
   DryRun,
+  Describe,
+  Orphans,
 };
 
 }  // namespace tolv

@@ -168,7 +168,8 @@ void convert_area(AreaResult& result, const BoardSettings& board) {
     return;
   }
   if (board.normalize &&
-      !normalized(result, normalize_area(*result.area, result.listing, result.base, board.maps))) {
+      !normalized(result, normalize_area(*result.area, result.listing, result.base, board.maps,
+                                         board.normalize_options))) {
     log_line(board, header + " ==\ntolvboard: not converted: " + escape_controls(result.message));
     return;
   }
@@ -225,8 +226,9 @@ void preview_area(AreaResult& result, const BoardSettings& board) {
   int64_t entries = 0, with_dupe = 0;
   if (board.normalize) {
     PreviewResult preview;
-    if (!normalized(result, preview_normalized_area(*result.area, result.listing, result.base,
-                                                    board.maps, &names, preview)) ||
+    if (!normalized(result,
+                    preview_normalized_area(*result.area, result.listing, result.base, board.maps,
+                                            board.normalize_options, &names, preview)) ||
         !count_entries(result, preview, entries, with_dupe))
       return;
   } else if (!count_entries(result, preview_listing(result.listing, &names, PreviewSink{}, false),

@@ -51,8 +51,10 @@ struct BoardSettings {
   int log_fd = -1;             // OUTDIR/tolvboard.log (not for a dry run)
   Journal* journal = nullptr;  // OUTDIR/tolvboard.journal (not for a dry run)
 
-  // Each listing goes through the normalizer first.
+  // Each listing goes through the normalizer first, with these options
+  // (--describe, --orphans).
   bool normalize = false;
+  NormalizeOptions normalize_options;
 };
 
 // Finds the area's listing and names its base. An area whose DIR.LST paths

@@ -38,7 +38,8 @@ int run_board(const Arguments& arguments);
 using enum BoardOption;
 
 // --undo takes back a run; what a run is told does not apply to it.
-constexpr OptionId kNotWithUndo[] = {Map, Dupe, Append, DryRun, Normalize, Json, Areas, Converter};
+constexpr OptionId kNotWithUndo[] = {Map,  Dupe,     Append,  DryRun, Normalize,
+                                     Json, Describe, Orphans, Areas,  Converter};
 
 constexpr Option kOptions[] = {
     {.id = Map,
@@ -59,6 +60,12 @@ constexpr Option kOptions[] = {
     {.id = Normalize,
      .name = "normalize",
      .help = "rewrite each listing of any layout first (tolvbase normalize)"},
+    {.id = Describe,
+     .name = "describe",
+     .help = "--normalize, entries without text described from their archives"},
+    {.id = Orphans,
+     .name = "orphans",
+     .help = "--normalize, the files no entry names written as entries too"},
     {.id = Json, .name = "json", .help = "one JSON object per area, then one with the totals"},
     {.id = Areas,
      .name = "areas",
@@ -105,7 +112,8 @@ constexpr Program kTolvboard{
     "does, into OUTDIR/N-NAME.lst with its report in OUTDIR/N-NAME.report, and\n"
     "that is converted. The area's files (sizes and dates a listing lacks) are\n"
     "the DIR.LST's DskPath or the area file's directory, else, for a FILES.BBS\n"
-    "or DESCRIPT.ION, the listing's own directory.\n"
+    "or DESCRIPT.ION, the listing's own directory. --describe and --orphans\n"
+    "(which imply --normalize) act there as for tolvbase normalize.\n"
     "\n"
     "Every run appends to OUTDIR/tolvboard.journal what it did to each base.\n"
     "--undo cuts every base of the last run not yet undone back to its size\n"
@@ -145,7 +153,11 @@ std::string take_arguments(const Arguments& arguments, Options& options) {
   options.board.append = has_option(arguments, Append);
   options.wait = has_option(arguments, Wait);
   options.board.dry_run = has_option(arguments, DryRun);
-  options.board.normalize = has_option(arguments, Normalize);
+  options.board.normalize_options.describe = has_option(arguments, Describe);
+  options.board.normalize_options.orphans = has_option(arguments, Orphans);
+  options.board.normalize = has_option(arguments, Normalize) ||
+                            options.board.normalize_options.describe ||
+                            options.board.normalize_options.orphans;
   options.json = has_option(arguments, Json);
   options.area_file = has_option(arguments, Areas);
   options.list = options.area_file ? option_value(arguments, Areas) : arguments.operands[0];

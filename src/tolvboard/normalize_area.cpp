@@ -87,7 +87,8 @@ bool written(Output& out, const std::string& path, std::string& error) {
 // into OUTDIR; a dry run (`held` not null) writes the listing into an
 // unnamed file whose descriptor `held` receives, and no report.
 bool normalize_into(NormalizedArea& normal, const Area& area, const std::string& path,
-                    const std::string& base, const std::vector<DriveMap>& maps, int* held) {
+                    const std::string& base, const std::vector<DriveMap>& maps,
+                    const NormalizeOptions& passed, int* held) {
   ListingSource source;
   // "-" would be standard input to the normalizer; here it names a file.
   if (!open_listing_source(source, path == "-" ? "./-" : path)) {
@@ -125,7 +126,7 @@ bool normalize_into(NormalizedArea& normal, const Area& area, const std::string&
     return false;
   }
 
-  NormalizeOptions options;
+  NormalizeOptions options = passed;
   options.directory = dir.empty() ? nullptr : &directory;
   NormalSink sink{[&](std::string_view lines) { put(out, lines); },
                   [&](const NormalFinding& f) {
@@ -149,24 +150,29 @@ bool normalize_into(NormalizedArea& normal, const Area& area, const std::string&
   normal.not_carried = normalized.counts.not_carried;
   normal.dropped = normalized.counts.dropped;
   normal.exact = normalize_status(normalized) == 0;
+  if (options.directory != nullptr && options.describe)
+    normal.described = normalized.counts.described;
+  if (options.directory != nullptr && options.orphans)
+    normal.orphans_written = normalized.counts.orphans_written;
   return true;
 }
 
 }  // namespace
 
 NormalizedArea normalize_area(const Area& area, const std::string& listing, const std::string& base,
-                              const std::vector<DriveMap>& maps) {
+                              const std::vector<DriveMap>& maps, const NormalizeOptions& passed) {
   NormalizedArea normal;
-  normalize_into(normal, area, listing, base, maps, nullptr);
+  normalize_into(normal, area, listing, base, maps, passed, nullptr);
   return normal;
 }
 
 NormalizedArea preview_normalized_area(const Area& area, const std::string& listing,
                                        const std::string& base, const std::vector<DriveMap>& maps,
-                                       NameIndex* names, PreviewResult& preview) {
+                                       const NormalizeOptions& passed, NameIndex* names,
+                                       PreviewResult& preview) {
   NormalizedArea normal;
   int held = -1;
-  bool normalized = normalize_into(normal, area, listing, base, maps, &held);
+  bool normalized = normalize_into(normal, area, listing, base, maps, passed, &held);
   if (normalized && sys_lseek(held, 0, SEEK_SET) != 0)
     normalized = fail(normal, "cannot read the held listing back: " + errno_text(system_error));
   if (!normalized) {

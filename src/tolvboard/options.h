@@ -11,6 +11,8 @@ enum class BoardOption {
   Wait,
   DryRun,
   Normalize,
+  Describe,
+  Orphans,
   Json,
   Areas,
   Converter,

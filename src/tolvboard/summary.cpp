@@ -64,8 +64,9 @@ std::string reason_text(const AreaResult& area) {
 }
 
 // What the normalizer made of the listing ("spitfire: 1 entry not carried,
-// 2 lines dropped") and what the check of the files found ("files: 0
-// missing, 0 sizes differ, 3 orphans"), a line each.
+// 2 lines dropped"), of the area's files with --describe or --orphans, and
+// what the check of the files found ("files: 0 missing, 0 sizes differ, 3
+// orphans"), a line each.
 std::vector<std::string> detail_lines(const AreaResult& area) {
   std::vector<std::string> lines;
   const NormalizedArea& normal = area.normalized;
@@ -73,6 +74,12 @@ std::vector<std::string> detail_lines(const AreaResult& area) {
     lines.push_back(normal.layout + ": " + counted(normal.not_carried, "entry", "entries") +
                     " not carried, " + counted(normal.dropped, "line") + " dropped" +
                     (normal.exact ? "" : ", not exact (see report)"));
+  // With --describe and --orphans: "archives: 2 described, 1 orphan written".
+  std::string disk;
+  if (normal.described >= 0) disk = std::to_string(normal.described) + " described";
+  if (normal.orphans_written >= 0)
+    disk += (disk.empty() ? "" : ", ") + counted(normal.orphans_written, "orphan") + " written";
+  if (normal.done && !disk.empty()) lines.push_back("archives: " + disk);
   const AreaFiles& files = area.files;
   if (files.checked)
     lines.push_back("files: " +
@@ -183,8 +190,12 @@ void print_area(Summary& summary, const AreaResult& area) {
     json_number(line, "not_carried", normal.not_carried);
     json_number(line, "dropped", normal.dropped);
     json_bool(line, "exact", normal.exact);
+    json_count(line, "described", normal.described);
+    json_count(line, "orphans_written", normal.orphans_written);
   } else {
-    for (const char* name : {"layout", "not_carried", "dropped", "exact"}) json_null(line, name);
+    for (const char* name :
+         {"layout", "not_carried", "dropped", "exact", "described", "orphans_written"})
+      json_null(line, name);
   }
   for (auto [name, n] : {std::pair{"missing_files", area.files.missing},
                          std::pair{"sizes_differ", area.files.sizes_differ},

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <regex>
 
 #include "e2e/programs.h"
 #include "filebase/record.h"
+#include "support/archives.h"
 #include "support/child.h"
 #include "support/listing_text.h"
 #include "support/stored_base.h"
@@ -174,7 +176,8 @@ TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
       "       tolvbase preview [--entries] [--json] [--encoding cp437|latin1|raw] LISTING "
       "[BASE]\n"
       "       tolvbase normalize [--dir DIR] [--layout NAME] [--width N] [--keep-colours] "
-      "[--report FILE] [--json] LISTING\n"
+      "[--describe] [--orphans] [--report FILE] [--json] LISTING\n"
+      "       tolvbase scan [--keep-colours] [--report FILE] [--json] DIR\n"
       "       tolvbase truncate [--dry-run] BASE RECORDS\n";
   // A mistake made in a command shows that command's usage alone.
   auto usage_of = [&](const std::string& command) {
@@ -233,6 +236,14 @@ TEST(Tolvbase, UsageErrorsGoToStandardErrorWithStatusTwo) {
        "truncate"},
       {{"truncate", "x", "4x"}, "RECORDS must be a number of records, not '4x'", "truncate"},
       {{"truncate", "x", "-1"}, "unknown option '-1'", "truncate"},
+      {{"normalize", "--describe", "x"},
+       "--describe needs --dir DIR: the files to read",
+       "normalize"},
+      {{"normalize", "--orphans", "x"},
+       "--orphans needs --dir DIR: the files to read",
+       "normalize"},
+      {{"scan"}, "scan needs a DIR", "scan"},
+      {{"scan", "a", "b"}, "scan takes one DIR", "scan"},
   };
   for (const Case& c : cases) {
     Outcome run = run_tolvbase(c.args);
@@ -882,6 +893,70 @@ TEST(TolvbaseNormalize, KeepColorsIsKeepColoursAndWidthTakesItsLimits) {
   }
   for (const char* width : {"--width=10", "--width=50"})
     EXPECT_EQ(run_tolvbase({"normalize", width, "-"}, listing).status, 0) << width;
+}
+
+// ------------------------------------------------------------------ scan
+
+// A folder without a listing: archives with and without a FILE_ID.DIZ, a
+// text named .ZIP, a name tolvconv cannot carry, and last night's report.
+TEST(TolvbaseScan, EveryFileInNameOrderDescribedFromItsArchive) {
+  TempDir dir;
+  std::string diz = archive_bytes(ArchiveFormat::Zip, {{"FILE_ID.DIZ", "Zaps a file.\r\n"}});
+  std::string bare = archive_bytes(ArchiveFormat::SevenZip, {{"ZAP.COM", "code"}});
+  write_file(dir / "b.zip", diz);
+  write_file(dir / "A.7Z", bare);
+  write_file(dir / "TEXT.ZIP", "a text\n");
+  write_file(dir / "A Long Name.zip", diz);
+  write_file(dir / "report.txt", "old");
+  // Every file was written today.
+  char today[16];
+  time_t now = time(nullptr);
+  struct tm local {};
+  strftime(today, sizeof today, "%m-%d-%y", localtime_r(&now, &local));
+  auto entry = [&](const std::string& name, const std::string& bytes, const std::string& text) {
+    std::string line = entry_line(name, std::to_string(bytes.size()), today, text);
+    return line.erase(line.find_last_not_of(' ') + 1) + "\r\n";
+  };
+
+  Outcome scan = run_tolvbase({"scan", "--report", dir / "report.txt", dir.path});
+  EXPECT_EQ(scan.status, 1);  // a name not carried
+  EXPECT_EQ(scan.errors, "");
+  EXPECT_EQ(scan.output, entry("A.7Z", bare, "") + entry("TEXT.ZIP", "a text\n", "") +
+                             entry("b.zip", diz, "Zaps a file."));
+  EXPECT_EQ(read_file(dir / "report.txt"),
+            "0: orphan: 'report.txt' is the listing read or written: not an entry\n"
+            "0: orphan: 'A Long Name.zip' is not named by the listing: an entry is made from the "
+            "file\n"
+            "0: not-carried: 'A Long Name.zip' is not written: a name with a blank cannot be "
+            "carried\n"
+            "0: orphan: 'A.7Z' is not named by the listing: an entry is made from the file\n"
+            "0: no-description: 'A.7Z' holds no FILE_ID.DIZ or DESC.SDI at its top\n"
+            "0: orphan: 'TEXT.ZIP' is not named by the listing: an entry is made from the file\n"
+            "0: not-archive: 'TEXT.ZIP' is text, not an archive\n"
+            "0: orphan: 'b.zip' is not named by the listing: an entry is made from the file\n"
+            "summary: layout pcboard (0 lines fit it), 0 lines read: 3 entries written, 1 entry "
+            "not carried, 0 description lines joined to entries, 0 blank lines, rules and title "
+            "rows skipped, 0 lines dropped; 0 sizes or dates differing from the files, 4 "
+            "orphans (3 written); 1 description from archives\n");
+
+  // The same as normalizing an empty listing with --orphans --describe.
+  TempDir elsewhere;
+  write_file(elsewhere / "empty.lst", "");
+  Outcome normalized = run_tolvbase({"normalize", "--layout", "pcboard", "--dir", dir.path,
+                                     "--orphans", "--describe", "--json", "--report",
+                                     dir / "report.txt", elsewhere / "empty.lst"});
+  EXPECT_EQ(normalized.output, scan.output);
+  EXPECT_EQ(normalized.status, 1);
+  std::string json = read_file(dir / "report.txt");
+  EXPECT_NE(json.find("\"kind\": \"no-description\", \"name\": \"A.7Z\""), std::string::npos)
+      << json;
+  EXPECT_NE(json.find("\"orphans\": 4, \"orphans_written\": 3, \"described\": 1}"),
+            std::string::npos)
+      << json;
+
+  Outcome not_dir = run_tolvbase({"scan", dir / "b.zip"});
+  EXPECT_EQ(not_dir.status, 2);
+  EXPECT_EQ(not_dir.errors, "tolvbase: '" + dir / "b.zip" + "' is not a directory\n");
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "e2e/programs.h"
+#include "support/archives.h"
 #include "support/child.h"
 #include "support/listing_text.h"
 #include "tolv_version.h"
@@ -103,7 +104,8 @@ TEST(Tolvboard, ConvertsEveryAreaAndSaysWhatBecameOfEach) {
           "dir1\", \"base\": \"out/1-DIR1\", \"status\": \"converted\", \"appended\": 6,"
           " \"skipped\": 0, \"findings\": 0, \"exit\": 0, \"message\": null,"
           " \"files\": \"C:\\\\FILES\", \"layout\": null, \"not_carried\": null, \"dropped\": null,"
-          " \"exact\": null, \"missing_files\": 4, \"sizes_differ\": 1, \"orphans\": 1}",
+          " \"exact\": null, \"described\": null, \"orphans_written\": null, \"missing_files\": 4,"
+          " \"sizes_differ\": 1, \"orphans\": 1}",
       "{\"area\": 2, \"description\": \"Games\", \"listing\": \"" + c +
           "Games\", \"base\": \"out/2-GAMES\", \"status\": \"failed\", \"appended\": 0,"
           " \"skipped\": 0, \"findings\": 0, \"exit\": 6, \"message\": \"Runtime error 6 at 0x",
@@ -754,6 +756,41 @@ TEST(Tolvboard, NormalizeGivesTheBasesTolvbaseNormalizeAndTolvconvGiveByHand) {
             std::string::npos)
       << linked.output;
   EXPECT_EQ(read_file(board.dir / "target"), "kept");
+}
+
+// An area of archives: its FILES.BBS names ONE.ZIP without a word and
+// TWO.ZIP with its own; NEW.ZIP lies beside them unnamed. --describe and
+// --orphans (which imply --normalize) reach the area's normalizer, and
+// their counts reach the row and the JSON.
+TEST(Tolvboard, DescribeAndOrphansArePassedToEveryAreaAndCounted) {
+  TempDir dir;
+  mkdir((dir / "files").c_str(), 0755);
+  std::string zip = archive_bytes(ArchiveFormat::Zip, {{"FILE_ID.DIZ", "From its archive\r\n"}});
+  for (const char* name : {"ONE.ZIP", "TWO.ZIP", "NEW.ZIP"})
+    write_file(dir / ("files/" + std::string(name)), zip);
+  write_file(dir / "files/FILES.BBS", "ONE.ZIP\r\nTWO.ZIP  Its own words\r\n");
+  write_file(dir / "areas", "files/FILES.BBS\tArchives\tfiles\n");
+  Outcome run = tolvboard(dir, {"--describe", "--orphans", "--areas", "areas", "out"});
+  EXPECT_EQ(run.status, 0) << run.output << run.errors;
+  EXPECT_NE(run.output.find("\n      files-bbs: 0 entries not carried, 0 lines dropped\n"
+                            "      archives: 2 described, 1 orphan written\n"),
+            std::string::npos)
+      << run.output;
+  // ONE.ZIP and NEW.ZIP described from their archives, TWO.ZIP as listed.
+  std::string listing = read_file(dir / "out/1-FILES.lst");
+  EXPECT_EQ(listing.rfind("ONE.ZIP ", 0), 0u) << listing;
+  EXPECT_NE(listing.find("  From its archive\r\nTWO.ZIP "), std::string::npos) << listing;
+  EXPECT_NE(listing.find("  Its own words\r\nNEW.ZIP "), std::string::npos) << listing;
+  EXPECT_TRUE(listing.ends_with("  From its archive\r\n")) << listing;
+  EXPECT_NE(read_file(dir / "out/1-FILES.report")
+                .find("0: orphan: 'FILES.BBS' is the listing read or written: not an entry\n"),
+            std::string::npos);
+
+  // --describe alone: NEW.ZIP stays out; a dry run counts as a run does.
+  Outcome json = tolvboard(dir, {"--describe", "--json", "--dry-run", "--areas", "areas", "dry"});
+  EXPECT_NE(json.output.find("\"exact\": true, \"described\": 1, \"orphans_written\": null,"),
+            std::string::npos)
+      << json.output;
 }
 
 TEST(Tolvboard, UsageErrorsAndUnreadableListsEndWithStatusTwo) {

@@ -95,6 +95,16 @@ TEST(FileDirectory, RegularFilesInNameOrderWithSizesAndLocalDates) {
     EXPECT_EQ(file.size, 7) << file.name;
     EXPECT_EQ(file.year * 10000 + file.month * 100 + file.day, 20010203u) << file.name;
   }
+  EXPECT_EQ(dir.left_out, std::vector<std::string>{"listing.lst"});
+  // Every file to exclude is left out and named, whatever name reaches it.
+  struct stat prog {};
+  stat((sample.dir / "Prog.ZIP").c_str(), &prog);
+  FileIdentity own[] = {{sample.listing.st_dev, sample.listing.st_ino}, {prog.st_dev, prog.st_ino}};
+  std::string error;
+  ASSERT_TRUE(read_file_directory(sample.dir.path, dir, error, own)) << error;
+  EXPECT_EQ(names(unnamed_files(dir)),
+            (std::vector<std::string>{"NOEXT", "README.TXT", "readme.txt"}));
+  EXPECT_EQ(dir.left_out, (std::vector<std::string>{"Prog.ZIP", "link.zip", "listing.lst"}));
 }
 
 TEST(FileDirectory, ListedNamesFoundExactlyThenInAnyCaseThenWithoutABareDot) {

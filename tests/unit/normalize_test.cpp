@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "support/archives.h"
 #include "support/child.h"
 #include "support/listing_text.h"
 
@@ -36,7 +37,10 @@ Normalized normalize(const std::string& text, NormalizeOptions options = {}) {
                   }};
   run.result = normalize_listing(source, options, sink);
   const NormalCounts& c = run.result.counts;
-  EXPECT_EQ(c.lines, c.entries + c.not_carried + c.continuations + c.dropped + c.skipped) << text;
+  // Every line is counted once, and with --orphans every orphan too.
+  EXPECT_EQ(c.lines + (options.orphans ? c.orphans : 0),
+            c.entries + c.not_carried + c.continuations + c.dropped + c.skipped)
+      << text;
   return run;
 }
 
@@ -390,6 +394,87 @@ TEST(Normalize, StandardInputIsSpooledUpToALimit) {
   }
   dup2(saved, 0);
   close(saved);
+}
+
+// An area of archives beside its listing, FILES.BBS: LISTED.ZIP and
+// EMPTY.ZIP, which it names, A.ZIP, B.TXT (text), a name with a blank, one
+// of 13 characters and one with a control byte, which it does not.
+struct Area {
+  test::TempDir dir;
+  FileDirectory files;
+  std::string diz_zip = test::archive_bytes(
+      test::ArchiveFormat::Zip, {{"FILE_ID.DIZ", "Zaps a file\r\n  and its copies\r\n"}});
+  std::string sizes = std::to_string(diz_zip.size());
+  Area() {
+    struct tm noon {};
+    noon.tm_year = 101, noon.tm_mon = 1, noon.tm_mday = 3, noon.tm_hour = 12, noon.tm_isdst = -1;
+    struct utimbuf times = {mktime(&noon), mktime(&noon)};
+    for (const char* name :
+         {"LISTED.ZIP", "EMPTY.ZIP", "A.ZIP", "Long Name.zip", "THIRTEENC.ZIP", "BAD\x01.ZIP"}) {
+      test::write_file(dir / name, diz_zip);
+      utime((dir / name).c_str(), &times);
+    }
+    test::write_file(dir / "B.TXT", "text\r\n");
+    utime((dir / "B.TXT").c_str(), &times);
+    test::write_file(dir / "FILES.BBS", "LISTED.ZIP  Listed text\r\nEMPTY.ZIP\r\n");
+    struct stat listing {};
+    stat((dir / "FILES.BBS").c_str(), &listing);
+    FileIdentity own{listing.st_dev, listing.st_ino};
+    std::string error;
+    EXPECT_TRUE(read_file_directory(dir.path, files, error, std::span(&own, 1))) << error;
+  }
+  std::string entry(const std::string& name, int64_t size, const std::string& text) {
+    std::string size_text = std::to_string(size);
+    return name + std::string(21 - name.size() - size_text.size(), ' ') + size_text + "  02-03-01" +
+           (text.empty() ? "" : "  " + text) + "\r\n";
+  }
+};
+
+TEST(Normalize, DescribeFillsEmptyEntriesAndOrphansFollowInNameOrder) {
+  Area area;
+  const std::string diz = "Zaps a file\r\n                               |   and its copies";
+  int64_t zip = static_cast<int64_t>(area.diz_zip.size());
+  struct Case {
+    const char* what;
+    bool describe, orphans;
+    std::string out;
+    Findings findings;
+    int64_t described, written;
+  } cases[] = {
+      {"neither: orphans reported", false, false,
+       area.entry("LISTED.ZIP", zip, "Listed text") + area.entry("EMPTY.ZIP", zip, ""),
+       Findings{"0 orphan", "0 orphan", "0 orphan", "0 orphan", "0 orphan"}, 0, 0},
+      {"--describe: the entry without text gets its archive's", true, false,
+       area.entry("LISTED.ZIP", zip, "Listed text") + area.entry("EMPTY.ZIP", zip, diz),
+       Findings{"0 orphan", "0 orphan", "0 orphan", "0 orphan", "0 orphan"}, 1, 0},
+      {"--describe --orphans", true, true,
+       area.entry("LISTED.ZIP", zip, "Listed text") + area.entry("EMPTY.ZIP", zip, diz) +
+           area.entry("A.ZIP", zip, diz) + area.entry("B.TXT", 6, ""),
+       Findings{"0 orphan", "0 orphan", "0 orphan", "0 not-archive", "0 orphan", "0 not-carried",
+                "0 orphan", "0 not-carried", "0 orphan", "0 not-carried"},
+       2, 2},
+      {"--orphans", false, true,
+       area.entry("LISTED.ZIP", zip, "Listed text") + area.entry("EMPTY.ZIP", zip, "") +
+           area.entry("A.ZIP", zip, "") + area.entry("B.TXT", 6, ""),
+       Findings{"0 orphan", "0 orphan", "0 orphan", "0 orphan", "0 not-carried", "0 orphan",
+                "0 not-carried", "0 orphan", "0 not-carried"},
+       0, 2},
+  };
+  for (const Case& c : cases) {
+    Area fresh;
+    NormalizeOptions options;
+    options.directory = &fresh.files;
+    options.describe = c.describe;
+    options.orphans = c.orphans;
+    Normalized run = normalize(test::read_file(fresh.dir / "FILES.BBS"), options);
+    EXPECT_EQ(run.output, c.out) << c.what;
+    EXPECT_EQ(run.findings, c.findings) << c.what;
+    const NormalCounts& n = run.result.counts;
+    EXPECT_EQ(n.described, c.described) << c.what;
+    EXPECT_EQ(n.orphans_written, c.written) << c.what;
+    EXPECT_EQ(n.orphans, 5) << c.what;
+    EXPECT_EQ(normalize_status(run.result), c.orphans ? 1 : 0) << c.what;
+  }
 }
 
 }  // namespace
