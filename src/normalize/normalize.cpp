@@ -304,7 +304,10 @@ void take_orphans(Normalizer& n) {
 
 void finish(Normalizer& n) {
   finish_entry(n);
-  if (n.counts.entries + n.counts.not_carried == 0 && n.model.layout == nullptr)
+  // An empty listing with the files written from the directory is a scan:
+  // nothing to say of the listing.
+  bool scan = n.counts.lines == 0 && n.options->orphans && n.options->directory != nullptr;
+  if (n.counts.entries + n.counts.not_carried == 0 && n.model.layout == nullptr && !scan)
     report(n, 0, NormalKind::EmptyArea, {},
            n.options->orphans && n.options->directory != nullptr
                ? "no line reads as a file entry: an empty area, its files written from the "

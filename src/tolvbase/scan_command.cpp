@@ -8,10 +8,8 @@
 namespace tolv {
 
 int run_scan(const Arguments& arguments) {
+  // The folder's listing is an empty one: every file is an orphan.
   NormalizeOptions options;
-  // An empty listing reads as any layout; naming one spares the refusal
-  // that an empty listing otherwise gets.
-  options.layout = find_layout("pcboard");
   options.keep_colours = has_option(arguments, BaseOption::KeepColours);
   options.describe = options.orphans = true;
   ListingSource source;

@@ -934,7 +934,7 @@ TEST(TolvbaseScan, EveryFileInNameOrderDescribedFromItsArchive) {
             "0: orphan: 'TEXT.ZIP' is not named by the listing: an entry is made from the file\n"
             "0: not-archive: 'TEXT.ZIP' is text, not an archive\n"
             "0: orphan: 'b.zip' is not named by the listing: an entry is made from the file\n"
-            "summary: layout pcboard (0 lines fit it), 0 lines read: 3 entries written, 1 entry "
+            "summary: layout empty (0 lines fit it), 0 lines read: 3 entries written, 1 entry "
             "not carried, 0 description lines joined to entries, 0 blank lines, rules and title "
             "rows skipped, 0 lines dropped; 0 sizes or dates differing from the files, 4 "
             "orphans (3 written); 1 description from archives\n");
@@ -942,9 +942,9 @@ TEST(TolvbaseScan, EveryFileInNameOrderDescribedFromItsArchive) {
   // The same as normalizing an empty listing with --orphans --describe.
   TempDir elsewhere;
   write_file(elsewhere / "empty.lst", "");
-  Outcome normalized = run_tolvbase({"normalize", "--layout", "pcboard", "--dir", dir.path,
-                                     "--orphans", "--describe", "--json", "--report",
-                                     dir / "report.txt", elsewhere / "empty.lst"});
+  Outcome normalized =
+      run_tolvbase({"normalize", "--dir", dir.path, "--orphans", "--describe", "--json", "--report",
+                    dir / "report.txt", elsewhere / "empty.lst"});
   EXPECT_EQ(normalized.output, scan.output);
   EXPECT_EQ(normalized.status, 1);
   std::string json = read_file(dir / "report.txt");
