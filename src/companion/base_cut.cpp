@@ -2,9 +2,10 @@
 
 #include <errno.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 
+#include "companion/file_lock.h"
+#include "companion/output_file.h"
 #include "companion/text.h"
 #include "runtime/syscall.h"
 
@@ -88,16 +89,16 @@ CutOpen open_base_to_cut(CutBase& base, std::string_view argument) {
   bool opened = open_one(base, base.files.records, base.paths.record_file) &&
                 open_one(base, base.files.descriptions, base.paths.description_file);
   if (opened) {
-    int locked =
-        retry_interrupted([&] { return sys_flock(base.files.descriptions.fd, LOCK_EX | LOCK_NB); });
-    if (locked < 0 && system_error == EWOULDBLOCK) {
+    LockTaken locked = lock_file(base.files.descriptions.fd, base.paths.description_file,
+                                 LockKind::Exclusive, false, base.error);
+    if (locked == LockTaken::Busy) {
       base.error = "'" + base.paths.description_file +
                    "' is locked: a conversion is writing the base, or a program is reading it";
       close_cut_base(base);
       return CutOpen::Busy;
     }
-    // Any other failure to lock: a file system that cannot, as for tolvconv.
-    opened = take_state(base, BaseFile::Records, base.opened.records) &&
+    opened = locked == LockTaken::Locked &&
+             take_state(base, BaseFile::Records, base.opened.records) &&
              take_state(base, BaseFile::Descriptions, base.opened.descriptions);
   }
   if (opened) return CutOpen::Opened;
@@ -135,6 +136,17 @@ bool cut_file(CutBase& base, BaseFile which, int64_t length) {
   return true;
 }
 
+bool sync_cut_base(CutBase& base) {
+  for (BaseFile which : {BaseFile::Records, BaseFile::Descriptions}) {
+    ReadOnlyFile& file = file_of(base, which);
+    if (file.fd >= 0 && retry_interrupted([&] { return sys_fsync(file.fd); }) < 0) {
+      base.error = cannot("sync", file.path, system_error);
+      return false;
+    }
+  }
+  return true;
+}
+
 bool remove_file(CutBase& base, BaseFile which) {
   const std::string& path = file_of(base, which).path;
   if (!same_file(path_state(path), opened_state(base, which))) {
@@ -145,7 +157,9 @@ bool remove_file(CutBase& base, BaseFile which) {
     base.error = cannot("remove", path, system_error);
     return false;
   }
-  return true;
+  size_t slash = path.rfind('/');
+  std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  return sync_directory(dir, base.error);
 }
 
 bool cut_base(CutBase& base, int64_t record_bytes, int64_t description_bytes) {

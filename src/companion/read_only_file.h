@@ -41,4 +41,8 @@ bool read_exactly(ReadOnlyFile& file, void* buf, size_t count, int64_t offset);
 
 void close_read_only(ReadOnlyFile& file);
 
+// What a file of `mode` (st_mode) that is not a regular one is, for the
+// message that refuses it: "a FIFO", "a character device", ...
+const char* special_file_kind(unsigned int mode);
+
 }  // namespace tolv
