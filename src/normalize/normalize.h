@@ -28,7 +28,7 @@ enum class NormalKind {
   NotCarried,    // a file entry that is not written
   Dropped,       // a line that is neither an entry nor its text
   SizeDiffers,   // the listed size is not the file's (the file's is written)
-  DateDiffers,   // the listed date is not the file's (the listed one is written)
+  DateDiffers,   // the listed date is not the file's (the listed one is written: a note)
   DateFromDisk,  // the listed date is impossible: the file's is written
   Missing,       // not in the directory (written from the listing)
   TextCut,       // more description than 99 lines hold
@@ -82,7 +82,8 @@ struct NormalizeResult {
   bool refused = false;  // no layout chosen (error says why)
 };
 
-// 0 every entry written with the listing's own values, 1 not so, 2 error.
+// 0 every entry written with the listing's own values (a listed date that
+// is not its file's counts as written so), 1 not so, 2 error.
 int normalize_status(const NormalizeResult& result);
 
 NormalizeResult normalize_listing(ListingSource& source, const NormalizeOptions& options,
