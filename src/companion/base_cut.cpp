@@ -46,11 +46,13 @@ FileState& opened_state(CutBase& base, BaseFile file) {
   return file == BaseFile::Records ? base.opened.records : base.opened.descriptions;
 }
 
-bool open_one(CutBase& base, ReadOnlyFile& file, const std::string& path) {
+bool open_one(CutBase& base, ReadOnlyFile& file, const std::string& path, bool may_be_gone) {
   file.path = path;
   // Without blocking, as every companion opens: a FIFO is refused below.
   file.fd = sys_open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
   if (file.fd >= 0) return true;
+  file.missing = system_error == ENOENT;
+  if (file.missing && may_be_gone) return true;
   if (system_error == ELOOP)
     base.error = "'" + path + "' is a symbolic link; a base is cut only through its own files";
   else
@@ -62,6 +64,12 @@ bool open_one(CutBase& base, ReadOnlyFile& file, const std::string& path) {
 // the file is not a regular one.
 bool take_state(CutBase& base, BaseFile which, FileState& state) {
   ReadOnlyFile& file = file_of(base, which);
+  if (file.fd < 0) {  // a record file already removed: nothing there
+    state = FileState{};
+    state.size = 0;
+    file.size = 0;
+    return true;
+  }
   struct stat st;
   if (retry_interrupted([&] { return sys_fstat(file.fd, &st); }) < 0) {
     base.error = cannot("examine", file.path, system_error);
@@ -83,11 +91,12 @@ BaseFiles base_files(std::string_view argument) {
   return {path_state(paths.record_file), path_state(paths.description_file)};
 }
 
-CutOpen open_base_to_cut(CutBase& base, std::string_view argument) {
+CutOpen open_base_to_cut(CutBase& base, std::string_view argument, Gone gone) {
   base = CutBase{};
   base.paths = derive_base_paths(argument);
-  bool opened = open_one(base, base.files.records, base.paths.record_file) &&
-                open_one(base, base.files.descriptions, base.paths.description_file);
+  bool opened =
+      open_one(base, base.files.records, base.paths.record_file, gone == Gone::RecordFileMayBe) &&
+      open_one(base, base.files.descriptions, base.paths.description_file, false);
   if (opened) {
     LockTaken locked = lock_file(base.files.descriptions.fd, base.paths.description_file,
                                  LockKind::Exclusive, false, base.error);
@@ -149,6 +158,7 @@ bool sync_cut_base(CutBase& base) {
 
 bool remove_file(CutBase& base, BaseFile which) {
   const std::string& path = file_of(base, which).path;
+  if (file_of(base, which).fd < 0) return true;  // removed already
   if (!same_file(path_state(path), opened_state(base, which))) {
     base.error = "'" + path + "' is no longer the file that was opened; it is left in place";
     return false;

@@ -58,10 +58,15 @@ struct CutBase {
 
 enum class CutOpen { Opened, Busy, Failed };
 
+// Whether a base may be opened without its record file: one whose removal
+// was cut short after that file went.
+enum class Gone { Nothing, RecordFileMayBe };
+
 // Opens the base named by `argument` to cut it and takes its lock. Busy: a
 // conversion or a reader holds the lock; Failed: `error` says why. Nothing
-// stays open unless it is Opened.
-CutOpen open_base_to_cut(CutBase& base, std::string_view argument);
+// stays open unless it is Opened. A record file that is gone, where `gone`
+// allows it, is opened as an empty one that remove_file takes as removed.
+CutOpen open_base_to_cut(CutBase& base, std::string_view argument, Gone gone = Gone::Nothing);
 
 // True when both files are still the size and the files they were at the
 // open; else `error` names the one that is not.

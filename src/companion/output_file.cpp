@@ -147,9 +147,12 @@ bool append_durably(OutputFile& file, std::string_view bytes) {
   int64_t before = output_size(file);
   if (before < 0) return false;
   if (!write_all(file, bytes)) {
-    // What a full disk let through is no record: it goes again.
+    // What a full disk let through is no record: it goes again. A file
+    // that did not grow is left alone, with the room kept past its end.
     std::string why = file.error;
-    retry_interrupted([&] { return sys_ftruncate(file.fd, before); });
+    struct stat st;
+    if (sys_fstat(file.fd, &st) == 0 && st.st_size > before)
+      retry_interrupted([&] { return sys_ftruncate(file.fd, before); });
     return fail(file, why);
   }
   return sync_output(file);

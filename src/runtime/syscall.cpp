@@ -121,6 +121,7 @@ const SysCalls real_syscalls = {
     .fdatasync = ::fdatasync,
     .reserve = real_reserve,
     .kill = ::kill,
+    .sigtimedwait = ::sigtimedwait,
 };
 
 SysCalls sys = real_syscalls;
@@ -229,6 +230,9 @@ int sys_reserve(int fd, off_t offset, off_t length) {
 }
 int sys_kill(pid_t pid, int signal) {
   return keep_errno(sys.kill(pid, signal));
+}
+int sys_sigtimedwait(const sigset_t* set, siginfo_t* info, const struct timespec* timeout) {
+  return keep_errno(sys.sigtimedwait(set, info, timeout));
 }
 
 int sys_sigaction(int signal, const struct sigaction* action, struct sigaction* old) {

@@ -26,6 +26,7 @@
 #include <sys/types.h>
 
 struct stat;
+struct timespec;
 struct termios;
 struct winsize;
 struct dirent;
@@ -82,8 +83,10 @@ struct SysCalls {
   // fallocate with FALLOC_FL_KEEP_SIZE: room kept for later appends
   // without the file growing, so they still fit on a disk that filled.
   int (*reserve)(int fd, off_t offset, off_t length);
-  // For tolvboard, which ends its converter when it is interrupted.
+  // For tolvboard, which ends its converter when it is interrupted, and
+  // takes the signals that interrupt it when it is ready for them.
   int (*kill)(pid_t pid, int signal);
+  int (*sigtimedwait)(const sigset_t* set, siginfo_t* info, const struct timespec* timeout);
 };
 
 // The live table; starts out as `real_syscalls`.
@@ -133,6 +136,9 @@ int sys_fsync(int fd);
 int sys_fdatasync(int fd);
 int sys_reserve(int fd, off_t offset, off_t length);
 int sys_kill(pid_t pid, int signal);
+// The signal of `set` that is pending or comes within `timeout` (null: no
+// limit); -1 with system_error EAGAIN when none came.
+int sys_sigtimedwait(const sigset_t* set, siginfo_t* info, const struct timespec* timeout);
 // Ends the process; a replacement of the table entry that returns still ends it.
 [[noreturn]] void sys_exit(int status);
 

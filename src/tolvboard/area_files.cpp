@@ -1,6 +1,7 @@
 #include "tolvboard/area_files.h"
 
 #include <errno.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include "companion/base.h"
@@ -32,19 +33,22 @@ bool listed_files_directory(const Area& area, const std::vector<DriveMap>& maps,
     error = "its files' directory " + quoted(path.path) + " is not a directory";
     return false;
   }
+  if (!path.tree.empty()) {
+    int fd = sys_open(path.path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    bool inside = fd >= 0 && opened_inside(fd, path.path, path.tree, error);
+    if (fd < 0) error = cannot("open", path.path, system_error);
+    if (fd >= 0) sys_close(fd);
+    if (!inside) {
+      error = "its files' directory: " + error;
+      return false;
+    }
+  }
   dir = path.path;
   return true;
 }
 
-AreaFiles check_area_files(const std::string& base_path, const std::string& directory,
-                           const std::string& listing, int log_fd) {
+AreaFiles check_area_files(const std::string& base_path, FileDirectory& dir, int log_fd) {
   AreaFiles files;
-  struct stat st {};
-  bool listed = sys_stat(listing.c_str(), &st) == 0;
-  FileDirectory dir;
-  if (!read_file_directory(directory, dir, files.error, listed ? st.st_dev : 0,
-                           listed ? st.st_ino : 0))
-    return files;
   ReadOnlyBase base;
   if (!open_base(base, base_path, files.error)) return files;
   Output log;
