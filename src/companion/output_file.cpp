@@ -185,6 +185,17 @@ bool cut_output(OutputFile& file, int64_t length) {
   return fail_with(file, "cut", system_error);
 }
 
+bool make_directory(const std::string& path, std::string& error) {
+  if (sys_mkdir(path.c_str(), 0777) < 0 && system_error != EEXIST) {
+    error = cannot("make", path, system_error);
+    return false;
+  }
+  struct stat st;
+  if (sys_stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return true;
+  error = quoted(path) + " is not a directory";
+  return false;
+}
+
 bool sync_directory(const std::string& dir, std::string& error) {
   int fd = sys_open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
   bool synced = fd >= 0 && retry_interrupted([&] { return sys_fsync(fd); }) == 0;

@@ -86,6 +86,10 @@ int64_t output_size(OutputFile& file);
 // Cuts the file to `length` bytes (a torn end, a lock file emptied).
 bool cut_output(OutputFile& file, int64_t length);
 
+// Makes the directory `path` when it is missing (its parent must exist);
+// false, with `error`, when it cannot, or `path` is something else.
+bool make_directory(const std::string& path, std::string& error);
+
 // Puts the names in directory `dir` on the disk (a file made or removed
 // there); false, with `error`.
 bool sync_directory(const std::string& dir, std::string& error);

@@ -19,6 +19,20 @@ bool fail(ReadOnlyFile& file, const char* what, int number) {
 
 }  // namespace
 
+int open_directory(const std::string& path, std::string& error) {
+  int fd = sys_open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC, 0);
+  if (fd >= 0) return fd;
+  if (system_error == ENOTDIR) {
+    struct stat st;
+    bool there = sys_stat(path.c_str(), &st) == 0;
+    error = quoted(path) + (there ? " is not a directory" : " does not exist");
+  } else {
+    error = system_error == ENOENT ? quoted(path) + " does not exist"
+                                   : cannot("open", path, system_error);
+  }
+  return -1;
+}
+
 const char* special_file_kind(unsigned int mode) {
   if (S_ISFIFO(mode)) return "a FIFO";
   if (S_ISCHR(mode)) return "a character device";

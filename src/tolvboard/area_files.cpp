@@ -1,13 +1,10 @@
 #include "tolvboard/area_files.h"
 
-#include <errno.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include "companion/base.h"
 #include "companion/disk_check.h"
 #include "companion/file_directory.h"
 #include "companion/output.h"
+#include "companion/read_only_file.h"
 #include "companion/text.h"
 #include "runtime/syscall.h"
 
@@ -22,26 +19,12 @@ bool listed_files_directory(const Area& area, const std::vector<DriveMap>& maps,
     error = "its files' directory: " + path.error;
     return false;
   }
-  struct stat st {};
-  if (sys_stat(path.path.c_str(), &st) < 0) {
-    error = system_error == ENOENT || system_error == ENOTDIR
-                ? "its files' directory " + quoted(path.path) + " does not exist"
-                : cannot("reach", path.path, system_error);
+  int fd = open_directory(path.path, error);
+  bool inside = fd >= 0 && (path.tree.empty() || opened_inside(fd, path.path, path.tree, error));
+  if (fd >= 0) sys_close(fd);
+  if (!inside) {
+    error = "its files' directory" + std::string(fd >= 0 ? ": " : " ") + error;
     return false;
-  }
-  if (!S_ISDIR(st.st_mode)) {
-    error = "its files' directory " + quoted(path.path) + " is not a directory";
-    return false;
-  }
-  if (!path.tree.empty()) {
-    int fd = sys_open(path.path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
-    bool inside = fd >= 0 && opened_inside(fd, path.path, path.tree, error);
-    if (fd < 0) error = cannot("open", path.path, system_error);
-    if (fd >= 0) sys_close(fd);
-    if (!inside) {
-      error = "its files' directory: " + error;
-      return false;
-    }
   }
   dir = path.path;
   return true;

@@ -1,6 +1,5 @@
 #include "tolvboard/command.h"
 
-#include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -168,12 +167,9 @@ std::string journal_command(const Arguments& arguments) {
 bool open_out_dir(BoardSettings& board, OutdirLock& lock, OutputFile& log, const RunStamp& run,
                   struct stat& dir_status, std::string& error) {
   const std::string& dir = board.out_dir;
-  if (sys_mkdir(dir.c_str(), 0777) < 0 && system_error != EEXIST) {
-    error = cannot("make", dir, system_error);
-    return false;
-  }
-  if (sys_stat(dir.c_str(), &dir_status) < 0 || !S_ISDIR(dir_status.st_mode)) {
-    error = "'" + dir + "' is not a directory";
+  if (!make_directory(dir, error)) return false;
+  if (sys_stat(dir.c_str(), &dir_status) < 0) {
+    error = cannot("examine", dir, system_error);
     return false;
   }
   if (!take_outdir_lock(lock, dir, holder_text(run), board.wait, board.kept, error)) return false;
