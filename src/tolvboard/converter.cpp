@@ -107,11 +107,16 @@ bool find_converter(std::string& path, std::string& error) {
 }
 
 void read_converted_count(std::string_view output, ConverterRun& run) {
-  constexpr std::string_view kProcessing = "Processing: ", kFiles = " files ... ", kDone = "DONE.";
+  constexpr std::string_view kProcessing = "Processing: ", kFiles = " files ... ", kDone = "DONE.",
+                             kRuntimeError = "Runtime error ";
   size_t start = output.rfind(kProcessing);
   if (start == std::string_view::npos) return;
   std::string_view counts = output.substr(start + kProcessing.size());
+  // Only an output that is whole says the count: one that ends DONE, or
+  // with its run-time error. A log on a full disk, or a converter ended by
+  // a signal, may have lost the last counts.
   bool done = counts.substr(0, counts.find_first_of("\r\n")).ends_with(kDone);
+  if (!done && counts.find(kRuntimeError) == std::string_view::npos) return;
   size_t last = counts.rfind(kFiles);
   int64_t n = 0;
   if (last != std::string_view::npos) {
@@ -120,8 +125,8 @@ void read_converted_count(std::string_view output, ConverterRun& run) {
     if (digits == last) return;
     for (char c : counts.substr(digits, last - digits)) n = n * 10 + (c - '0');
   }
-  // The count is shown before its entry is appended: a run that did not
-  // end DONE may have stopped within it.
+  // The count is shown before its entry is appended: a run that ended in
+  // an error may have stopped within it.
   run.counted = n;
   run.counted_least = done || n == 0 ? n : n - 1;
 }

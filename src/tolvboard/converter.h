@@ -23,8 +23,9 @@ struct ConverterRun {
   int signal = 0;       // the signal that ended it
   std::string message;  // its "Runtime error ..." line, or why it did not run
   // The records it says it appended ("Processing: ... 6 files ... DONE."):
-  // at least `counted_least`, at most `counted`, as a run cut short may have
-  // stopped within its last entry; -1 when its output does not say.
+  // at least `counted_least`, at most `counted`, as a run that ended in a
+  // run-time error may have stopped within its last entry; -1 when its
+  // output is not whole enough to say.
   int64_t counted = -1;
   int64_t counted_least = -1;
 };

@@ -14,6 +14,7 @@
 #include "support/fake_os.h"
 #include "tolvboard/area_list.h"
 #include "tolvboard/base_name.h"
+#include "tolvboard/converter.h"
 #include "tolvboard/journal.h"
 #include "tolvboard/journal_frame.h"
 #include "tolvboard/listing_path.h"
@@ -259,6 +260,29 @@ TEST(JournalFrame, WholeRecordsBeforeATornTailAndAChangedByteRefused) {
   for (const Case& c : cases) {
     EXPECT_FALSE(read_journal(c.bytes, journal, error)) << c.why;
     EXPECT_NE(error.find(c.why), std::string::npos) << error;
+  }
+}
+
+// What tolvconv says it appended, read from its console output only where
+// that output is whole.
+TEST(Converter, TheCountComesFromAWholeOutputOnly) {
+  struct Case {
+    std::string output;
+    int64_t counted, least;
+  } cases[] = {
+      {"\nTOLVCONV\nProcessing: 1 files ... 2 files ... 6 files ... DONE.\n", 6, 6},
+      {"Processing: DONE.\n", 0, 0},
+      {"Processing: 1 files ... 12 files ... \nRuntime error 101 at 0x00002AC8\n", 12, 11},
+      {"Processing: \nRuntime error 6 at 0x00002AC8\n", 0, 0},
+      {"Processing: 1 files ... 2 fi", -1, -1},          // a log on a full disk
+      {"Processing: 1 files ... 2 files ... ", -1, -1},  // ended by a signal
+      {"fake: /dev/stdin out/dir1\n", -1, -1},
+  };
+  for (const Case& c : cases) {
+    ConverterRun run;
+    read_converted_count(c.output, run);
+    EXPECT_EQ(run.counted, c.counted) << c.output;
+    EXPECT_EQ(run.counted_least, c.least) << c.output;
   }
 }
 
