@@ -143,6 +143,10 @@ bool flush_output(OutputFile& file) {
 }
 
 bool append_durably(OutputFile& file, std::string_view bytes) {
+  return append_whole(file, bytes) && sync_output(file);
+}
+
+bool append_whole(OutputFile& file, std::string_view bytes) {
   if (!flush_output(file)) return false;
   int64_t before = output_size(file);
   if (before < 0) return false;
@@ -155,7 +159,7 @@ bool append_durably(OutputFile& file, std::string_view bytes) {
       retry_interrupted([&] { return sys_ftruncate(file.fd, before); });
     return fail(file, why);
   }
-  return sync_output(file);
+  return true;
 }
 
 bool sync_output(OutputFile& file) {

@@ -68,8 +68,11 @@ void write_output(OutputFile& file, std::string_view text);
 // Writes what is buffered; false, with `error`, when a write failed.
 bool flush_output(OutputFile& file);
 
-// Appends `bytes` whole, or not at all, and puts them on the disk: a write
-// cut short (a full disk) is cut off the file again. False, with `error`.
+// Appends `bytes` whole, or not at all: a write cut short (a full disk) is
+// cut off the file again. False, with `error`.
+bool append_whole(OutputFile& file, std::string_view bytes);
+
+// The same, and puts what the file holds on the disk.
 bool append_durably(OutputFile& file, std::string_view bytes);
 
 // Puts what was written on the disk (fdatasync).

@@ -329,7 +329,8 @@ int run_board(const Arguments& arguments) {
   if (board.log_fd >= 0)
     log_text(board, "== " + (signal != 0 ? ending : totals_text(results, false, board.as_is, 0)) +
                         " ==\n");
-  close_journal(journal, board.kept);
+  if (!close_journal(journal, board.kept) && board.stopped.empty())
+    board.stopped = "its journal cannot be written: " + journal.failed;
   close_output(log, board.kept);
   release_outdir_lock(lock, board.kept);
   flush(out);

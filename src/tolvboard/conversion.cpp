@@ -142,9 +142,11 @@ Conversion convert_journaled(AreaResult& result, BoardSettings& board, int input
   outcome.after = after;
   // The base on the disk before the journal says so; without it, the
   // journal keeps only the intent, and --undo takes the area back from it.
+  // The outcome reaches the disk with the next area's intent, before its
+  // converter starts, or when the run ends.
   if (!sync_base(paths, made, error))
     stop_run(result, board, error);
-  else if (!journal_append(*board.journal, encode(outcome)))
+  else if (!journal_append_later(*board.journal, encode(outcome)))
     stop_run(result, board, "its journal cannot be written: " + board.journal->failed);
   release_base(held);
   return conversion;

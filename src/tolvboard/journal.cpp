@@ -215,13 +215,31 @@ int64_t journal_room(size_t areas) {
 
 bool journal_append(Journal& journal, const std::string& record) {
   if (!journal.failed.empty()) return false;
-  if (append_durably(journal.file, record)) return true;
+  if (append_durably(journal.file, record)) {
+    journal.unsynced = false;
+    return true;
+  }
   journal.failed = journal.file.error;
   return false;
 }
 
-void close_journal(Journal& journal, KeptFiles& kept) {
-  if (journal.file.fd >= 0) close_output(journal.file, kept);
+bool journal_append_later(Journal& journal, const std::string& record) {
+  if (!journal.failed.empty()) return false;
+  if (append_whole(journal.file, record)) {
+    journal.unsynced = true;
+    return true;
+  }
+  journal.failed = journal.file.error;
+  return false;
+}
+
+bool close_journal(Journal& journal, KeptFiles& kept) {
+  if (journal.file.fd < 0) return true;
+  if (journal.unsynced && !sync_output(journal.file) && journal.failed.empty())
+    journal.failed = journal.file.error;
+  journal.unsynced = false;
+  close_output(journal.file, kept);
+  return journal.failed.empty();
 }
 
 }  // namespace tolv

@@ -74,8 +74,9 @@ bool read_journal(std::string_view bytes, JournalContents& journal, std::string&
 
 struct Journal {
   OutputFile file;
-  uint32_t run = 0;    // the run this process writes
-  std::string failed;  // why a record could not be written; empty while none failed
+  uint32_t run = 0;       // the run this process writes
+  bool unsynced = false;  // a record is written that is not on the disk yet
+  std::string failed;     // why a record could not be written; empty while none failed
 };
 
 // Opens OUTDIR's journal (made when missing, with its mark) and reads it
@@ -88,9 +89,16 @@ bool open_journal(Journal& journal, const std::string& out_dir, KeptFiles& kept,
 // for its undo: what a run keeps room for.
 int64_t journal_room(size_t areas);
 
-// Appends one encoded record, synced; false, with `failed` set.
+// Appends one encoded record, synced (with any written before it); false,
+// with `failed` set.
 bool journal_append(Journal& journal, const std::string& record);
 
-void close_journal(Journal& journal, KeptFiles& kept);
+// Appends one encoded record to be synced with the next, or at the close:
+// what must be on the disk before the next area starts, not at once.
+bool journal_append_later(Journal& journal, const std::string& record);
+
+// Syncs what is not on the disk yet and closes; false, with `failed` set,
+// when the sync failed.
+bool close_journal(Journal& journal, KeptFiles& kept);
 
 }  // namespace tolv
