@@ -708,10 +708,18 @@ TEST(Tolvboard, ARunKilledOrInterruptedIsTakenBackByteForByte) {
   for (const Case& c : cases) {
     BigBoard board;
     board.converter(c.then);
-    Outcome run =
-        tolvboard(board.dir, {"--converter=./conv", "--append", "--areas", "areas", "out"});
+    Outcome run = tolvboard(
+        board.dir, {"--converter=./conv", "--append", "--json", "--areas", "areas", "out"});
     EXPECT_EQ(c.signal > 0 ? run.signal : run.status, c.signal > 0 ? c.signal : 143) << c.then;
     EXPECT_EQ(run.errors, c.errors);
+    // Interrupted, tolvboard ended its converter rather than wait for it.
+    if (c.signal < 0) {
+      EXPECT_NE(run.output.find("\"status\": \"failed\", \"appended\": "), std::string::npos);
+      EXPECT_NE(run.output.find(", \"exit\": null, \"message\": \"interrupted by SIGTERM; "
+                                "tolvboard --undo takes the run back\""),
+                std::string::npos)
+          << run.output;
+    }
     board.settled();
     EXPECT_NE(board.all_bases(), board.bases) << c.then;
     Outcome undo = tolvboard(board.dir, {"--undo", "out"});
@@ -754,6 +762,13 @@ TEST(Tolvboard, FailuresOfTheJournalsOrdersAreTakenBackWhole) {
        "",
        "undone: OUT/DIR1: back to 6 records, 491 description bytes (the run was stopped in "
        "this area)\n"},
+      // The disk fills within the record and the run lives on: what got
+      // through is cut off again, and the run stops.
+      {{Fault{outcome_write, 0, 40}, Fault{any_write, ENOSPC}},
+       2,
+       "the run stopped: its journal cannot be written: cannot write '",
+       "undone: OUT/DIR1: back to 6 records, 491 description bytes (the run was stopped in "
+       "this area)\n"},
   };
   for (const Case& c : cases) {
     Board board(false);
@@ -767,6 +782,8 @@ TEST(Tolvboard, FailuresOfTheJournalsOrdersAreTakenBackWhole) {
                                          c.faults);
     EXPECT_EQ(run.status, c.status) << c.says << run.errors;
     EXPECT_NE(run.errors.find(c.says), std::string::npos) << run.errors;
+    bool torn = c.status == 137 && c.faults.size() == 2;  // cut short and never cut back
+    EXPECT_EQ(scan_frames(read_file(out + "/tolvboard.wal")).torn, torn) << c.says;
     Outcome undo = tolvboard(board.dir, {"--undo", "out"});
     EXPECT_EQ(undo.status, 0) << undo.errors;
     std::string undone = c.undone;
