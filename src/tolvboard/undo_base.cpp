@@ -88,15 +88,19 @@ struct Expectation {
   std::string refusal;  // why it is left alone instead
 };
 
-Expectation expectation_of(const JournalContents& contents, size_t index) {
+Expectation expectation_of(const JournalContents& contents, size_t index, const BaseFiles& now) {
   const JournalArea& area = contents.areas[index];
   const BaseWord& word = contents.last.at(area.intent.base);
   if (word.area != index) {
-    if (word.word == LastWord::Undone) return {Expect::Exact, word.files, {}};
-    const IntentRecord& later = contents.areas[word.area].intent;
+    // A later run, taken back already (runs go back newest first): it
+    // left the base as its undo, or as it found it.
+    const JournalArea& later = contents.areas[word.area];
+    if (word.word == LastWord::Undone || unchanged(later, now))
+      return {Expect::Exact, word.files, {}};
     return {Expect::Exact,
             {},
-            "run " + std::to_string(later.run) + " changed it later, and is not taken back"};
+            "run " + std::to_string(later.intent.run) +
+                " changed it later, and its undo left it alone"};
   }
   switch (word.word) {
     case LastWord::After:
@@ -210,7 +214,7 @@ BaseUndo undo_area(const JournalContents& contents, size_t index, const std::str
   if (unchanged(area, now)) return {Verdict::Unchanged, {}};
   if (area.has_outcome && area.outcome.other_writer)
     return {Verdict::LeftAlone, "another program wrote into it while the run converted it"};
-  Expectation expected = expectation_of(contents, index);
+  Expectation expected = expectation_of(contents, index, now);
   if (!expected.refusal.empty()) return {Verdict::LeftAlone, expected.refusal};
   Target target = target_of(area.intent);
   for (auto [which, file, then, cut_to] :

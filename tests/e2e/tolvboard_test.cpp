@@ -442,6 +442,10 @@ TEST(Tolvboard, UndoTakesBackTheLastRunByteForByteThenTheOneBefore) {
   Board board(false);
   std::string first = board_twice(board);
   std::string second = base_bytes(board, "DIR1") + base_bytes(board, "GAMES");
+  // A third run changes nothing; taken back, it holds back no run before.
+  ASSERT_EQ(tolvboard(board.dir, {board.map(), "--as-is", "--dupe", "DIR.LST", "out"}).status, 1);
+  EXPECT_EQ(undo_report(tolvboard(board.dir, {"--undo", "out"})),
+            "0 bases undone, 0 left alone, 2 unchanged by the run\n");
   // A dry run says what an undo would do, and does nothing.
   Outcome undo = tolvboard(board.dir, {"--undo", "--dry-run", "out"});
   EXPECT_EQ(undo.status, 0) << undo.errors;
