@@ -743,6 +743,19 @@ TEST(TolvbaseNormalize, BadInputGivesStatusTwoAndOneLineSayingWhy) {
   }
   EXPECT_EQ(read_file(dir / "in.lst"), entry_line("ZAP.COM", "128", "12-31-99", "Zaps") + "\r\n");
   EXPECT_EQ(read_file(dir / "b.des") + read_file(dir / "B.DIR"), "keptkept");
+  // A report that cannot be written, to standard error or at its close, is
+  // status 2 with the real reason.
+  std::vector<std::string> argv = program_argv(TOLVBASE_BINARY, {"normalize", dir / "in.lst"});
+  Outcome lost = run_in_child([&] {
+    dup2(::open("/dev/full", O_WRONLY), 2);
+    exec_argv(argv);
+  });
+  EXPECT_EQ(lost.status, 2);
+  Outcome unclosed = run_companion_in_child(tolvbase_program(),
+                                            {"normalize", "--report", dir / "r", dir / "in.lst"},
+                                            {{every_call(Call::Close), EIO, -1, false}});
+  EXPECT_EQ(unclosed.status, 2);
+  EXPECT_EQ(unclosed.errors, "tolvbase: cannot close '" + dir / "r" + "': Input/output error\n");
   Outcome list = run_tolvbase({"normalize", "--layout", "list", dir / "in.lst"});
   EXPECT_EQ(list.status, 0);
   EXPECT_EQ(list.errors, "");
