@@ -277,6 +277,40 @@ Stop run_areas(std::vector<AreaResult>& results, BoardSettings& board, Summary& 
   return stop;
 }
 
+// What a run that writes holds open in OUTDIR.
+struct RunFiles {
+  Journal journal;
+  OutdirLock lock;
+  OutputFile log;
+};
+
+// Finds the converter, makes OUTDIR and takes its lock, opens the log and
+// starts the run in the journal, then holds the interrupting signals until
+// the run takes them; false, with `error`, when one of them fails.
+bool start_run(RunFiles& files, const Options& options, BoardSettings& board,
+               const Arguments& arguments, size_t areas, std::string& error) {
+  RunStamp run = stamp_this_run(arguments.words);
+  struct stat dir {};
+  if ((board.converter.empty() && !find_converter(board.converter, error)) ||
+      !open_out_dir(board, files.lock, files.log, run, dir, error) ||
+      !start_journal(files.journal, board, arguments, dir, areas, error))
+    return false;
+  board.journal = &files.journal;
+  hold_interruptions();
+  log_text(board, "== " + run.started + ": " + run.command + " ==\n== tolvboard: " +
+                      escape_controls(options.list) + " into " + escape_controls(board.out_dir) +
+                      ", by " + escape_controls(board.converter) + " ==\n");
+  return true;
+}
+
+// Syncs the journal's last records and lets OUTDIR go.
+void end_run(RunFiles& files, BoardSettings& board) {
+  if (!close_journal(files.journal, board.kept) && board.stopped.empty())
+    board.stopped = "its journal cannot be written: " + files.journal.failed;
+  close_output(files.log, board.kept);
+  release_outdir_lock(files.lock, board.kept);
+}
+
 int run_board(const Arguments& arguments) {
   if (has_option(arguments, "undo")) return run_undo(arguments);
   Options options;
@@ -289,27 +323,11 @@ int run_board(const Arguments& arguments) {
     return complain("--converter '" + board.converter + "' is not an executable file");
   std::vector<Area> areas;
   if (!read_areas(options, areas)) return kExitTrouble;
-
+  RunFiles files;
   std::string error;
-  Journal journal;
-  OutdirLock lock;
-  OutputFile log;
-  if (!board.dry_run) {
-    RunStamp run = stamp_this_run(arguments.words);
-    struct stat dir {};
-    if ((board.converter.empty() && !find_converter(board.converter, error)) ||
-        !open_out_dir(board, lock, log, run, dir, error) ||
-        !start_journal(journal, board, arguments, dir, areas.size(), error)) {
-      close_journal(journal, board.kept);
-      close_output(log, board.kept);
-      release_outdir_lock(lock, board.kept);
-      return complain(error);
-    }
-    board.journal = &journal;
-    hold_interruptions();
-    log_text(board, "== " + run.started + ": " + run.command + " ==\n== tolvboard: " +
-                        escape_controls(options.list) + " into " + escape_controls(board.out_dir) +
-                        ", by " + escape_controls(board.converter) + " ==\n");
+  if (!board.dry_run && !start_run(files, options, board, arguments, areas.size(), error)) {
+    end_run(files, board);
+    return complain(error);
   }
 
   Output out;
@@ -319,24 +337,21 @@ int run_board(const Arguments& arguments) {
   int columns = terminal_columns();
   start_summary(summary, results, columns > 0 ? columns : kColumnsElsewhere);
   Stop stop = run_areas(results, board, summary);
-  int signal = stop.signal;
-  // The journal is whole whatever the signal stopped: every area it names
-  // has its outcome, or was never started.
-  std::string ending = std::string("interrupted by ") + signal_name(signal) + " " + stop.where +
-                       "; tolvboard --undo " + escape_controls(board.out_dir) +
+  // The journal is whole whatever signal stopped the run: every area it
+  // names has its outcome.
+  std::string ending = std::string("interrupted by ") + signal_name(stop.signal) + " " +
+                       stop.where + "; tolvboard --undo " + escape_controls(board.out_dir) +
                        " takes the run back";
-  if (signal == 0) print_totals(summary, results);
+  if (stop.signal == 0) print_totals(summary, results);
   if (board.log_fd >= 0)
-    log_text(board, "== " + (signal != 0 ? ending : totals_text(results, false, board.as_is, 0)) +
-                        " ==\n");
-  if (!close_journal(journal, board.kept) && board.stopped.empty())
-    board.stopped = "its journal cannot be written: " + journal.failed;
-  close_output(log, board.kept);
-  release_outdir_lock(lock, board.kept);
+    log_text(board,
+             "== " + (stop.signal != 0 ? ending : totals_text(results, false, board.as_is, 0)) +
+                 " ==\n");
+  end_run(files, board);
   flush(out);
-  if (signal != 0) {
+  if (stop.signal != 0) {
     note(ending);
-    return kExitSignalBase + signal;
+    return kExitSignalBase + stop.signal;
   }
   if (!board.stopped.empty())
     return complain("the run stopped: " + board.stopped +

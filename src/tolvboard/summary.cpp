@@ -101,6 +101,26 @@ std::vector<std::string> detail_lines(const AreaResult& area) {
   return lines;
 }
 
+// What reading the listing found: the normalizer's counts, or with --as-is
+// the layout it reads as and whether it is clean.
+void json_reading(std::string& line, const AreaResult& area) {
+  const NormalizedArea& normal = area.normalized;
+  const AsIsArea& as_is = area.as_is;
+  if (normal.done) {
+    json_text(line, "layout", normal.layout);
+    json_number(line, "not_carried", normal.not_carried);
+    json_number(line, "dropped", normal.dropped);
+    json_bool(line, "exact", normal.exact);
+  } else if (as_is.done) {
+    json_text(line, "layout", as_is.layout.empty() ? "pcboard" : as_is.layout);
+    json_null(line, "not_carried");
+    json_null(line, "dropped");
+    json_bool(line, "exact", as_is.exact);
+  } else {
+    for (const char* name : {"layout", "not_carried", "dropped", "exact"}) json_null(line, name);
+  }
+}
+
 // The row of an area; the counts and outcome are empty before it ran.
 std::vector<std::string> row_of(const Summary& summary, const AreaResult& area, bool done) {
   std::vector<std::string> row{std::to_string(area.area->number), description_text(summary, area),
@@ -201,21 +221,7 @@ void print_area(Summary& summary, const AreaResult& area) {
     json_null(line, "files");
   else
     json_text(line, "files", board_text(summary, area.area->disk_path, area.area->cp437));
-  const NormalizedArea& normal = area.normalized;
-  const AsIsArea& as_is = area.as_is;
-  if (normal.done) {
-    json_text(line, "layout", normal.layout);
-    json_number(line, "not_carried", normal.not_carried);
-    json_number(line, "dropped", normal.dropped);
-    json_bool(line, "exact", normal.exact);
-  } else if (as_is.done) {
-    json_text(line, "layout", as_is.layout.empty() ? "pcboard" : as_is.layout);
-    json_null(line, "not_carried");
-    json_null(line, "dropped");
-    json_bool(line, "exact", as_is.exact);
-  } else {
-    for (const char* name : {"layout", "not_carried", "dropped", "exact"}) json_null(line, name);
-  }
+  json_reading(line, area);
   for (auto [name, n] : {std::pair{"missing_files", area.files.missing},
                          std::pair{"sizes_differ", area.files.sizes_differ},
                          std::pair{"orphans", area.files.orphans}}) {
@@ -224,8 +230,8 @@ void print_area(Summary& summary, const AreaResult& area) {
     else
       json_null(line, name);
   }
-  if (normal.done)
-    json_number(line, "dates_differ", normal.dates_differ);
+  if (area.normalized.done)
+    json_number(line, "dates_differ", area.normalized.dates_differ);
   else
     json_null(line, "dates_differ");
   json_number(line, "others", area.others);
