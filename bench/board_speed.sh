@@ -1,8 +1,9 @@
 #!/bin/bash
-# Times tolvboard over a board made of the given listings (one area each,
-# spelled in upper case in its DIR.LST and stored in lower case) against a
-# shell loop that runs tolvconv on the same listings, and against a dry run,
-# in one run (best of 5 each, wall clock). Without listings it uses those of
+# Times tolvboard --as-is (each listing converted as it stands, as the loop
+# converts it, journaled and synced) over a board made of the given
+# listings (one area each, spelled in upper case in its DIR.LST and stored
+# in lower case) against a shell loop that runs tolvconv on the same
+# listings, and against a dry run, in one run (best of 5 each, wall clock). Without listings it uses those of
 # ../shared/listings when they are there, else five from make_listing.
 # Prints the times and their ratios as a Markdown table.
 #
@@ -45,8 +46,8 @@ by_hand() {
 }
 
 loop=$(best_of by_hand)
-board=$(best_of "$tolvboard" --map "C:=$work/c" "$work/DIR.LST" "$work/out")
-dry=$(best_of "$tolvboard" --map "C:=$work/c" --dry-run "$work/DIR.LST" "$work/out")
+board=$(best_of "$tolvboard" --map "C:=$work/c" --as-is "$work/DIR.LST" "$work/out")
+dry=$(best_of "$tolvboard" --map "C:=$work/c" --as-is --dry-run "$work/DIR.LST" "$work/out")
 echo "| areas | tolvconv loop s | tolvboard s | --dry-run s | ratio | ratio --dry-run |"
 echo "|---:|---:|---:|---:|---:|---:|"
 printf '| %d | %.3f | %.3f | %.3f | %.2f | %.2f |\n' "$n" "$loop" "$board" "$dry" \

@@ -1,7 +1,7 @@
 # The Debian package: `cpack -G DEB` in a build directory (or `make deb`)
 # makes tolvconv_<version>_<arch>.deb with the files `cmake --install` puts
 # in place, under /usr: the programs, their manual pages and, in
-# share/doc/tolvconv, README.md, file-base.md, the copyright file and the
+# share/doc/tolvconv, README.md, file-base.md, board-journal.md, the copyright file and the
 # changelog.
 set(TOLV_MAINTAINER "The TOLVCONV Authors <tolvconv@example.org>"
     CACHE STRING "The package's Maintainer field: a name and a contact address")
@@ -67,6 +67,6 @@ add_custom_command(OUTPUT changelog.gz
                    DEPENDS ${PROJECT_SOURCE_DIR}/CHANGELOG
                    COMMENT "Compressing the changelog")
 add_custom_target(package_documents ALL DEPENDS changelog.gz)
-install(FILES README.md docs/file-base.md ${PROJECT_BINARY_DIR}/copyright
+install(FILES README.md docs/file-base.md docs/board-journal.md ${PROJECT_BINARY_DIR}/copyright
               ${PROJECT_BINARY_DIR}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -2,9 +2,10 @@
 
 #include <errno.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 
+#include "companion/file_lock.h"
+#include "companion/output_file.h"
 #include "companion/text.h"
 #include "runtime/syscall.h"
 
@@ -45,11 +46,13 @@ FileState& opened_state(CutBase& base, BaseFile file) {
   return file == BaseFile::Records ? base.opened.records : base.opened.descriptions;
 }
 
-bool open_one(CutBase& base, ReadOnlyFile& file, const std::string& path) {
+bool open_one(CutBase& base, ReadOnlyFile& file, const std::string& path, bool may_be_gone) {
   file.path = path;
   // Without blocking, as every companion opens: a FIFO is refused below.
   file.fd = sys_open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
   if (file.fd >= 0) return true;
+  file.missing = system_error == ENOENT;
+  if (file.missing && may_be_gone) return true;
   if (system_error == ELOOP)
     base.error = "'" + path + "' is a symbolic link; a base is cut only through its own files";
   else
@@ -61,6 +64,12 @@ bool open_one(CutBase& base, ReadOnlyFile& file, const std::string& path) {
 // the file is not a regular one.
 bool take_state(CutBase& base, BaseFile which, FileState& state) {
   ReadOnlyFile& file = file_of(base, which);
+  if (file.fd < 0) {  // a record file already removed: nothing there
+    state = FileState{};
+    state.size = 0;
+    file.size = 0;
+    return true;
+  }
   struct stat st;
   if (retry_interrupted([&] { return sys_fstat(file.fd, &st); }) < 0) {
     base.error = cannot("examine", file.path, system_error);
@@ -82,22 +91,23 @@ BaseFiles base_files(std::string_view argument) {
   return {path_state(paths.record_file), path_state(paths.description_file)};
 }
 
-CutOpen open_base_to_cut(CutBase& base, std::string_view argument) {
+CutOpen open_base_to_cut(CutBase& base, std::string_view argument, Gone gone) {
   base = CutBase{};
   base.paths = derive_base_paths(argument);
-  bool opened = open_one(base, base.files.records, base.paths.record_file) &&
-                open_one(base, base.files.descriptions, base.paths.description_file);
+  bool opened =
+      open_one(base, base.files.records, base.paths.record_file, gone == Gone::RecordFileMayBe) &&
+      open_one(base, base.files.descriptions, base.paths.description_file, false);
   if (opened) {
-    int locked =
-        retry_interrupted([&] { return sys_flock(base.files.descriptions.fd, LOCK_EX | LOCK_NB); });
-    if (locked < 0 && system_error == EWOULDBLOCK) {
+    LockTaken locked = lock_file(base.files.descriptions.fd, base.paths.description_file,
+                                 LockKind::Exclusive, false, base.error);
+    if (locked == LockTaken::Busy) {
       base.error = "'" + base.paths.description_file +
                    "' is locked: a conversion is writing the base, or a program is reading it";
       close_cut_base(base);
       return CutOpen::Busy;
     }
-    // Any other failure to lock: a file system that cannot, as for tolvconv.
-    opened = take_state(base, BaseFile::Records, base.opened.records) &&
+    opened = locked == LockTaken::Locked &&
+             take_state(base, BaseFile::Records, base.opened.records) &&
              take_state(base, BaseFile::Descriptions, base.opened.descriptions);
   }
   if (opened) return CutOpen::Opened;
@@ -135,8 +145,20 @@ bool cut_file(CutBase& base, BaseFile which, int64_t length) {
   return true;
 }
 
+bool sync_cut_base(CutBase& base) {
+  for (BaseFile which : {BaseFile::Records, BaseFile::Descriptions}) {
+    ReadOnlyFile& file = file_of(base, which);
+    if (file.fd >= 0 && retry_interrupted([&] { return sys_fsync(file.fd); }) < 0) {
+      base.error = cannot("sync", file.path, system_error);
+      return false;
+    }
+  }
+  return true;
+}
+
 bool remove_file(CutBase& base, BaseFile which) {
   const std::string& path = file_of(base, which).path;
+  if (file_of(base, which).fd < 0) return true;  // removed already
   if (!same_file(path_state(path), opened_state(base, which))) {
     base.error = "'" + path + "' is no longer the file that was opened; it is left in place";
     return false;
@@ -145,7 +167,9 @@ bool remove_file(CutBase& base, BaseFile which) {
     base.error = cannot("remove", path, system_error);
     return false;
   }
-  return true;
+  size_t slash = path.rfind('/');
+  std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  return sync_directory(dir, base.error);
 }
 
 bool cut_base(CutBase& base, int64_t record_bytes, int64_t description_bytes) {

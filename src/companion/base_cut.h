@@ -6,8 +6,8 @@
 // flock on the description file, but without waiting: a base that a
 // conversion holds (or a tolvbase reading it) is refused, since the base
 // the caller examined is not the one the conversion leaves behind. A file
-// system that cannot lock lets the cut go on unlocked, as it lets a
-// conversion.
+// system that cannot lock refuses the cut (file_lock.h). A removal is on
+// the disk before the call returns; cuts once sync_cut_base returns.
 //
 // tolvconv appends an entry's description lines before its record, so a
 // record never points past the description file. A cut keeps that true
@@ -58,10 +58,15 @@ struct CutBase {
 
 enum class CutOpen { Opened, Busy, Failed };
 
+// Whether a base may be opened without its record file: one whose removal
+// was cut short after that file went.
+enum class Gone { Nothing, RecordFileMayBe };
+
 // Opens the base named by `argument` to cut it and takes its lock. Busy: a
 // conversion or a reader holds the lock; Failed: `error` says why. Nothing
-// stays open unless it is Opened.
-CutOpen open_base_to_cut(CutBase& base, std::string_view argument);
+// stays open unless it is Opened. A record file that is gone, where `gone`
+// allows it, is opened as an empty one that remove_file takes as removed.
+CutOpen open_base_to_cut(CutBase& base, std::string_view argument, Gone gone = Gone::Nothing);
 
 // True when both files are still the size and the files they were at the
 // open; else `error` names the one that is not.
@@ -73,6 +78,9 @@ bool cut_file(CutBase& base, BaseFile file, int64_t length);
 
 // Removes one file's name, when the path still names the file opened.
 bool remove_file(CutBase& base, BaseFile file);
+
+// Puts both files, as cut, on the disk; false, with `error`.
+bool sync_cut_base(CutBase& base);
 
 // Cuts the record file, then the description file.
 bool cut_base(CutBase& base, int64_t record_bytes, int64_t description_bytes);

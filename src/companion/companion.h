@@ -30,7 +30,11 @@
 //   disk_check.h      a base's records against the directory of their files:
 //                     missing, of another size, named by no record
 //
-// What the companions change
+// What the companions write and change: the one door for their writes
+//   output_file.h     an output opened (a regular file, no link followed,
+//                     never a base's file, the listing, the input or an
+//                     output already open), appended durably, synced
+//   file_lock.h       the locks they take, one policy for every command
 //   base_cut.h        a base cut back (or its files removed) under its lock,
 //                     record file first; the state of a base's files
 //
@@ -43,11 +47,13 @@
 #include "companion/date_text.h"
 #include "companion/disk_check.h"
 #include "companion/file_directory.h"
+#include "companion/file_lock.h"
 #include "companion/json_lines.h"
 #include "companion/json_read.h"
 #include "companion/messages.h"
 #include "companion/nearest_name.h"
 #include "companion/output.h"
+#include "companion/output_file.h"
 #include "companion/read_only_file.h"
 #include "companion/rows.h"
 #include "companion/table.h"

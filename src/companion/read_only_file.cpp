@@ -2,9 +2,9 @@
 
 #include <errno.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 
+#include "companion/file_lock.h"
 #include "companion/text.h"
 #include "runtime/syscall.h"
 
@@ -17,16 +17,30 @@ bool fail(ReadOnlyFile& file, const char* what, int number) {
   return false;
 }
 
-// What a file that is not a regular one is, for the message that refuses it.
-const char* kind_of(mode_t mode) {
+}  // namespace
+
+int open_directory(const std::string& path, std::string& error) {
+  int fd = sys_open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC, 0);
+  if (fd >= 0) return fd;
+  if (system_error == ENOTDIR) {
+    struct stat st;
+    bool there = sys_stat(path.c_str(), &st) == 0;
+    error = quoted(path) + (there ? " is not a directory" : " does not exist");
+  } else {
+    error = system_error == ENOENT ? quoted(path) + " does not exist"
+                                   : cannot("open", path, system_error);
+  }
+  return -1;
+}
+
+const char* special_file_kind(unsigned int mode) {
   if (S_ISFIFO(mode)) return "a FIFO";
   if (S_ISCHR(mode)) return "a character device";
   if (S_ISBLK(mode)) return "a block device";
   if (S_ISSOCK(mode)) return "a socket";
+  if (S_ISDIR(mode)) return "a directory";
   return "a special file";
 }
-
-}  // namespace
 
 bool open_read_only(ReadOnlyFile& file, const std::string& path) {
   file = ReadOnlyFile{};
@@ -49,8 +63,8 @@ bool open_read_only(ReadOnlyFile& file, const std::string& path) {
   }
   if (!S_ISREG(st.st_mode)) {
     close_read_only(file);
-    file.error =
-        "cannot open '" + path + "': it is " + kind_of(st.st_mode) + ", not a regular file";
+    file.error = "cannot open '" + path + "': it is " + special_file_kind(st.st_mode) +
+                 ", not a regular file";
     return false;
   }
   file.size = st.st_size;
@@ -58,8 +72,8 @@ bool open_read_only(ReadOnlyFile& file, const std::string& path) {
 }
 
 bool lock_shared_if_free(ReadOnlyFile& file) {
-  return retry_interrupted([&] { return sys_flock(file.fd, LOCK_SH | LOCK_NB); }) == 0 ||
-         system_error != EWOULDBLOCK;
+  std::string error;
+  return lock_file(file.fd, file.path, LockKind::Shared, false, error) != LockTaken::Busy;
 }
 
 bool read_exactly(ReadOnlyFile& file, void* buf, size_t count, int64_t offset) {

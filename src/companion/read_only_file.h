@@ -41,4 +41,13 @@ bool read_exactly(ReadOnlyFile& file, void* buf, size_t count, int64_t offset);
 
 void close_read_only(ReadOnlyFile& file);
 
+// Opens the directory at `path` to look into it; -1, with `error` one line
+// ("'P' does not exist", "'P' is not a directory", or why it cannot be
+// opened), when it cannot be.
+int open_directory(const std::string& path, std::string& error);
+
+// What a file of `mode` (st_mode) that is not a regular one is, for the
+// message that refuses it: "a FIFO", "a character device", ...
+const char* special_file_kind(unsigned int mode);
+
 }  // namespace tolv

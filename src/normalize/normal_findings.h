@@ -18,7 +18,7 @@ enum class NormalKind {
   NotCarried,      // a file entry that is not written
   Dropped,         // a line that is neither an entry, its text nor furniture
   SizeDiffers,     // the listed size is not the file's (the file's is written)
-  DateDiffers,     // the listed date is not the file's (the listed one is written)
+  DateDiffers,     // the listed date is not the file's (the listed one is written: a note)
   DateFromDisk,    // the listed date is impossible: the file's is written
   Missing,         // not in the directory (written from the listing)
   TextCut,         // more description than 99 lines hold

@@ -328,7 +328,10 @@ int normalize_status(const NormalizeResult& r) {
   if (!r.error.empty()) return 2;
   const NormalCounts& c = r.counts;
   auto any = [&](NormalKind k) { return c.by_kind[static_cast<int>(k)] > 0; };
-  bool exact = c.not_carried == 0 && c.disagree == 0 && !any(NormalKind::Missing) &&
+  // A listed date that is not the file's is written as listed: a note, not
+  // a loss, since a copied file keeps the date of its copy.
+  int64_t sizes_differ = c.disagree - c.by_kind[static_cast<int>(NormalKind::DateDiffers)];
+  bool exact = c.not_carried == 0 && sizes_differ == 0 && !any(NormalKind::Missing) &&
                !any(NormalKind::TextCut) && !any(NormalKind::DateFromDisk);
   return exact ? 0 : 1;
 }

@@ -334,15 +334,9 @@ PreviewResult preview_open_listing(Listing& listing, const std::string& path, Na
   return run_preview(p, listing, path, base);
 }
 
-PreviewResult preview_listing(const std::string& path, NameIndex* base, const PreviewSink& sink,
-                              bool recognize) {
+PreviewResult preview_source(ListingSource& source, const std::string& path, NameIndex* base,
+                             const PreviewSink& sink, bool recognize) {
   PreviewResult result;
-  ListingSource source;
-  if (!open_listing_source(source, path.empty() ? "-" : path)) {
-    result.failed = true;
-    result.error = source.error;
-    return result;
-  }
   Preview p;
   p.sink = &sink;
   Alongside alongside;
@@ -351,11 +345,15 @@ PreviewResult preview_listing(const std::string& path, NameIndex* base, const Pr
   normal_sink.role = [&](int64_t number, LineRole role, const EntryShape* entry) {
     note_normal_role(alongside, number, role, entry);
   };
+  if (!rewind_listing_source(source)) {
+    result.failed = true;
+    result.error = source.error;
+    return result;
+  }
   if (recognize) {
     std::string error;
     LayoutChoice choice = recognize_layout(source, error);
     if (!error.empty()) {
-      close_listing_source(source);
       result.failed = true;
       result.error = error;
       return result;
@@ -367,10 +365,10 @@ PreviewResult preview_listing(const std::string& path, NameIndex* base, const Pr
     }
   }
   int fd = sys_dup(source.file.fd);
-  if (fd < 0) {
-    close_listing_source(source);
+  if (fd < 0 || sys_lseek(fd, 0, SEEK_SET) != 0) {
+    if (fd >= 0) sys_close(fd);
     result.failed = true;
-    result.error = cannot("read", source.file.path, system_error);
+    result.error = cannot("read", path, system_error);
     return result;
   }
   error_code_query();
@@ -379,6 +377,20 @@ PreviewResult preview_listing(const std::string& path, NameIndex* base, const Pr
   result = run_preview(p, listing, path, base);
   close_listing(listing);
   error_code_query();
+  if (p.alongside != nullptr) result.layout = alongside.counts.layout;
+  return result;
+}
+
+PreviewResult preview_listing(const std::string& path, NameIndex* base, const PreviewSink& sink,
+                              bool recognize) {
+  ListingSource source;
+  if (!open_listing_source(source, path.empty() ? "-" : path)) {
+    PreviewResult result;
+    result.failed = true;
+    result.error = source.error;
+    return result;
+  }
+  PreviewResult result = preview_source(source, path, base, sink, recognize);
   close_listing_source(source);
   return result;
 }

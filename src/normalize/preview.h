@@ -16,6 +16,7 @@
 #include "filebase/name_index.h"
 #include "listing/reader.h"
 #include "normalize/doubt.h"
+#include "normalize/listing_source.h"
 
 namespace tolv {
 
@@ -46,6 +47,7 @@ struct PreviewSink {
 
 struct PreviewResult {
   PreviewCounts counts;
+  std::string layout;   // the layout the normalizer reads the listing in; empty: none or not asked
   bool failed = false;  // the listing could not be read to its end
   std::string error;    // why, when failed
 };
@@ -71,5 +73,11 @@ PreviewResult preview_open_listing(Listing& listing, const std::string& path, Na
 // is said with what each program would make of it.
 PreviewResult preview_listing(const std::string& path, NameIndex* base, const PreviewSink& sink,
                               bool recognize = true);
+
+// The same over a listing source the caller opened on a file (not text in
+// memory); `path` names it in messages. The source is read from its start
+// and left open.
+PreviewResult preview_source(ListingSource& source, const std::string& path, NameIndex* base,
+                             const PreviewSink& sink, bool recognize = true);
 
 }  // namespace tolv

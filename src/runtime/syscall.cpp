@@ -50,11 +50,28 @@ int real_spawn(pid_t* pid, const char* path, char* const argv[], int in_fd, int 
     posix_spawn_file_actions_adddup2(&actions, in_fd, 0);
     posix_spawn_file_actions_adddup2(&actions, out_fd, 1);
     posix_spawn_file_actions_adddup2(&actions, out_fd, 2);
-    error = posix_spawn(pid, path, &actions, nullptr, argv, environ);
+    // The converter starts with every signal at its default and none
+    // blocked, whatever this process ignores (SIGPIPE) or blocks.
+    posix_spawnattr_t attributes;
+    error = posix_spawnattr_init(&attributes);
+    if (error == 0) {
+      sigset_t all, none;
+      sigfillset(&all);
+      sigemptyset(&none);
+      posix_spawnattr_setsigdefault(&attributes, &all);
+      posix_spawnattr_setsigmask(&attributes, &none);
+      posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+      error = posix_spawn(pid, path, &actions, &attributes, argv, environ);
+      posix_spawnattr_destroy(&attributes);
+    }
     posix_spawn_file_actions_destroy(&actions);
   }
   errno = error;
   return error == 0 ? 0 : -1;
+}
+
+int real_reserve(int fd, off_t offset, off_t length) {
+  return ::fallocate(fd, FALLOC_FL_KEEP_SIZE, offset, length);
 }
 
 // Records the errno of the call that gave `result`: the number when it
@@ -100,6 +117,11 @@ const SysCalls real_syscalls = {
     .closedir = ::closedir,
     .spawn = real_spawn,
     .waitpid = ::waitpid,
+    .fsync = ::fsync,
+    .fdatasync = ::fdatasync,
+    .reserve = real_reserve,
+    .kill = ::kill,
+    .sigtimedwait = ::sigtimedwait,
 };
 
 SysCalls sys = real_syscalls;
@@ -199,6 +221,21 @@ int sys_spawn(pid_t* pid, const char* path, char* const argv[], int in_fd, int o
 }
 pid_t sys_waitpid(pid_t pid, int* status, int options) {
   return keep_errno(sys.waitpid(pid, status, options));
+}
+int sys_fsync(int fd) {
+  return keep_errno(sys.fsync(fd));
+}
+int sys_fdatasync(int fd) {
+  return keep_errno(sys.fdatasync(fd));
+}
+int sys_reserve(int fd, off_t offset, off_t length) {
+  return keep_errno(sys.reserve(fd, offset, length));
+}
+int sys_kill(pid_t pid, int signal) {
+  return keep_errno(sys.kill(pid, signal));
+}
+int sys_sigtimedwait(const sigset_t* set, siginfo_t* info, const struct timespec* timeout) {
+  return keep_errno(sys.sigtimedwait(set, info, timeout));
 }
 
 int sys_sigaction(int signal, const struct sigaction* action, struct sigaction* old) {

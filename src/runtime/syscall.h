@@ -15,6 +15,10 @@
 // member's DOS time into a time with mktime (the time-zone file). None
 // touches a file of the base or the listing.
 //
+// posix_spawn in `spawn` runs the converter for tolvboard; the signals the
+// child starts with are set there too, so nothing of tolvboard's own
+// handling reaches it.
+//
 // The wrappers only record; the file operations (file.h) translate the
 // recorded number into the pending error code. The console calls the same
 // wrappers and never looks at the code.
@@ -25,6 +29,7 @@
 #include <sys/types.h>
 
 struct stat;
+struct timespec;
 struct termios;
 struct winsize;
 struct dirent;
@@ -73,6 +78,18 @@ struct SysCalls {
   // in_fd, 1 and 2 copies of out_fd: 0 with the child's id in *pid, or -1.
   int (*spawn)(pid_t* pid, const char* path, char* const argv[], int in_fd, int out_fd);
   pid_t (*waitpid)(pid_t pid, int* status, int options);
+  // For the companions' durable writes: what they write is on the disk
+  // before they write what depends on it (a journal's intent before the
+  // base changes, a base before the journal says it changed).
+  int (*fsync)(int fd);
+  int (*fdatasync)(int fd);
+  // fallocate with FALLOC_FL_KEEP_SIZE: room kept for later appends
+  // without the file growing, so they still fit on a disk that filled.
+  int (*reserve)(int fd, off_t offset, off_t length);
+  // For tolvboard, which ends its converter when it is interrupted, and
+  // takes the signals that interrupt it when it is ready for them.
+  int (*kill)(pid_t pid, int signal);
+  int (*sigtimedwait)(const sigset_t* set, siginfo_t* info, const struct timespec* timeout);
 };
 
 // The live table; starts out as `real_syscalls`.
@@ -121,6 +138,13 @@ struct dirent* sys_readdir(DIR* dir);
 int sys_closedir(DIR* dir);
 int sys_spawn(pid_t* pid, const char* path, char* const argv[], int in_fd, int out_fd);
 pid_t sys_waitpid(pid_t pid, int* status, int options);
+int sys_fsync(int fd);
+int sys_fdatasync(int fd);
+int sys_reserve(int fd, off_t offset, off_t length);
+int sys_kill(pid_t pid, int signal);
+// The signal of `set` that is pending or comes within `timeout` (null: no
+// limit); -1 with system_error EAGAIN when none came.
+int sys_sigtimedwait(const sigset_t* set, siginfo_t* info, const struct timespec* timeout);
 // Ends the process; a replacement of the table entry that returns still ends it.
 [[noreturn]] void sys_exit(int status);
 

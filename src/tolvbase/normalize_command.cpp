@@ -1,6 +1,5 @@
 #include "tolvbase/normalize_command.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <string>
@@ -8,6 +7,7 @@
 
 #include "companion/messages.h"
 #include "companion/output.h"
+#include "companion/output_file.h"
 #include "companion/text.h"
 #include "normalize/normalize.h"
 #include "normalize/normalize_report.h"
@@ -28,24 +28,17 @@ std::string layout_list() {
   return out;
 }
 
-// The report must not truncate the listing it is about.
-bool open_report(Output& report, const std::string& path, const ListingSource& source) {
-  struct stat listing {
-  }, target{};
-  if (!source.in_memory && sys_fstat(source.file.fd, &listing) == 0 &&
-      sys_stat(path.c_str(), &target) == 0 && listing.st_dev == target.st_dev &&
-      listing.st_ino == target.st_ino) {
-    complain("--report " + quoted(path) + " is the listing itself; it is left as it is");
-    return false;
-  }
-  int fd = retry_interrupted(
-      [&] { return sys_open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666); });
-  if (fd < 0) {
-    complain(cannot("open", path, system_error));
-    return false;
-  }
-  report.fd = fd;
-  return true;
+// --report FILE, through the companions' door: never the listing it is
+// about, the input being read or an output of this run.
+bool open_report(OutputFile& report, const std::string& path, const ListingSource& source) {
+  KeptFiles kept;
+  if (source.standard_input) keep_open_file(kept, 0, "the input being read");
+  if (!source.in_memory) keep_open_file(kept, source.file.fd, "the listing itself");
+  keep_open_file(kept, 1, "standard output");
+  keep_open_file(kept, 2, "standard error");
+  if (open_output(report, path, OutputMode::Replace, kept)) return true;
+  complain("--report " + report.error);
+  return false;
 }
 
 // The files of DIR that are the run's own, when they lie there: the listing
@@ -54,6 +47,7 @@ std::vector<FileIdentity> own_files(const ListingSource& source, const Arguments
   std::vector<FileIdentity> own;
   struct stat st {};
   auto take = [&] { own.push_back({st.st_dev, st.st_ino}); };
+  if (source.standard_input && sys_fstat(0, &st) == 0 && S_ISREG(st.st_mode)) take();
   if (!source.in_memory && sys_fstat(source.file.fd, &st) == 0) take();
   if (sys_fstat(1, &st) == 0 && S_ISREG(st.st_mode)) take();
   std::string report(option_value(arguments, BaseOption::Report));
@@ -78,35 +72,33 @@ int normalize_into_output(const Arguments& arguments, ListingSource& source,
     options.directory = &directory;
   }
 
-  Output report;
-  report.fd = 2;
-  std::string report_path(option_value(arguments, BaseOption::Report));
-  if (has_option(arguments, BaseOption::Report)) {
-    if (!open_report(report, report_path, source)) {
-      close_listing_source(source);
-      return kExitTrouble;
-    }
+  // Standard error, or --report FILE: either way a report that cannot be
+  // written makes the status 2.
+  OutputFile report;
+  report.fd = report.out.fd = 2;
+  bool to_file = has_option(arguments, BaseOption::Report);
+  if (to_file &&
+      !open_report(report, std::string(option_value(arguments, BaseOption::Report)), source)) {
+    close_listing_source(source);
+    return kExitTrouble;
   }
 
   Output out;
-  NormalSink sink{[&](std::string_view lines) { put(out, lines); },
-                  [&](const NormalFinding& f) { put(report, normal_finding_line(f, json)); }};
+  NormalSink sink{
+      [&](std::string_view lines) { put(out, lines); },
+      [&](const NormalFinding& f) { write_output(report, normal_finding_line(f, json)); }};
   NormalizeResult result = normalize_listing(source, options, sink);
   close_listing_source(source);
+  if (result.error.empty()) write_output(report, normal_summary_line(result.counts, json));
+  bool reported = to_file ? close_output(report) : flush_output(report);
   if (!result.error.empty()) {
-    flush(report);
     flush(out);
-    if (report.fd != 2) sys_close(report.fd);
     return complain(result.error);
   }
-  put(report, normal_summary_line(result.counts, json));
-  bool reported = flush(report);
-  if (report.fd != 2) {
-    if (sys_close(report.fd) != 0 && reported) reported = false;
-    if (!reported) {
-      flush(out);
-      return complain(cannot("write", report_path, report.error));
-    }
+  if (!reported) {
+    flush(out);
+    // A report lost on standard error cannot be said there either.
+    return to_file ? complain(report.error) : kExitTrouble;
   }
   return finish(out, normalize_status(result));
 }

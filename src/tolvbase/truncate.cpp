@@ -110,7 +110,9 @@ int truncate_base(CutBase& cut, int64_t keep, bool dry_run, Output& out) {
     put(out, removed + counted(after_text, "description byte") +
                  " after the last record's text, which no record pointed at\n");
   put(out, (dry_run ? "would keep " : "kept ") + kept + "\n");
-  return kExitDone;
+  if (dry_run || sync_cut_base(cut)) return kExitDone;
+  flush(out);
+  return complain(cut.error + ": the base is cut, but may not all be on the disk yet");
 }
 
 }  // namespace

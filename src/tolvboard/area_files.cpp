@@ -1,12 +1,10 @@
 #include "tolvboard/area_files.h"
 
-#include <errno.h>
-#include <sys/stat.h>
-
 #include "companion/base.h"
 #include "companion/disk_check.h"
 #include "companion/file_directory.h"
 #include "companion/output.h"
+#include "companion/read_only_file.h"
 #include "companion/text.h"
 #include "runtime/syscall.h"
 
@@ -21,30 +19,19 @@ bool listed_files_directory(const Area& area, const std::vector<DriveMap>& maps,
     error = "its files' directory: " + path.error;
     return false;
   }
-  struct stat st {};
-  if (sys_stat(path.path.c_str(), &st) < 0) {
-    error = system_error == ENOENT || system_error == ENOTDIR
-                ? "its files' directory " + quoted(path.path) + " does not exist"
-                : cannot("reach", path.path, system_error);
-    return false;
-  }
-  if (!S_ISDIR(st.st_mode)) {
-    error = "its files' directory " + quoted(path.path) + " is not a directory";
+  int fd = open_directory(path.path, error);
+  bool inside = fd >= 0 && (path.tree.empty() || opened_inside(fd, path.path, path.tree, error));
+  if (fd >= 0) sys_close(fd);
+  if (!inside) {
+    error = "its files' directory" + std::string(fd >= 0 ? ": " : " ") + error;
     return false;
   }
   dir = path.path;
   return true;
 }
 
-AreaFiles check_area_files(const std::string& base_path, const std::string& directory,
-                           const std::string& listing, int log_fd) {
+AreaFiles check_area_files(const std::string& base_path, FileDirectory& dir, int log_fd) {
   AreaFiles files;
-  struct stat st {};
-  bool listed = sys_stat(listing.c_str(), &st) == 0;
-  FileDirectory dir;
-  if (!read_file_directory(directory, dir, files.error, listed ? st.st_dev : 0,
-                           listed ? st.st_ino : 0))
-    return files;
   ReadOnlyBase base;
   if (!open_base(base, base_path, files.error)) return files;
   Output log;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "companion/file_directory.h"
 #include "tolvboard/area_list.h"
 #include "tolvboard/listing_path.h"
 
@@ -16,7 +17,7 @@ namespace tolv {
 // DskPath, its drive mapped and its components found in any letter case,
 // or an area file's third field) into `dir`, empty when it names none.
 // False, with `error`, when the one it names cannot be mapped, does not
-// exist or is not a directory.
+// exist, is not a directory, or lies out of the tree its --map names.
 bool listed_files_directory(const Area& area, const std::vector<DriveMap>& maps, std::string& dir,
                             std::string& error);
 
@@ -29,9 +30,9 @@ struct AreaFiles {
 };
 
 // Checks the base `base` (as tolvconv's second argument names it) against
-// `directory`; the area's listing, when it lies there, is not an orphan.
-// Each finding is written to `log_fd` (when >= 0), one line each.
-AreaFiles check_area_files(const std::string& base, const std::string& directory,
-                           const std::string& listing, int log_fd);
+// `directory`, as read before the conversion (without the area's listing,
+// which is no orphan). Each finding is written to `log_fd` (when >= 0),
+// one line each.
+AreaFiles check_area_files(const std::string& base, FileDirectory& directory, int log_fd);
 
 }  // namespace tolv

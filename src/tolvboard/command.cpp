@@ -1,9 +1,9 @@
 #include "tolvboard/command.h"
 
-#include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +18,7 @@
 #include "tolvboard/area_list.h"
 #include "tolvboard/area_run.h"
 #include "tolvboard/converter.h"
+#include "tolvboard/interruption.h"
 #include "tolvboard/journal.h"
 #include "tolvboard/outdir_lock.h"
 #include "tolvboard/run_stamp.h"
@@ -32,14 +33,18 @@ constexpr int kExitConverted = 0;
 constexpr int kExitAreaFailed = 1;
 constexpr const char* kLogName = "tolvboard.log";
 constexpr int kColumnsElsewhere = 80;  // the table's width when output is not a terminal
+constexpr int kExitSignalBase = 128;   // a run a signal ended: 128 + its number, as a shell says
 
 int run_board(const Arguments& arguments);
 
 using enum BoardOption;
 
-// --undo takes back a run; what a run is told does not apply to it.
-constexpr OptionId kNotWithUndo[] = {Map,  Dupe,     Append,  DryRun, Normalize,
-                                     Json, Describe, Orphans, Areas,  Converter};
+// --undo takes back a run; what a run is told does not apply to it (but
+// --dry-run, which asks what it would do, and --wait).
+constexpr OptionId kNotWithUndo[] = {Map,      Dupe,    Append, Normalize, AsIs,
+                                     Describe, Orphans, Json,   Areas,     Converter};
+// --as-is converts the listings as they stand: nothing is normalized.
+constexpr OptionId kNotWithAsIs[] = {Normalize, Describe, Orphans};
 
 constexpr Option kOptions[] = {
     {.id = Map,
@@ -56,16 +61,18 @@ constexpr Option kOptions[] = {
     {.id = Wait, .name = "wait", .help = "wait while another run uses OUTDIR, instead of exiting"},
     {.id = DryRun,
      .name = "dry-run",
-     .help = "write nothing and run nothing: report what would be appended"},
+     .help = "write nothing and run nothing (with --undo: say what it would do)"},
     {.id = Normalize,
      .name = "normalize",
-     .help = "rewrite each listing of any layout first (tolvbase normalize)"},
+     .help = "rewrite each listing of any layout first (the default)"},
+    {.id = AsIs,
+     .name = "as-is",
+     .help = "convert each listing as it stands, not normalized",
+     .excludes = kNotWithAsIs},
     {.id = Describe,
      .name = "describe",
-     .help = "--normalize, entries without text described from their archives"},
-    {.id = Orphans,
-     .name = "orphans",
-     .help = "--normalize, the files no entry names written as entries too"},
+     .help = "entries without text described from their archives"},
+    {.id = Orphans, .name = "orphans", .help = "the files no entry names written as entries too"},
     {.id = Json, .name = "json", .help = "one JSON object per area, then one with the totals"},
     {.id = Areas,
      .name = "areas",
@@ -92,40 +99,45 @@ constexpr Command kBoard[] = {{{}, kOptions, kOperands, {}, run_board}};
 constexpr Program kTolvboard{
     "tolvboard",
     "Converts every file area of a PCBoard board into a Tolvane BBS file base:\n"
-    "area N's DIR listing becomes OUTDIR/N-NAME.{dir,des}, NAME the listing's\n"
-    "file name, each converted by tolvconv. A summary row per area and the\n"
-    "totals go to standard output, tolvconv's own output to OUTDIR/tolvboard.log.\n",
+    "area N's DIR listing becomes OUTDIR/NAME.{dir,des}, NAME the listing's file\n"
+    "name (for a FILES.BBS or DESCRIPT.ION its directory's), each converted by\n"
+    "tolvconv. A summary row per area and the totals go to standard output,\n"
+    "tolvconv's own output to OUTDIR/tolvboard.log.\n",
     kBoard,
     "An area file (--areas) has one area a line: the listing's path, a TAB, a\n"
     "description, a TAB and the directory of the area's files; '#' starts a\n"
     "comment. A listing path's backslashes become '/', and a component that does\n"
     "not exist in its exact letter case is looked up in any case. A path that\n"
     "starts with '\\' and names no drive (in a DIR.LST also '/') is looked up\n"
-    "only under the directory --map '\\=DIR' gives.\n"
+    "only under the directory --map '\\=DIR' gives. Nothing is followed out of\n"
+    "the directory a --map names.\n"
+    "\n"
+    "Each listing is first rewritten, as tolvbase normalize does, into\n"
+    "OUTDIR/NAME.lst with its report in OUTDIR/NAME.report, and that is\n"
+    "converted; --as-is converts the listings as they stand. The area's files\n"
+    "(sizes and dates a listing lacks) are the DIR.LST's DskPath or the area\n"
+    "file's directory, else, for a FILES.BBS or DESCRIPT.ION, the listing's own\n"
+    "directory. --describe and --orphans act there as for tolvbase normalize.\n"
     "\n"
     "An area whose base already holds records is not converted (outcome exists)\n"
     "unless --dupe, which skips the files the base holds, or --append, which\n"
     "appends regardless, is given; with both, --dupe wins. One run at a time\n"
     "uses an OUTDIR: another exits with status 2, or waits with --wait.\n"
     "\n"
-    "With --normalize each listing is rewritten first, as tolvbase normalize\n"
-    "does, into OUTDIR/N-NAME.lst with its report in OUTDIR/N-NAME.report, and\n"
-    "that is converted. The area's files (sizes and dates a listing lacks) are\n"
-    "the DIR.LST's DskPath or the area file's directory, else, for a FILES.BBS\n"
-    "or DESCRIPT.ION, the listing's own directory. --describe and --orphans\n"
-    "(which imply --normalize) act there as for tolvbase normalize.\n"
+    "Every run journals in OUTDIR/tolvboard.wal what it does to each base before\n"
+    "it does it. --undo cuts every base of the last run not yet undone back to\n"
+    "its size before that run, or removes it when the run made it, where the base\n"
+    "is as the run left it; any other base is named and left alone (status 1). A\n"
+    "run interrupted (Ctrl-C, SIGTERM, SIGHUP, a kill, a crash) is taken back so\n"
+    "too.\n"
     "\n"
-    "Every run appends to OUTDIR/tolvboard.journal what it did to each base.\n"
-    "--undo cuts every base of the last run not yet undone back to its size\n"
-    "before that run, or removes it when the run made it, where the base is\n"
-    "still as the run left it; any other base is named and left alone (status 1).\n"
-    "\n"
-    "Exit status: 0 every area converted (or would be), 1 an area exists, is\n"
-    "missing or failed, or with --normalize a listing not carried exactly (an\n"
-    "entry not carried, a size or date that differs from its file: see its\n"
-    "report), 2 usage error, a DIR.LST that cannot be read or is not one, an\n"
-    "area file that cannot be read, an OUTDIR another run uses, or an OUTDIR,\n"
-    "log or journal that cannot be made.\n",
+    "Exit status: 0 every area converted exactly (or would be), 1 an area exists,\n"
+    "is missing or failed, a listing not carried exactly (an entry not carried, a\n"
+    "size that differs from its file: see its report; with --as-is a listing of\n"
+    "another layout or with rule rows), 2 usage error, a DIR.LST that cannot be\n"
+    "read or is not one, an area file that cannot be read, an OUTDIR another run\n"
+    "uses, an OUTDIR, log or journal that cannot be made or written, 128+N a run\n"
+    "ended by signal N.\n",
     "tolvboard (TOLVCONV) " TOLV_VERSION
     "\n"
     "Copyright (C) 2026 The TOLVCONV Authors\n",
@@ -135,8 +147,7 @@ struct Options {
   BoardSettings board;
   bool json = false;
   bool area_file = false;
-  bool wait = false;  // for another run's lock on OUTDIR
-  std::string list;   // the DIR.LST or the area file
+  std::string list;  // the DIR.LST or the area file
 };
 
 // Takes the checked arguments into `options`; an empty string, or the usage
@@ -151,13 +162,11 @@ std::string take_arguments(const Arguments& arguments, Options& options) {
   }
   options.board.dupe = has_option(arguments, Dupe);
   options.board.append = has_option(arguments, Append);
-  options.wait = has_option(arguments, Wait);
+  options.board.wait = has_option(arguments, Wait);
   options.board.dry_run = has_option(arguments, DryRun);
+  options.board.as_is = has_option(arguments, AsIs);
   options.board.normalize_options.describe = has_option(arguments, Describe);
   options.board.normalize_options.orphans = has_option(arguments, Orphans);
-  options.board.normalize = has_option(arguments, Normalize) ||
-                            options.board.normalize_options.describe ||
-                            options.board.normalize_options.orphans;
   options.json = has_option(arguments, Json);
   options.area_file = has_option(arguments, Areas);
   options.list = options.area_file ? option_value(arguments, Areas) : arguments.operands[0];
@@ -167,25 +176,64 @@ std::string take_arguments(const Arguments& arguments, Options& options) {
   return {};
 }
 
+// The command line as the journal keeps it: the program, each option as
+// written in full, then the operands.
+std::string journal_command(const Arguments& arguments) {
+  std::vector<std::string> words{"tolvboard"};
+  for (const auto& [option, value] : arguments.options) {
+    words.push_back("--" + std::string(option->name));
+    if (takes_value(*option)) words.emplace_back(value);
+  }
+  bool dashed = false;
+  for (std::string_view operand : arguments.operands) dashed = dashed || operand.starts_with('-');
+  if (dashed) words.emplace_back("--");
+  for (std::string_view operand : arguments.operands) words.emplace_back(operand);
+  return command_text(std::vector<std::string_view>(words.begin(), words.end()));
+}
+
 // Makes OUTDIR when it is missing (its parent must exist), takes its lock
 // and opens the log for appending; false, with `error` saying why, when one
 // of them fails.
-bool open_out_dir(const Options& options, BoardSettings& board, OutdirLock& lock,
-                  const RunStamp& run, std::string& error) {
+bool open_out_dir(BoardSettings& board, OutdirLock& lock, OutputFile& log, const RunStamp& run,
+                  struct stat& dir_status, std::string& error) {
   const std::string& dir = board.out_dir;
-  if (sys_mkdir(dir.c_str(), 0777) < 0 && system_error != EEXIST) {
-    error = cannot("make", dir, system_error);
+  if (!make_directory(dir, error)) return false;
+  if (sys_stat(dir.c_str(), &dir_status) < 0) {
+    error = cannot("examine", dir, system_error);
     return false;
   }
-  struct stat st;
-  if (sys_stat(dir.c_str(), &st) < 0 || !S_ISDIR(st.st_mode)) {
-    error = "'" + dir + "' is not a directory";
-    return false;
-  }
-  if (!take_outdir_lock(lock, dir, holder_text(run), options.wait, error)) return false;
+  if (!take_outdir_lock(lock, dir, holder_text(run), board.wait, board.kept, error)) return false;
   // Read as well: the run-time error message of a conversion is read back.
-  board.log_fd = open_own_file(dir + "/" + kLogName, O_RDWR | O_APPEND | O_CREAT, error);
-  return board.log_fd >= 0;
+  if (open_output(log, dir + "/" + kLogName, OutputMode::Append, board.kept)) {
+    board.log_fd = log.fd;
+    return true;
+  }
+  error = log.error;
+  return false;
+}
+
+// Opens the journal and starts the run in it, with room kept for its areas
+// and their undo; the bases the journal says each listing made go to
+// `board.makers`.
+bool start_journal(Journal& journal, BoardSettings& board, const Arguments& arguments,
+                   const struct stat& dir, size_t areas, std::string& error) {
+  JournalContents contents;
+  if (!open_journal(journal, board.out_dir, board.kept, contents, error)) return false;
+  for (const JournalArea& area : contents.areas)
+    if (!area.undone && !contents.runs[area.intent.run - 1].undone)
+      board.makers[area.intent.base] = {area.intent.listing, area.intent.spelled};
+  RunRecord run;
+  run.run = static_cast<uint32_t>(contents.runs.size() + 1);
+  run.time = sys_time();
+  run.pid = static_cast<uint32_t>(sys_getpid());
+  run.out_dir_device = static_cast<uint64_t>(dir.st_dev);
+  run.out_dir_inode = static_cast<uint64_t>(dir.st_ino);
+  run.command = journal_command(arguments);
+  journal.run = run.run;
+  if (journal_append(journal, encode(run)) && reserve_room(journal.file, journal_room(areas)))
+    return true;
+  error = journal.failed.empty() ? journal.file.error : journal.failed;
+  return false;
 }
 
 void log_text(const BoardSettings& board, const std::string& text) {
@@ -216,6 +264,83 @@ bool read_areas(const Options& options, std::vector<Area>& areas) {
   return false;
 }
 
+void start_output(Summary& summary, Output& out, const Options& options) {
+  std::string error;
+  summary.out = &out;
+  summary.json = options.json;
+  summary.dry_run = options.board.dry_run;
+  summary.as_is = options.board.as_is;
+  summary.utf8 = options.json || locale_is_utf8();
+  if (!open_decoder(summary.cp437, summary.utf8 ? Encoding::Cp437 : Encoding::Raw, error)) {
+    note(error);
+    open_decoder(summary.cp437, Encoding::Latin1, error);
+  }
+}
+
+// Where a run stopped, when a signal stopped it.
+struct Stop {
+  int signal = 0;
+  std::string where;  // "before area 3", "during area 3 (LISTING), whose converter was ended"
+};
+
+// Converts (or previews) the areas in turn, each row written when its area
+// is done; stops at an interruption.
+Stop run_areas(std::vector<AreaResult>& results, BoardSettings& board, Summary& summary) {
+  Stop stop;
+  for (AreaResult& result : results) {
+    std::string area = "area " + std::to_string(result.area->number);
+    if (!board.dry_run && (stop.signal = interruption()) != 0) {
+      stop.where = "before " + area;
+      return stop;
+    }
+    if (board.dry_run)
+      preview_area(result, board);
+    else
+      convert_area(result, board);
+    print_area(summary, result);
+    if ((stop.signal = result.interrupted) != 0) {
+      stop.where = "during " + area + " (" + escape_controls(result.listing) +
+                   "), whose converter was ended";
+      return stop;
+    }
+  }
+  return stop;
+}
+
+// What a run that writes holds open in OUTDIR.
+struct RunFiles {
+  Journal journal;
+  OutdirLock lock;
+  OutputFile log;
+};
+
+// Finds the converter, makes OUTDIR and takes its lock, opens the log and
+// starts the run in the journal, then holds the interrupting signals until
+// the run takes them; false, with `error`, when one of them fails.
+bool start_run(RunFiles& files, const Options& options, BoardSettings& board,
+               const Arguments& arguments, size_t areas, std::string& error) {
+  RunStamp run = stamp_this_run(arguments.words);
+  struct stat dir {};
+  if ((board.converter.empty() && !find_converter(board.converter, error)) ||
+      !open_out_dir(board, files.lock, files.log, run, dir, error) ||
+      !start_journal(files.journal, board, arguments, dir, areas, error))
+    return false;
+  board.journal = &files.journal;
+  hold_interruptions();
+  log_text(board, "== " + run.started + ": " + run.command + " ==\n== tolvboard: " +
+                      escape_controls(options.list) + " into " + escape_controls(board.out_dir) +
+                      ", by " + escape_controls(board.converter) + " ==\n");
+  return true;
+}
+
+// Syncs the journal's last records and lets OUTDIR go.
+void end_run(RunFiles& files, BoardSettings& board) {
+  if (!close_journal(files.journal, board.kept) && board.stopped.empty())
+    board.stopped = "its journal cannot be written: " + files.journal.failed;
+  close_output(files.log, board.kept);
+  release_outdir_lock(files.lock, board.kept);
+}
+
 int run_board(const Arguments& arguments) {
   if (has_option(arguments, Undo)) return run_undo(arguments);
   Options options;
@@ -228,62 +353,41 @@ int run_board(const Arguments& arguments) {
     return complain("--converter '" + board.converter + "' is not an executable file");
   std::vector<Area> areas;
   if (!read_areas(options, areas)) return kExitTrouble;
-
+  RunFiles files;
   std::string error;
-  Journal journal;
-  OutdirLock lock;
-  if (!board.dry_run) {
-    RunStamp run = stamp_this_run(arguments.words);
-    if ((board.converter.empty() && !find_converter(board.converter, error)) ||
-        !open_out_dir(options, board, lock, run, error) ||
-        !open_journal(journal, board.out_dir, arguments, error))
-      return complain(error);
-    board.journal = &journal;
-    log_text(board, "== " + run.started + ": " + run.command + " ==\n== tolvboard: " +
-                        escape_controls(options.list) + " into " + escape_controls(board.out_dir) +
-                        ", by " + escape_controls(board.converter) + " ==\n");
+  if (!board.dry_run && !start_run(files, options, board, arguments, areas.size(), error)) {
+    end_run(files, board);
+    return complain(error);
   }
 
   Output out;
   Summary summary;
-  summary.out = &out;
-  summary.json = options.json;
-  summary.dry_run = board.dry_run;
-  summary.normalize = board.normalize;
-  summary.utf8 = options.json || locale_is_utf8();
-  if (!open_decoder(summary.cp437, summary.utf8 ? Encoding::Cp437 : Encoding::Raw, error)) {
-    note(error);
-    open_decoder(summary.cp437, Encoding::Latin1, error);
-  }
-
-  std::vector<AreaResult> results;
-  for (const Area& area : areas) results.push_back(plan_area(area, board));
+  start_output(summary, out, options);
+  std::vector<AreaResult> results = plan_areas(areas, board);
   int columns = terminal_columns();
   start_summary(summary, results, columns > 0 ? columns : kColumnsElsewhere);
-  bool all_converted = true;
-  for (AreaResult& result : results) {
-    if (board.dry_run)
-      preview_area(result, board);
-    else
-      convert_area(result, board);
-    print_area(summary, result);
-    // As tolvbase normalize exits 1, so does a run that did not carry a
-    // listing exactly.
-    all_converted = all_converted && result.outcome == Outcome::Converted &&
-                    (!board.normalize || result.normalized.exact);
+  Stop stop = run_areas(results, board, summary);
+  // The journal is whole whatever signal stopped the run: every area it
+  // names has its outcome.
+  std::string ending = std::string("interrupted by ") + signal_name(stop.signal) + " " +
+                       stop.where + "; tolvboard --undo " + escape_controls(board.out_dir) +
+                       " takes the run back";
+  if (stop.signal == 0) print_totals(summary, results);
+  if (board.log_fd >= 0)
+    log_text(board,
+             "== " + (stop.signal != 0 ? ending : totals_text(results, false, board.as_is, 0)) +
+                 " ==\n");
+  end_run(files, board);
+  flush(out);
+  if (stop.signal != 0) {
+    note(ending);
+    return kExitSignalBase + stop.signal;
   }
-  print_totals(summary, results);
-  if (board.log_fd >= 0) {
-    log_text(board, "== " + totals_text(results, false, board.normalize, 0) + " ==\n");
-    sys_close(board.log_fd);
-  }
-  close_journal(journal);
-  release_outdir_lock(lock);
-  if (!journal.failed.empty()) {
-    flush(out);
-    return complain(journal.failed + ": --undo cannot take back the areas converted since");
-  }
-  return finish(out, all_converted ? kExitConverted : kExitAreaFailed);
+  if (!board.stopped.empty())
+    return complain("the run stopped: " + board.stopped +
+                    "; tolvboard --undo takes back the areas journaled before");
+  bool exact = std::all_of(results.begin(), results.end(), area_is_exact);
+  return finish(out, exact ? kExitConverted : kExitAreaFailed);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "companion/output.h"
 #include "companion/text.h"
 #include "runtime/syscall.h"
+#include "tolvboard/interruption.h"
 
 namespace tolv {
 
@@ -105,8 +106,33 @@ bool find_converter(std::string& path, std::string& error) {
   return false;
 }
 
+void read_converted_count(std::string_view output, ConverterRun& run) {
+  constexpr std::string_view kProcessing = "Processing: ", kFiles = " files ... ", kDone = "DONE.",
+                             kRuntimeError = "Runtime error ";
+  size_t start = output.rfind(kProcessing);
+  if (start == std::string_view::npos) return;
+  std::string_view counts = output.substr(start + kProcessing.size());
+  // Only an output that is whole says the count: one that ends DONE, or
+  // with its run-time error. A log on a full disk, or a converter ended by
+  // a signal, may have lost the last counts.
+  bool done = counts.substr(0, counts.find_first_of("\r\n")).ends_with(kDone);
+  if (!done && counts.find(kRuntimeError) == std::string_view::npos) return;
+  size_t last = counts.rfind(kFiles);
+  int64_t n = 0;
+  if (last != std::string_view::npos) {
+    size_t digits = counts.find_last_not_of("0123456789", last - 1);
+    digits = digits == std::string_view::npos ? 0 : digits + 1;
+    if (digits == last) return;
+    for (char c : counts.substr(digits, last - digits)) n = n * 10 + (c - '0');
+  }
+  // The count is shown before its entry is appended: a run that ended in
+  // an error may have stopped within it.
+  run.counted = n;
+  run.counted_least = done || n == 0 ? n : n - 1;
+}
+
 ConverterRun run_converter(const std::string& converter, const std::vector<std::string>& args,
-                           int log_fd) {
+                           int input, int log_fd) {
   ConverterRun run;
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(converter.c_str()));
@@ -115,17 +141,14 @@ ConverterRun run_converter(const std::string& converter, const std::vector<std::
 
   struct stat st;
   off_t from = sys_fstat(log_fd, &st) == 0 ? st.st_size : 0;
-  int null = sys_open("/dev/null", O_RDONLY | O_CLOEXEC, 0);
   pid_t pid = -1;
-  if (null < 0 || sys_spawn(&pid, converter.c_str(), argv.data(), null, log_fd) < 0) {
+  if (sys_spawn(&pid, converter.c_str(), argv.data(), input, log_fd) < 0) {
     run.message = "cannot run " + converter + ": " + errno_text(system_error);
-    if (null >= 0) sys_close(null);
     return run;
   }
-  sys_close(null);
   run.started = true;
   int status = 0;
-  if (retry_interrupted([&] { return sys_waitpid(pid, &status, 0); }) < 0) {
+  if (!wait_for_converter(pid, status)) {
     run.message = "cannot wait for " + converter + ": " + errno_text(system_error);
     return run;
   }
@@ -138,6 +161,7 @@ ConverterRun run_converter(const std::string& converter, const std::vector<std::
     run.message = std::string("ended by signal ") + std::to_string(run.signal) + " (" +
                   strsignal(run.signal) + ")";
   }
+  read_converted_count(output, run);
   escape_output(log_fd, from, output);
   return run;
 }

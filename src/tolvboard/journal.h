@@ -1,31 +1,18 @@
-// The journal of the runs into an OUTDIR: OUTDIR/tolvboard.journal, JSON
-// Lines, appended by every run that converts (never by a dry run) and read
-// by --undo. Its lines, each an object whose "kind" says which:
+// The journal of the runs into an OUTDIR: OUTDIR/tolvboard.wal, written
+// ahead of every change a run or an undo makes to a base, in the framed,
+// checksummed records of journal_frame.h and journal_record.h (the format
+// is docs/board-journal.md).
 //
-//   run     a run starting: "run" (its id: start time and process id),
-//           "time" (seconds since 1970), "command" (its words), and
-//           "outdir_device" and "outdir_inode", OUTDIR's identity, so a
-//           journal copied from another directory is known as such
-//   area    an area converted, written as soon as its conversion ends:
-//           "run", "area", "base" (its name inside OUTDIR), whether each of
-//           its two files existed before ("record_file_existed",
-//           "description_file_existed"), "records_before",
-//           "description_bytes_before", "records_after", and the state the
-//           run left its files in (below)
-//   undone  --undo cut a base of a run back: "run", "base", "time", and the
-//           state the cut left its files in
-//   undo    --undo is done with a run: "run", "time", "undone", "left"
+// A run writes its RUN record, then for each area, before tolvconv starts,
+// an INTENT (the base, its listing, its files' sizes and identity before),
+// synced; once tolvconv has ended, the base's files are synced and then the
+// OUTCOME (how it ended, the files' state after), synced. So whatever ends
+// the run, a kill, a crash or a full disk, the journal names every base
+// the run may have changed and the state it found it in: --undo takes back
+// an area with an intent and no outcome too.
 //
-// A state of a base's files is, for the record file, "record_bytes_after",
-// "record_device", "record_inode" and "record_mtime_ns" (nanoseconds), and
-// the same four for the description file ("description_..."); all four are
-// null for a file that is missing, or whose state could not be taken. The
-// last state the journal gives a base is what --undo expects to find: a
-// base that differs from it in identity, size or modification time was
-// changed by another program.
-//
-// Each line is written with one append, so a run cut short leaves a journal
-// that undoes it up to its last area.
+// The journal of the earlier release, OUTDIR/tolvboard.journal (JSON
+// Lines), is not read: --undo says so when it is all there is.
 #pragma once
 
 #include <cstdint>
@@ -34,80 +21,84 @@
 #include <string_view>
 #include <vector>
 
-#include "companion/base_cut.h"
-#include "companion/command_line.h"
+#include "companion/output_file.h"
+#include "tolvboard/journal_record.h"
 
 namespace tolv {
 
-inline constexpr char kJournalName[] = "tolvboard.journal";
-
-struct Journal {
-  int fd = -1;
-  std::string path;
-  std::string run;     // this run's id
-  std::string failed;  // why a line could not be written; empty while none failed
-};
-
-// Opens OUTDIR's journal for appending (made when missing) and appends the
-// run's line; false, with `error`, when either fails.
-bool open_journal(Journal& journal, const std::string& out_dir, const Arguments& arguments,
-                  std::string& error);
-
-// Appends the line of area `number`, converted into `base` (OUTDIR/NAME),
-// whose files were `before` until the conversion; their state now is taken
-// here. Does nothing without a journal; a failure is kept in `failed`.
-void journal_area(Journal* journal, int number, const std::string& base, const BaseFiles& before);
-
-// Opens the journal at `path` with `flags` (O_WRONLY or O_RDWR, O_CREAT)
-// for appending: a link or anything but a regular file is refused. The
-// descriptor, or -1 with `error`.
-int open_journal_file(const std::string& path, int flags, std::string& error);
-
-// Appends `line` (one written by the functions below); false, with `error`,
-// when it cannot be written whole.
-bool append_journal_line(int fd, const std::string& path, const std::string& line,
-                         std::string& error);
-
-void close_journal(Journal& journal);
+inline constexpr char kJournalName[] = "tolvboard.wal";
+inline constexpr char kOldJournalName[] = "tolvboard.journal";
 
 // ------------------------------------------------------------- reading
 
 struct JournalRun {
-  size_t line = 0;
-  std::string id;
-  int64_t time = 0;
-  std::vector<std::string> command;
-  uint64_t out_dir_device = 0;
-  uint64_t out_dir_inode = 0;
-  bool undone = false;  // an undo line names it
+  RunRecord record;
+  int64_t offset = 0;
+  bool undo_started = false;  // an UNDO names it
+  bool undone = false;        // an UNDO_END names it
 };
 
 struct JournalArea {
-  size_t line = 0;
-  std::string run;
-  int64_t area = 0;
-  std::string base;
-  bool record_file_existed = true;
-  bool description_file_existed = true;
-  int64_t records_before = -1;  // -1: unknown
-  int64_t description_bytes_before = -1;
-  int64_t records_after = -1;
-  BaseFiles after;      // as the run left them
-  bool undone = false;  // an undone line names it
+  IntentRecord intent;
+  int64_t offset = 0;  // of its intent
+  bool has_outcome = false;
+  OutcomeRecord outcome;
+  bool undo_started = false;  // an UNDO_BASE names it
+  UndoBaseRecord undo;
+  bool undone = false;  // an UNDONE names it
+  BaseFiles undone_state;
+};
+
+// The journal's last word on a base: the state it last gave its files, and
+// which record gave it.
+enum class LastWord { Before, After, UndoStarted, Undone };
+struct BaseWord {
+  size_t area = 0;  // index into JournalContents::areas
+  LastWord word = LastWord::Before;
+  BaseFiles files;  // for UndoStarted: the state before the undo began
 };
 
 struct JournalContents {
-  std::vector<JournalRun> runs;  // in the order they ran
+  std::vector<JournalRun> runs;  // in the order they ran; runs[n - 1] is run n
   std::vector<JournalArea> areas;
-  std::map<std::string, BaseFiles> latest;  // each base's last state in the journal
+  std::map<std::string, BaseWord> last;  // by base name
+  int64_t whole = 0;                     // bytes of whole records
+  bool torn = false;                     // a record cut short after them
 };
 
-// Reads every line of a journal's bytes; false, with `error` naming the
-// first line that is not one of the above ("line N: ..."), when one is not.
+// Reads a journal's bytes; false, with `error` saying which record and
+// why, when it is damaged or a record does not fit where it stands.
 bool read_journal(std::string_view bytes, JournalContents& journal, std::string& error);
 
-std::string undone_line(const std::string& run, const std::string& base, int64_t time,
-                        const BaseFiles& now);
-std::string undo_line(const std::string& run, int64_t time, int64_t undone, int64_t left);
+// ------------------------------------------------------------- writing
+
+struct Journal {
+  OutputFile file;
+  uint32_t run = 0;       // the run this process writes
+  bool unsynced = false;  // a record is written that is not on the disk yet
+  std::string failed;     // why a record could not be written; empty while none failed
+};
+
+// Opens OUTDIR's journal (made when missing, with its mark) and reads it
+// into `contents`; a torn end is cut off. False, with `error`, when it
+// cannot be opened or read or is damaged.
+bool open_journal(Journal& journal, const std::string& out_dir, KeptFiles& kept,
+                  JournalContents& contents, std::string& error);
+
+// The bytes each area of a run may need in the journal, for the run and
+// for its undo: what a run keeps room for.
+int64_t journal_room(size_t areas);
+
+// Appends one encoded record, synced (with any written before it); false,
+// with `failed` set.
+bool journal_append(Journal& journal, const std::string& record);
+
+// Appends one encoded record to be synced with the next, or at the close:
+// what must be on the disk before the next area starts, not at once.
+bool journal_append_later(Journal& journal, const std::string& record);
+
+// Syncs what is not on the disk yet and closes; false, with `failed` set,
+// when the sync failed.
+bool close_journal(Journal& journal, KeptFiles& kept);
 
 }  // namespace tolv

@@ -1,6 +1,7 @@
 #include "tolvboard/listing_path.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include "companion/text.h"
@@ -37,7 +38,33 @@ std::string joined(const std::string& directory, std::string_view name) {
   return directory + (directory.back() == '/' ? "" : "/") + std::string(name);
 }
 
+// Where the file open on `fd` lies, links resolved, as the kernel names it.
+bool real_path(int fd, std::string& path) {
+  char buf[4096];
+  std::string link = "/proc/self/fd/" + std::to_string(fd);
+  ssize_t n = sys_readlink(link.c_str(), buf, sizeof buf);
+  if (n <= 0 || static_cast<size_t>(n) == sizeof buf) return false;
+  path.assign(buf, static_cast<size_t>(n));
+  return true;
+}
+
 }  // namespace
+
+bool opened_inside(int fd, const std::string& path, const std::string& tree, std::string& error) {
+  int top = sys_open(tree.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC, 0);
+  std::string real, real_tree;
+  bool placed = top >= 0 && real_path(top, real_tree) && real_path(fd, real);
+  int why = system_error;
+  if (top >= 0) sys_close(top);
+  if (!placed) {
+    error = "cannot tell where " + quoted(path) + " lies: " + errno_text(why);
+    return false;
+  }
+  if (real_tree == "/" || real == real_tree || real.starts_with(real_tree + "/")) return true;
+  error = quoted(path) + " leads out of " + quoted(tree) + " (to " + quoted(real) +
+          "); it is not followed";
+  return false;
+}
 
 bool parse_drive_map(std::string_view text, DriveMap& map) {
   if (text.size() >= 3 && text[0] == kRootWithoutDrive && text[1] == '=') {
@@ -86,6 +113,7 @@ ListingPath resolve_listing_path(std::string_view spelled, const std::vector<Dri
       return result;
     }
     path = map->directory;
+    result.tree = map->directory;
     rest.remove_prefix(drive != 0 ? 2 : 1);
   } else if (!rest.empty() && rest[0] == '/') {
     path.assign(1, '/');

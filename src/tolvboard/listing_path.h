@@ -40,6 +40,7 @@ bool has_parent_component(std::string_view spelled);
 struct ListingPath {
   bool resolved = false;  // false: the area cannot be converted, `error` says why
   std::string path;       // when resolved: the path to open (may not exist)
+  std::string tree;       // the --map directory the path lies under; empty: none
   std::string error;
 };
 
@@ -50,6 +51,12 @@ struct ListingPath {
 // `dos`: a DIR.LST's path, for which '/' roots a path as '\' does.
 ListingPath resolve_listing_path(std::string_view spelled, const std::vector<DriveMap>& maps,
                                  bool dos);
+
+// Whether the file open on `fd` (`path`, for the message) lies inside the
+// directory `tree`, symbolic links followed in both: the board's paths are
+// followed nowhere out of the tree a --map names. False, with `error`, when
+// it lies elsewhere or either cannot be placed.
+bool opened_inside(int fd, const std::string& path, const std::string& tree, std::string& error);
 
 // The last component of `spelled`, after its last '\', '/' or drive colon.
 std::string_view last_component(std::string_view spelled);

@@ -1,14 +1,9 @@
 #include "tolvboard/normalize_area.h"
 
-#include <errno.h>
-#include <fcntl.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <utility>
 
-#include "companion/file_directory.h"
-#include "companion/output.h"
 #include "companion/text.h"
 #include "filebase/base_path.h"
 #include "listing/reader.h"
@@ -23,8 +18,10 @@ namespace tolv {
 
 namespace {
 
-bool fail(NormalizedArea& normal, std::string message) {
-  normal.message = std::move(message);
+constexpr const char* kPcboard = "pcboard";
+
+bool fail(AreaReading& reading, std::string message) {
+  reading.error = std::move(message);
   return false;
 }
 
@@ -34,158 +31,157 @@ std::string directory_of(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// The directory of the area's files, into `dir` (empty: none): the one the
-// area list names, else for a listing that gives no sizes its own. False
-// when the area list names one that cannot be used.
-bool files_directory(NormalizedArea& normal, const Area& area, const std::string& listing,
-                     const std::vector<DriveMap>& maps, const LayoutInfo* layout,
-                     std::string& dir) {
+// The listing's identity, so the directory of its files does not count it.
+struct stat identity_of(const ReadOnlyFile& listing) {
+  struct stat st {};
+  if (sys_fstat(listing.fd, &st) != 0) st = {};
+  return st;
+}
+
+bool read_directory(AreaReading& reading, const std::string& dir, const AreaInput& input) {
+  struct stat listing = identity_of(*input.listing);
   std::string error;
-  if (!listed_files_directory(area, maps, dir, error)) return fail(normal, error);
-  if (dir.empty() && layout != nullptr && layout->family == Family::NameText)
-    dir = directory_of(listing);
+  if (!read_file_directory(dir, reading.directory, error, listing.st_dev, listing.st_ino))
+    return fail(reading, error);
+  reading.has_directory = true;
+  reading.normalized.files = dir;
   return true;
 }
 
-// Opens a file the run writes in OUTDIR: created or emptied, never through
-// a symbolic link, and never the listing being read. -1 with `error`.
-int open_output(const std::string& path, const ListingSource& source, std::string& error) {
-  struct stat listing {
-  }, target{};
-  if (sys_fstat(source.file.fd, &listing) == 0 && sys_stat(path.c_str(), &target) == 0 &&
-      listing.st_dev == target.st_dev && listing.st_ino == target.st_ino) {
-    error = quoted(path) + " is the area's listing itself; it is left as it is";
-    return -1;
-  }
-  int fd = retry_interrupted([&] {
-    return sys_open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
-  });
-  if (fd < 0)
-    error = system_error == ELOOP ? quoted(path) + " is a symbolic link; it is not followed"
-                                  : cannot("open", path, system_error);
-  return fd;
-}
-
-// An unnamed file in TMPDIR (else /tmp) to hold a dry run's listing.
-int open_held(std::string& error) {
-  const char* tmp = getenv("TMPDIR");
-  std::string where = tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
-  int fd = sys_open(where.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-  if (fd < 0)
-    error =
-        "cannot hold the normalized listing in " + quoted(where) + ": " + errno_text(system_error);
-  return fd;
-}
-
-bool written(Output& out, const std::string& path, std::string& error) {
-  if (!flush(out) && error.empty()) error = cannot("write", path, out.error);
-  if (sys_close(out.fd) != 0 && error.empty()) error = cannot("close", path, system_error);
-  return error.empty();
-}
-
-// Normalizes the area's listing. A run writes the listing and the report
-// into OUTDIR; a dry run (`held` not null) writes the listing into an
-// unnamed file whose descriptor `held` receives, and no report.
-bool normalize_into(NormalizedArea& normal, const Area& area, const std::string& path,
-                    const std::string& base, const std::vector<DriveMap>& maps,
-                    const NormalizeOptions& passed, int* held) {
+// A source over the listing tolvboard opened, from its first line; it
+// stays the caller's to close.
+ListingSource source_of(const ReadOnlyFile& listing) {
   ListingSource source;
-  // "-" would be standard input to the normalizer; here it names a file.
-  if (!open_listing_source(source, path == "-" ? "./-" : path)) {
-    normal.missing = source.file.missing;
-    return fail(normal, source.error);
-  }
-  std::string error;
-  LayoutChoice choice = recognize_layout(source, error);
-  std::string dir;
-  FileDirectory directory;
-  struct stat listing {};
-  bool known = sys_fstat(source.file.fd, &listing) == 0;
-  bool ready = !error.empty() ? fail(normal, error)
-               : choice.model.layout == nullptr && !choice.empty
-                   ? fail(normal, choice.refusal)
-                   : files_directory(normal, area, path, maps, choice.model.layout, dir);
-  if (ready && !dir.empty() &&
-      !read_file_directory(dir, directory, error, known ? listing.st_dev : 0,
-                           known ? listing.st_ino : 0))
-    ready = fail(normal, error);
+  source.file = listing;
+  return source;
+}
 
-  std::string stem = derive_base_paths(base).stem;
+bool rewind(AreaReading& reading, const ReadOnlyFile& file, const std::string& path) {
+  if (sys_lseek(file.fd, 0, SEEK_SET) == 0) return true;
+  return fail(reading, cannot("read", path, system_error));
+}
+
+// What tolvconv will make of the listing open on `fd`, read from its start.
+bool preview_for_converter(AreaReading& reading, int fd, const std::string& path,
+                           const AreaInput& input) {
+  ReadOnlyFile file;
+  file.fd = fd;
+  file.path = path;
+  if (!rewind(reading, file, path)) return false;
+  error_code_query();
+  Listing reader;
+  start_listing(reader, File{fd, true, false});
+  reading.preview = preview_open_listing(reader, path, input.names, PreviewSink{});
+  // The reader's close would close the descriptor, which is not its own.
+  error_code_query();
+  if (reading.preview.failed) return fail(reading, reading.preview.error);
+  return true;
+}
+
+// --as-is: the listing as it stands, and what converting it so loses.
+bool read_as_is(AreaReading& reading, const AreaInput& input) {
+  const ReadOnlyFile& listing = *input.listing;
+  ListingSource source = source_of(listing);
+  reading.preview = preview_source(source, listing.path, input.names, PreviewSink{});
+  if (reading.preview.failed) return fail(reading, reading.preview.error);
+  // As it stands, a listing needs no files: without them only the check
+  // of the base is left out.
+  if (!read_listed_directory(reading, input)) {
+    reading.unchecked = reading.error;
+    reading.error.clear();
+  }
+  const PreviewCounts& counts = reading.preview.counts;
+  AsIsArea& as_is = reading.as_is;
+  as_is.done = true;
+  if (counts.by_kind[static_cast<int>(Doubt::Layout)] > 0)
+    as_is.layout = reading.preview.layout.empty() || reading.preview.layout == kPcboard
+                       ? "another layout"
+                       : reading.preview.layout;
+  as_is.rule_rows = counts.by_kind[static_cast<int>(Doubt::Separator)];
+  as_is.sizes_lost = counts.by_kind[static_cast<int>(Doubt::SizeUnreadable)];
+  as_is.dates_lost = counts.by_kind[static_cast<int>(Doubt::DateImpossible)];
+  as_is.exact = as_is.layout.empty() && as_is.rule_rows == 0;
+  return true;
+}
+
+// Opens what the normalizer writes: OUTDIR/NAME.lst and .report, or for a
+// dry run an unnamed file and no report.
+bool open_outputs(AreaReading& reading, const AreaInput& input, OutputFile& report) {
+  NormalizedArea& normal = reading.normalized;
+  std::string stem = derive_base_paths(input.base).stem;
   normal.listing = stem + ".lst";
   normal.report = stem + ".report";
-  Output out, report;
-  out.fd = report.fd = -1;
-  if (ready && held != nullptr) out.fd = *held = open_held(error);
-  if (ready && held == nullptr && (out.fd = open_output(normal.listing, source, error)) >= 0)
-    report.fd = open_output(normal.report, source, error);
-  if (ready && !error.empty()) ready = fail(normal, error);
-  if (!ready) {
-    if (out.fd >= 0) sys_close(out.fd);
-    if (held != nullptr) *held = -1;
-    close_listing_source(source);
-    return false;
-  }
+  bool opened =
+      input.dry_run
+          ? open_scratch_output(reading.converted, "the normalized listing")
+          : open_output(reading.converted, normal.listing, OutputMode::Replace, *input.kept) &&
+                open_output(report, normal.report, OutputMode::Replace, *input.kept);
+  if (opened) return true;
+  std::string error = !reading.converted.error.empty() ? reading.converted.error : report.error;
+  close_output(reading.converted, *input.kept);
+  return fail(reading, error);
+}
 
-  NormalizeOptions options = passed;
-  options.directory = dir.empty() ? nullptr : &directory;
-  NormalSink sink{[&](std::string_view lines) { put(out, lines); },
-                  [&](const NormalFinding& f) {
-                    if (report.fd >= 0) put(report, normal_finding_line(f, false));
-                  }};
+bool read_normalized(AreaReading& reading, const AreaInput& input) {
+  const ReadOnlyFile& listing = *input.listing;
+  ListingSource source = source_of(listing);
+  std::string error;
+  LayoutChoice choice = recognize_layout(source, error);
+  if (!error.empty()) return fail(reading, error);
+  if (choice.model.layout == nullptr && !choice.empty) return fail(reading, choice.refusal);
+  // The listing's own directory, for a layout that gives no sizes and lies
+  // among its files, when the area list names none.
+  if (!read_listed_directory(reading, input)) return false;
+  if (!reading.has_directory && choice.model.layout != nullptr &&
+      choice.model.layout->family == Family::NameText &&
+      !read_directory(reading, directory_of(listing.path), input))
+    return false;
+
+  OutputFile report;
+  if (!open_outputs(reading, input, report)) return false;
+  NormalizeOptions options = *input.passed;
+  options.directory = reading.has_directory ? &reading.directory : nullptr;
+  NormalSink sink{
+      [&](std::string_view lines) { write_output(reading.converted, lines); },
+      [&](const NormalFinding& f) { write_output(report, normal_finding_line(f, false)); }};
   NormalizeResult normalized = normalize_as(source, choice, options, sink);
-  close_listing_source(source);
-  if (normalized.error.empty() && report.fd >= 0)
-    put(report, normal_summary_line(normalized.counts, false));
-  error = normalized.error;
-  if (held != nullptr) {
-    if (!flush(out) && error.empty()) error = cannot("write", "the held listing", out.error);
-  } else {
-    written(out, normal.listing, error);
-    written(report, normal.report, error);
-  }
-  if (!error.empty()) return fail(normal, error);
+  if (normalized.error.empty()) write_output(report, normal_summary_line(normalized.counts, false));
+  bool written =
+      flush_output(reading.converted) && (input.dry_run || close_output(report, *input.kept));
+  if (!normalized.error.empty()) return fail(reading, normalized.error);
+  if (!written)
+    return fail(reading, !reading.converted.error.empty() ? reading.converted.error : report.error);
+  // The directory's files are looked up again by the check of the base.
+  for (DirectoryFile& file : reading.directory.files) file.named = false;
+
+  NormalizedArea& normal = reading.normalized;
   normal.done = true;
-  normal.files = dir;
   normal.layout = normalized.counts.layout;
   normal.not_carried = normalized.counts.not_carried;
   normal.dropped = normalized.counts.dropped;
+  normal.dates_differ = normalized.counts.by_kind[static_cast<int>(NormalKind::DateDiffers)];
   normal.exact = normalize_status(normalized) == 0;
   if (options.directory != nullptr && options.describe)
     normal.described = normalized.counts.described;
   if (options.directory != nullptr && options.orphans)
     normal.orphans_written = normalized.counts.orphans_written;
-  return true;
+  return preview_for_converter(reading, reading.converted.fd, normal.listing, input);
 }
 
 }  // namespace
 
-NormalizedArea normalize_area(const Area& area, const std::string& listing, const std::string& base,
-                              const std::vector<DriveMap>& maps, const NormalizeOptions& passed) {
-  NormalizedArea normal;
-  normalize_into(normal, area, listing, base, maps, passed, nullptr);
-  return normal;
+bool read_listed_directory(AreaReading& reading, const AreaInput& input) {
+  std::string dir, error;
+  if (!listed_files_directory(*input.area, *input.maps, dir, error)) return fail(reading, error);
+  return dir.empty() || read_directory(reading, dir, input);
 }
 
-NormalizedArea preview_normalized_area(const Area& area, const std::string& listing,
-                                       const std::string& base, const std::vector<DriveMap>& maps,
-                                       const NormalizeOptions& passed, NameIndex* names,
-                                       PreviewResult& preview) {
-  NormalizedArea normal;
-  int held = -1;
-  bool normalized = normalize_into(normal, area, listing, base, maps, passed, &held);
-  if (normalized && sys_lseek(held, 0, SEEK_SET) != 0)
-    normalized = fail(normal, "cannot read the held listing back: " + errno_text(system_error));
-  if (!normalized) {
-    if (held >= 0) sys_close(held);
-    normal.done = false;
-    return normal;
-  }
-  error_code_query();
-  Listing reader;
-  start_listing(reader, File{held, true, false});
-  preview = preview_open_listing(reader, normal.listing, names, PreviewSink{});
-  close_listing(reader);
-  return normal;
+bool read_area(AreaReading& reading, const AreaInput& input) {
+  reading = AreaReading{};
+  if (!rewind(reading, *input.listing, input.listing->path)) return false;
+  bool read = input.as_is ? read_as_is(reading, input) : read_normalized(reading, input);
+  if (!read) close_output(reading.converted, *input.kept);
+  return read;
 }
 
 }  // namespace tolv

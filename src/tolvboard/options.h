@@ -11,6 +11,7 @@ enum class BoardOption {
   Wait,
   DryRun,
   Normalize,
+  AsIs,
   Describe,
   Orphans,
   Json,

@@ -1,9 +1,6 @@
 #include "tolvboard/outdir_lock.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-
+#include "companion/file_lock.h"
 #include "companion/messages.h"
 #include "companion/text.h"
 #include "runtime/syscall.h"
@@ -19,66 +16,46 @@ std::string holder_of(int fd) {
   std::string text(kHolderMost, '\0');
   ssize_t n = retry_interrupted([&] { return sys_pread(fd, text.data(), text.size(), 0); });
   text.resize(n > 0 ? static_cast<size_t>(n) : 0);
-  while (!text.empty() && text.back() == '\n') text.pop_back();
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\0')) text.pop_back();
   return text.empty() ? "another tolvboard run" : "tolvboard run " + escape_controls(text);
 }
 
 }  // namespace
 
-int open_own_file(const std::string& path, int flags, std::string& error) {
-  int fd = sys_open(path.c_str(), flags | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    error = system_error == ELOOP ? quoted(path) + " is a symbolic link; it is not followed"
-                                  : cannot("open", path, system_error);
-    return -1;
-  }
-  struct stat st;
-  if (sys_fstat(fd, &st) < 0 || !S_ISREG(st.st_mode)) {
-    error = quoted(path) + " is not a regular file";
-    sys_close(fd);
-    return -1;
-  }
-  return fd;
-}
-
 bool take_outdir_lock(OutdirLock& lock, const std::string& out_dir, const std::string& holder,
-                      bool wait, std::string& error) {
-  std::string path = out_dir + "/" + kLockName;
-  int fd = open_own_file(path, O_RDWR | O_CREAT, error);
-  if (fd < 0) return false;
-  bool locked = retry_interrupted([&] { return sys_flock(fd, LOCK_EX | LOCK_NB); }) == 0;
-  if (!locked && system_error == EWOULDBLOCK) {
-    std::string busy = quoted(out_dir) + " is in use by " + holder_of(fd);
+                      bool wait, KeptFiles& kept, std::string& error) {
+  OutputFile& file = lock.file;
+  if (!open_output(file, out_dir + "/" + kLockName, OutputMode::Update, kept)) {
+    error = file.error;
+    return false;
+  }
+  LockTaken taken = lock_file(file.fd, file.path, LockKind::Exclusive, false, error);
+  if (taken == LockTaken::Busy) {
+    std::string busy = quoted(out_dir) + " is in use by " + holder_of(file.fd);
     if (!wait) {
       error = busy;
-      sys_close(fd);
+      close_output(file, kept);
       return false;
     }
     note(busy + "; waiting for it");
-    locked = retry_interrupted([&] { return sys_flock(fd, LOCK_EX); }) == 0;
+    taken = lock_file(file.fd, file.path, LockKind::Exclusive, true, error);
   }
-  if (!locked) {
-    error = cannot("lock", path, system_error);
-    sys_close(fd);
+  if (taken != LockTaken::Locked) {
+    close_output(file, kept);
     return false;
   }
+  // Best effort: a full disk may have no room for the line, and an undo
+  // must still be able to take the lock there.
   std::string text = holder + "\n";
-  if (sys_ftruncate(fd, 0) < 0 || retry_interrupted([&] {
-                                    return sys_pwrite(fd, text.data(), text.size(), 0);
-                                  }) != static_cast<ssize_t>(text.size())) {
-    error = cannot("write", path, system_error);
-    sys_close(fd);
-    return false;
-  }
-  lock.fd = fd;
+  if (cut_output(file, 0))
+    retry_interrupted([&] { return sys_pwrite(file.fd, text.data(), text.size(), 0); });
   return true;
 }
 
-void release_outdir_lock(OutdirLock& lock) {
-  if (lock.fd < 0) return;
-  sys_ftruncate(lock.fd, 0);
-  sys_close(lock.fd);
-  lock.fd = -1;
+void release_outdir_lock(OutdirLock& lock, KeptFiles& kept) {
+  if (lock.file.fd < 0) return;
+  cut_output(lock.file, 0);
+  close_output(lock.file, kept);
 }
 
 }  // namespace tolv

@@ -64,27 +64,73 @@ std::string reason_text(const AreaResult& area) {
 }
 
 // What the normalizer made of the listing ("spitfire: 1 entry not carried,
-// 2 lines dropped"), of the area's files with --describe or --orphans, and
-// what the check of the files found ("files: 0 missing, 0 sizes differ, 3
-// orphans"), a line each.
+// 2 lines dropped"), or with --as-is what converting it as it stands loses,
+// what --describe and --orphans did, what another program wrote into the
+// base meanwhile, and what the check of the files found ("files: 0 missing,
+// 0 sizes differ, 3 orphans"), a line each.
 std::vector<std::string> detail_lines(const AreaResult& area) {
   std::vector<std::string> lines;
   const NormalizedArea& normal = area.normalized;
-  if (normal.done)
+  if (normal.done) {
     lines.push_back(normal.layout + ": " + counted(normal.not_carried, "entry", "entries") +
                     " not carried, " + counted(normal.dropped, "line") + " dropped" +
                     (normal.exact ? "" : ", not exact (see report)"));
-  // With --describe and --orphans: "archives: 2 described, 1 orphan written".
-  std::string disk;
-  if (normal.described >= 0) disk = std::to_string(normal.described) + " described";
-  if (normal.orphans_written >= 0)
-    disk += (disk.empty() ? "" : ", ") + counted(normal.orphans_written, "orphan") + " written";
-  if (normal.done && !disk.empty()) lines.push_back("archives: " + disk);
+    // A note: copies lose their dates.
+    if (normal.dates_differ > 0)
+      lines.push_back(counted(normal.dates_differ, "date") + " " +
+                      plural(normal.dates_differ, "differs", "differ") +
+                      " from the files, the listed ones kept");
+    // With --describe and --orphans: "archives: 2 described, 1 orphan written".
+    std::string disk;
+    if (normal.described >= 0) disk = std::to_string(normal.described) + " described";
+    if (normal.orphans_written >= 0)
+      disk += (disk.empty() ? "" : ", ") + counted(normal.orphans_written, "orphan") + " written";
+    if (!disk.empty()) lines.push_back("archives: " + disk);
+  }
+  const AsIsArea& as_is = area.as_is;
+  if (as_is.done && !as_is.exact) {
+    std::vector<std::string> lost;
+    if (!as_is.layout.empty()) lost.push_back(as_is.layout + " layout");
+    lost.push_back(counted(as_is.rule_rows, "rule row") +
+                   (as_is.rule_rows == 1 ? " as a record" : " as records"));
+    if (as_is.sizes_lost > 0) lost.push_back(counted(as_is.sizes_lost, "size") + " as 0");
+    if (as_is.dates_lost > 0) lost.push_back(counted(as_is.dates_lost, "impossible date"));
+    std::string line = "as-is:";
+    for (size_t i = 0; i < lost.size(); ++i) line.append(i == 0 ? " " : ", ").append(lost[i]);
+    lines.push_back(line.append(", not exact"));
+  }
+  if (area.others > 0 && area.outcome == Outcome::Converted) lines.push_back(area.message);
   const AreaFiles& files = area.files;
   if (files.checked)
     lines.push_back("files: " +
                     disk_check_counts({files.missing, files.sizes_differ, files.orphans, {}}));
   return lines;
+}
+
+// What reading the listing found: the normalizer's counts, or with --as-is
+// the layout it reads as and whether it is clean.
+void json_reading(std::string& line, const AreaResult& area) {
+  const NormalizedArea& normal = area.normalized;
+  const AsIsArea& as_is = area.as_is;
+  if (normal.done) {
+    json_text(line, "layout", normal.layout);
+    json_number(line, "not_carried", normal.not_carried);
+    json_number(line, "dropped", normal.dropped);
+    json_bool(line, "exact", normal.exact);
+    json_count(line, "described", normal.described);
+    json_count(line, "orphans_written", normal.orphans_written);
+  } else if (as_is.done) {
+    json_text(line, "layout", as_is.layout.empty() ? "pcboard" : as_is.layout);
+    json_null(line, "not_carried");
+    json_null(line, "dropped");
+    json_bool(line, "exact", as_is.exact);
+    json_null(line, "described");
+    json_null(line, "orphans_written");
+  } else {
+    for (const char* name :
+         {"layout", "not_carried", "dropped", "exact", "described", "orphans_written"})
+      json_null(line, name);
+  }
 }
 
 // The row of an area; the counts and outcome are empty before it ran.
@@ -110,7 +156,7 @@ std::string message_line(const Summary& summary, const std::string& text) {
 struct Totals {
   int64_t by_outcome[4] = {};
   int64_t appended = 0, skipped = 0, findings = 0;
-  int64_t not_carried = 0, dropped = 0, inexact = 0;  // with --normalize
+  int64_t not_carried = 0, dropped = 0, inexact = 0;  // inexact also with --as-is
   int64_t files_checked = 0;                          // areas whose files were checked
   DiskCheck files;
 };
@@ -124,7 +170,10 @@ Totals count_totals(const std::vector<AreaResult>& areas) {
     totals.findings += std::max<int64_t>(0, area.findings);
     totals.not_carried += area.normalized.not_carried;
     totals.dropped += area.normalized.dropped;
-    totals.inexact += area.normalized.done && !area.normalized.exact ? 1 : 0;
+    totals.inexact +=
+        (area.normalized.done && !area.normalized.exact) || (area.as_is.done && !area.as_is.exact)
+            ? 1
+            : 0;
     if (area.files.checked) {
       ++totals.files_checked;
       totals.files.missing += area.files.missing;
@@ -184,19 +233,7 @@ void print_area(Summary& summary, const AreaResult& area) {
     json_null(line, "files");
   else
     json_text(line, "files", board_text(summary, area.area->disk_path, area.area->cp437));
-  const NormalizedArea& normal = area.normalized;
-  if (normal.done) {
-    json_text(line, "layout", normal.layout);
-    json_number(line, "not_carried", normal.not_carried);
-    json_number(line, "dropped", normal.dropped);
-    json_bool(line, "exact", normal.exact);
-    json_count(line, "described", normal.described);
-    json_count(line, "orphans_written", normal.orphans_written);
-  } else {
-    for (const char* name :
-         {"layout", "not_carried", "dropped", "exact", "described", "orphans_written"})
-      json_null(line, name);
-  }
+  json_reading(line, area);
   for (auto [name, n] : {std::pair{"missing_files", area.files.missing},
                          std::pair{"sizes_differ", area.files.sizes_differ},
                          std::pair{"orphans", area.files.orphans}}) {
@@ -205,11 +242,16 @@ void print_area(Summary& summary, const AreaResult& area) {
     else
       json_null(line, name);
   }
+  if (area.normalized.done)
+    json_number(line, "dates_differ", area.normalized.dates_differ);
+  else
+    json_null(line, "dates_differ");
+  json_number(line, "others", area.others);
   json_end(line);
   write_line(summary, line);
 }
 
-std::string totals_text(const std::vector<AreaResult>& areas, bool dry_run, bool normalize,
+std::string totals_text(const std::vector<AreaResult>& areas, bool dry_run, bool as_is,
                         int columns) {
   Totals totals = count_totals(areas);
   const char* would = dry_run ? " would be" : "";
@@ -223,12 +265,16 @@ std::string totals_text(const std::vector<AreaResult>& areas, bool dry_run, bool
                         std::to_string(totals.skipped) + " skipped, " +
                         counted(totals.findings, "finding");
   std::vector<std::string> parts{outcomes, records};
-  if (normalize) {
+  if (!as_is) {
     parts.back() += ";";
     parts.push_back(counted(totals.not_carried, "entry", "entries") + " not carried, " +
                     counted(totals.dropped, "line") + " dropped");
     if (totals.inexact > 0)
       parts.back() += ", " + counted(totals.inexact, "area") + " not carried exactly (see reports)";
+  } else if (totals.inexact > 0) {
+    parts.back() += ";";
+    parts.push_back(counted(totals.inexact, "area") + " not clean PCBoard, converted as " +
+                    plural(totals.inexact, "it stands", "they stand"));
   }
   if (totals.files_checked > 0) {
     parts.back() += ";";
@@ -262,7 +308,7 @@ void print_totals(Summary& summary, const std::vector<AreaResult>& areas) {
     for (auto [name, n] :
          {std::pair{"not_carried", totals.not_carried}, std::pair{"dropped", totals.dropped},
           std::pair{"inexact", totals.inexact}}) {
-      if (summary.normalize)
+      if (!summary.as_is || name == std::string("inexact"))
         json_number(line, name, n);
       else
         json_null(line, name);
@@ -278,7 +324,7 @@ void print_totals(Summary& summary, const std::vector<AreaResult>& areas) {
     json_bool(line, "dry_run", summary.dry_run);
     json_end(line);
   } else {
-    line = totals_text(areas, summary.dry_run, summary.normalize, summary.columns) + "\n";
+    line = totals_text(areas, summary.dry_run, summary.as_is, summary.columns) + "\n";
   }
   write_line(summary, line);
 }

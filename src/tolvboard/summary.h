@@ -24,8 +24,8 @@ struct Summary {
   Table table;
   int columns = 0;  // the width every line fits, 0: any
 
-  // The layout, not-carried and dropped columns.
-  bool normalize = false;
+  // The listings converted as they stand, not normalized.
+  bool as_is = false;
 };
 
 // Sizes the table from every planned area and writes its heading. `columns`
@@ -41,7 +41,7 @@ void print_totals(Summary& summary, const std::vector<AreaResult>& areas);
 
 // The totals as text, one line, or a line a part when it is wider than
 // `columns` (0: any width).
-std::string totals_text(const std::vector<AreaResult>& areas, bool dry_run, bool normalize,
+std::string totals_text(const std::vector<AreaResult>& areas, bool dry_run, bool as_is,
                         int columns);
 
 }  // namespace tolv

@@ -375,8 +375,10 @@ TEST(TolvbaseTruncate, KeepsAPrefixOfBothFilesOrChangesNothing) {
     Change change;
     int failing_cut;  // the nth ftruncate fails with EIO; 0: none
     int status;
-    std::string output, errors;    // in errors, B stands for the base
-    size_t records, descriptions;  // bytes left of each file
+    std::string output, errors;      // in errors, B stands for the base
+    size_t records, descriptions;    // bytes left of each file
+    Call failing = Call::Ftruncate;  // the kind of call `failing_cut` counts
+    int error = EIO;
   } cases[] = {
       {"4", kNone, 0, 0,
        "removed records 4-5 (2 records, 96 description bytes)\n"
@@ -407,6 +409,19 @@ TEST(TolvbaseTruncate, KeepsAPrefixOfBothFilesOrChangesNothing) {
        "'B.dir' is a symbolic link; a base is cut only through its own files" + nothing, kAll,
        kAll},
       {"4", kNone, 1, 2, "", "cannot cut 'B.dir': Input/output error" + nothing, kAll, kAll},
+      // A file system that cannot lock cuts nothing; a sync that fails says
+      // the cut may not be on the disk.
+      {"4", kNone, 1, 2, "",
+       "cannot lock 'B.des': No locks available (its file system cannot lock); nothing is "
+       "written without the lock" +
+           nothing,
+       kAll, kAll, Call::Flock, ENOLCK},
+      {"4", kNone, 2, 2,
+       "removed records 4-5 (2 records, 96 description bytes)\n"
+       "kept 4 records, 395 description bytes\n",
+       "cannot sync 'B.des': Input/output error: the base is cut, but may not all be on the disk "
+       "yet\n",
+       480, 395, Call::Fsync},
       // The base stays sound: the description file only holds bytes past
       // the kept records' text.
       {"4", kNone, 2, 2, "",
@@ -447,8 +462,7 @@ TEST(TolvbaseTruncate, KeepsAPrefixOfBothFilesOrChangesNothing) {
       EXPECT_EQ(read_file(base + ".des"), descriptions) << what;
     }
     std::vector<test::Fault> faults;
-    if (c.failing_cut > 0)
-      faults.push_back({test::nth_call(test::Call::Ftruncate, c.failing_cut), EIO});
+    if (c.failing_cut > 0) faults.push_back({test::nth_call(c.failing, c.failing_cut), c.error});
     Outcome run =
         test::run_companion_in_child(tolvbase_program(), {"truncate", base, c.keep}, faults);
     if (held >= 0) ::close(held);
@@ -842,7 +856,9 @@ TEST(TolvbaseNormalize, BadInputGivesStatusTwoAndOneLineSayingWhy) {
   const std::string none = "tolvbase: no layout recognised: ";
   struct Case {
     std::vector<std::string> args;
-    std::string error;  // the first line of standard error, or its start
+    std::string error;          // the first line of standard error, or its start
+    bool from_listing = false;  // standard input reads in.lst
+    bool to_file = false;       // standard output writes a file
   } cases[] = {
       {{dir / "binary.lst"}, none},
       {{dir / "long.lst"}, none},
@@ -859,10 +875,40 @@ TEST(TolvbaseNormalize, BadInputGivesStatusTwoAndOneLineSayingWhy) {
        "tolvbase: unknown layout 'bogus' (--layout list names them)\n"},
       {{"--report", dir / "in.lst", dir / "in.lst"},
        "tolvbase: --report '" + dir / "in.lst" + "' is the listing itself; it is left as it is\n"},
+      // A report is never written over a base's file, a FIFO, a link, or
+      // what standard input reads and standard output writes.
+      {{"--report", dir / "b.des", dir / "in.lst"},
+       "tolvbase: --report '" + dir / "b.des" +
+           "' names a file base's file (.dir, .des); it is left as it is\n"},
+      {{"--report", dir / "B.DIR", dir / "in.lst"},
+       "tolvbase: --report '" + dir / "B.DIR" +
+           "' names a file base's file (.dir, .des); it is left as it is\n"},
+      {{"--report", dir / "fifo", dir / "in.lst"},
+       "tolvbase: --report '" + dir / "fifo" + "' is a FIFO, not a regular file\n"},
+      {{"--report", dir / "link", dir / "in.lst"},
+       "tolvbase: --report '" + dir / "link" + "' is a symbolic link; it is not followed\n"},
+      {{"--report", dir / "in.lst", "-"},
+       "tolvbase: --report '" + dir / "in.lst" + "' is the input being read; it is left as it is\n",
+       true},
+      {{"--report", dir / "out", dir / "in.lst"},
+       "tolvbase: --report '" + dir / "out" + "' is standard output; it is left as it is\n",
+       false,
+       true},
   };
+  write_file(dir / "b.des", "kept");
+  write_file(dir / "B.DIR", "kept");
+  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+  ASSERT_EQ(symlink((dir / "b.des").c_str(), (dir / "link").c_str()), 0);
   for (Case& c : cases) {
     c.args.insert(c.args.begin(), "normalize");
-    Outcome run = run_tolvbase(c.args);
+    std::vector<std::string> argv = program_argv(TOLVBASE_BINARY, c.args);
+    Outcome run = run_in_child(
+        [&] {
+          if (c.from_listing) dup2(::open((dir / "in.lst").c_str(), O_RDONLY), 0);
+          if (c.to_file) dup2(::open((dir / "out").c_str(), O_WRONLY | O_CREAT, 0644), 1);
+          exec_argv(argv);
+        },
+        "", true);
     EXPECT_EQ(run.status, 2) << c.error;
     EXPECT_EQ(run.output, "") << c.error;
     EXPECT_EQ(run.errors.substr(0, run.errors.find('\n') + 1).rfind(c.error, 0), 0u) << run.errors;
@@ -873,6 +919,20 @@ TEST(TolvbaseNormalize, BadInputGivesStatusTwoAndOneLineSayingWhy) {
   EXPECT_EQ(empty.output, "");
   EXPECT_EQ(empty.errors.rfind("0: empty-area: ", 0), 0u) << empty.errors;
   EXPECT_EQ(read_file(dir / "in.lst"), entry_line("ZAP.COM", "128", "12-31-99", "Zaps") + "\r\n");
+  EXPECT_EQ(read_file(dir / "b.des") + read_file(dir / "B.DIR"), "keptkept");
+  // A report that cannot be written, to standard error or at its close, is
+  // status 2 with the real reason.
+  std::vector<std::string> argv = program_argv(TOLVBASE_BINARY, {"normalize", dir / "in.lst"});
+  Outcome lost = run_in_child([&] {
+    dup2(::open("/dev/full", O_WRONLY), 2);
+    exec_argv(argv);
+  });
+  EXPECT_EQ(lost.status, 2);
+  Outcome unclosed = run_companion_in_child(tolvbase_program(),
+                                            {"normalize", "--report", dir / "r", dir / "in.lst"},
+                                            {{every_call(Call::Close), EIO, -1, false}});
+  EXPECT_EQ(unclosed.status, 2);
+  EXPECT_EQ(unclosed.errors, "tolvbase: cannot close '" + dir / "r" + "': Input/output error\n");
   Outcome list = run_tolvbase({"normalize", "--layout", "list", dir / "in.lst"});
   EXPECT_EQ(list.status, 0);
   EXPECT_EQ(list.errors, "");

@@ -6,6 +6,7 @@
 #include <sys/ioctl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -52,6 +53,7 @@ const Fault* match(Call kind, int fd, size_t count = 0, off_t offset = -1,
   if (c.total <= kLoggedCalls) c.kinds[c.total - 1] = kind;
   for (Fault& fault : plan) {
     if (!fault.when || !fault.when(info)) continue;
+    if (fault.exits >= 0) _exit(fault.exits);
     if (!fault.once) return &fault;
     static Fault hit;
     hit = fault;
@@ -278,6 +280,27 @@ int fake_close(int fd) {
   return result;
 }
 
+int fake_fsync(int fd) {
+  const Fault* f = match(Call::Fsync, fd);
+  if (f && f->error) return fail<int>(f->error);
+  if (memory_file(fd)) return 0;
+  return real_syscalls.fsync(fd);
+}
+
+int fake_fdatasync(int fd) {
+  const Fault* f = match(Call::Fdatasync, fd);
+  if (f && f->error) return fail<int>(f->error);
+  if (memory_file(fd)) return 0;
+  return real_syscalls.fdatasync(fd);
+}
+
+int fake_reserve(int fd, off_t offset, off_t length) {
+  const Fault* f = match(Call::Reserve, fd, static_cast<size_t>(length), offset);
+  if (f && f->error) return fail<int>(f->error);
+  if (memory_file(fd)) return 0;
+  return real_syscalls.reserve(fd, offset, length);
+}
+
 int fake_flock(int fd, int operation) {
   const Fault* f = match(Call::Flock, fd);
   if (f && f->error) return fail<int>(f->error);
@@ -336,6 +359,9 @@ void route() {
   sys.fstat = fake_fstat;
   sys.close = fake_close;
   sys.flock = fake_flock;
+  sys.fsync = fake_fsync;
+  sys.fdatasync = fake_fdatasync;
+  sys.reserve = fake_reserve;
   sys.stat = fake_stat;
   sys.lstat = fake_lstat;
   sys.ftruncate = fake_ftruncate;

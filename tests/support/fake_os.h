@@ -44,6 +44,9 @@ enum class Call {
   Readdir,
   Ftruncate,
   Lstat,
+  Fsync,
+  Fdatasync,
+  Reserve,
   Other
 };
 
@@ -67,6 +70,7 @@ struct Fault {
   bool lost = false;         // a write reports every byte written and stores none
   int links = -1;            // a status query that succeeds reports this link count
   ino_t inode = 0;           // and, when not 0, this inode number
+  int exits = -1;  // >= 0: the process ends at the call with this status, as a kill ends it
 };
 
 // Matches the nth call of a kind (counted from 1).

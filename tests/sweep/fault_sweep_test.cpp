@@ -107,8 +107,9 @@ struct Way {
 };
 
 const char* call_name(Call kind) {
-  static const char* names[] = {"open",  "read",  "write", "pread",   "pwrite",  "lseek", "fstat",
-                                "close", "flock", "stat",  "opendir", "readdir", "other"};
+  static const char* names[] = {"open",      "read",  "write", "pread",     "pwrite",  "lseek",
+                                "fstat",     "close", "flock", "stat",      "opendir", "readdir",
+                                "ftruncate", "lstat", "fsync", "fdatasync", "reserve", "other"};
   return names[static_cast<int>(kind)];
 }
 

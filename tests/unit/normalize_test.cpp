@@ -345,6 +345,10 @@ TEST(Normalize, TheDirectoryGivesSizesDatesAndSpellings) {
        "ztermcap.lbr     4096  06-07-93  Term\r\nGONE.ZIP          100  01-02-93  Not there\r\n"
        "NOEXT               2  02-03-01  Bare dot\r\nNotes.Txt           3  02-03-01  Notes\r\n",
        Findings{"1 size-differs", "1 date-differs", "2 missing", "0 orphan"}, 1},
+      // Copies lose their dates: a date that differs alone is a note.
+      {"only a listed date that is not the file's", "NOTES.TXT           3  01-02-99  Notes\n",
+       "Notes.Txt           3  01-02-99  Notes\r\n",
+       Findings{"1 date-differs", "0 orphan", "0 orphan", "0 orphan"}, 0},
       {"descript.ion: a Ctrl-D ends the text",
        "ztermcap.lbr Terminal\x04\x01junk here\nNOTES.TXT Read me\n",
        "ztermcap.lbr     4096  02-03-01  Terminal\r\nNotes.Txt           3  02-03-01  Read me\r\n",

@@ -6,12 +6,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <regex>
 #include <string>
 
 #include "support/child.h"
 #include "support/fake_os.h"
 #include "tolvboard/area_list.h"
 #include "tolvboard/base_name.h"
+#include "tolvboard/converter.h"
+#include "tolvboard/journal.h"
+#include "tolvboard/journal_frame.h"
 #include "tolvboard/listing_path.h"
 #include "tolvboard/outdir_lock.h"
 #include "tolvboard/run_stamp.h"
@@ -130,25 +135,154 @@ TEST(DriveMap, ParsesDriveAndDirectoryOnly) {
     EXPECT_FALSE(parse_drive_map(bad, map)) << bad;
 }
 
-TEST(BaseName, StaysInsideTheOutputDirectory) {
+TEST(BaseName, AfterTheListingUniqueWhateverTheOrder) {
   struct Case {
-    std::string spelled;
-    std::string base;  // empty: refused
+    std::string spelled, found;
+    std::string name;  // empty: refused
   } cases[] = {
-      {"C:\\PCB\\DIR\\DIR1", "out/7-DIR1"},
-      {"C:DIR1.LST", "out/7-DIR1.LST"},
-      {"/srv/pcb/dir1", "out/7-dir1"},
-      {"C:\\PCB\\", ""},
-      {"C:\\PCB\\..", ""},
-      {"C:\\PCB\\.", ""},
-      {"C:", ""},
-      {"", ""},
-      {"C:\\PCB\\DIR\x1B[2J", ""},
+      {"C:\\PCB\\DIR\\DIR1", "/b/pcb/dir/dir1", "DIR1"},
+      {"C:DIR2.LST", "/b/dir2.lst", "DIR2.LST"},
+      {"C:\\FILES\\NEW\\FILES.BBS", "/b/files/new/FILES.BBS",
+       "NEW"},  // a shared name: its directory's
+      {"C:\\UP.LD\\descript.ion", "/b/up.ld/descript.ion", "UP_LD"},
+      // One name from two listings: each takes directories until they differ.
+      {"C:\\PCB\\GAMES", "/b/pcb/games", "PCB-GAMES"},
+      {"C:\\OLD\\games.txt", "/b/old/games.txt", "OLD-games.txt"},
+      // Alike in every spelled directory: the found path's check digits.
+      {"SAME", "/b/one/SAME", ""},
+      {"SAME", "/b/two/SAME", ""},
+      {"C:\\PCB\\DIR\\dir1", "/b/pcb/dir/dir1", "dir1"},  // one listing: no clash
+      {"C:\\PCB\\", "", ""},
+      {"C:\\PCB\\..", "", ""},
+      {"C:\\PCB\\DIR\x1B[2J", "", ""},
+  };
+  std::vector<BaseSource> sources;
+  for (const Case& c : cases) sources.push_back({c.spelled, c.found});
+  std::vector<AreaBase> names = name_bases(sources);
+  ASSERT_EQ(names.size(), std::size(cases));
+  for (size_t i = 0; i < names.size(); ++i) {
+    const Case& c = cases[i];
+    if (c.spelled == "SAME") {
+      EXPECT_TRUE(std::regex_match(names[i].name, std::regex("SAME-[0-9A-F]{8}"))) << names[i].name;
+      continue;
+    }
+    EXPECT_EQ(names[i].name, c.name) << c.spelled;
+    EXPECT_EQ(names[i].refusal.empty(), !c.name.empty()) << c.spelled;
+  }
+  EXPECT_NE(names[6].name, names[7].name);
+  // The same names in the other order, and without the area that shared
+  // one with another: no other area's name moves.
+  std::vector<BaseSource> reversed(sources.rbegin(), sources.rend());
+  std::vector<AreaBase> again = name_bases(reversed);
+  for (size_t i = 0; i < names.size(); ++i)
+    EXPECT_EQ(again[names.size() - 1 - i].name, names[i].name) << cases[i].spelled;
+  sources.erase(sources.begin() + 1);
+  names.erase(names.begin() + 1);
+  again = name_bases(sources);
+  for (size_t i = 0; i < names.size(); ++i)
+    if (sources[i].spelled != "SAME") {
+      EXPECT_EQ(again[i].name, names[i].name) << sources[i].spelled;
+    }
+  EXPECT_EQ(base_path("out//", "DIR1"), "out/DIR1");
+
+  std::vector<std::string> sorted = {"dir10", "DIR2", "dir1", "a", "DIR02b", "dir2a"};
+  std::sort(sorted.begin(), sorted.end(), natural_less);
+  EXPECT_EQ(sorted, (std::vector<std::string>{"a", "dir1", "DIR2", "dir2a", "DIR02b", "dir10"}));
+}
+
+// A run's three records, framed after the journal's mark.
+std::string three_records() {
+  BaseFiles before;
+  before.records = {true, 240, 8, 80, 5};
+  before.descriptions = {true, 100, 8, 81, 6};
+  BaseFiles after = before;
+  after.records.size = 480;
+  return std::string(kJournalMark) + encode(RunRecord{1, 1700000000, 42, 8, 7, "tolvboard x"}) +
+         encode(IntentRecord{1, 3, "DIR1", "/srv/dir1", "C:\\DIR1", before}) +
+         encode(OutcomeRecord{1, 3, Ending::Converted, 0, 2, false, after});
+}
+
+TEST(JournalFrame, WholeRecordsBeforeATornTailAndAChangedByteRefused) {
+  std::string whole = three_records();
+  JournalContents journal;
+  std::string error;
+  ASSERT_TRUE(read_journal(whole, journal, error)) << error;
+  ASSERT_EQ(journal.areas.size(), 1u);
+  const JournalArea& area = journal.areas[0];
+  EXPECT_EQ(journal.runs[0].record.command, "tolvboard x");
+  EXPECT_EQ(area.intent.listing, "/srv/dir1");
+  EXPECT_EQ(area.intent.before.descriptions.inode, 81u);
+  EXPECT_TRUE(area.has_outcome);
+  EXPECT_EQ(area.outcome.after.records.size, 480);
+  EXPECT_EQ(journal.last["DIR1"].word, LastWord::After);
+  std::vector<size_t> ends;
+  for (const Frame& f : scan_frames(whole).frames)
+    ends.push_back(static_cast<size_t>(f.offset) + kFrameHeader + f.payload.size());
+  // Cut anywhere (a full disk, a crash), or followed by zeros: the whole
+  // records before the cut are read, the rest is a torn tail.
+  for (size_t cut = 0; cut <= whole.size(); ++cut) {
+    FrameScan scan = scan_frames(whole.substr(0, cut));
+    size_t frames = static_cast<size_t>(
+        std::count_if(ends.begin(), ends.end(), [&](size_t end) { return end <= cut; }));
+    EXPECT_EQ(scan.damage, "") << cut;
+    EXPECT_EQ(scan.frames.size(), frames) << cut;
+    EXPECT_EQ(scan.torn, cut != 0 && cut != whole.size() && cut != kJournalMark.size() &&
+                             std::find(ends.begin(), ends.end(), cut) == ends.end())
+        << cut;
+  }
+  FrameScan zeros = scan_frames(whole + std::string(300, '\0'));
+  EXPECT_TRUE(zeros.torn && zeros.damage.empty() && zeros.frames.size() == 3);
+  // A byte changed anywhere in a whole record, a length no record has, or
+  // what is no journal: refused, never read on.
+  for (size_t at = kJournalMark.size(); at < ends[1]; at += 7) {
+    std::string bytes = whole;
+    bytes[at] = static_cast<char>(bytes[at] ^ 0x10);
+    EXPECT_NE(scan_frames(bytes).damage, "") << at;
+  }
+  std::string long_one = whole;
+  long_one[ends[0] + 6] = 0x7F;
+  EXPECT_NE(scan_frames(long_one).damage.find("more than a record holds"), std::string::npos);
+  EXPECT_EQ(scan_frames("{\"kind\": \"run\"}\n").damage, "it does not start with TOLVJNL1");
+
+  // Whole records out of their place: refused.
+  BaseFiles none;
+  struct Case {
+    std::string bytes, why;
+  } cases[] = {
+      {std::string(kJournalMark) +
+           encode(OutcomeRecord{1, 3, Ending::Converted, 0, 0, false, none}),
+       "an outcome of no intent"},
+      {std::string(kJournalMark) + encode(RunRecord{2, 0, 0, 0, 0, ""}), "not run 1"},
+      {whole + encode(IntentRecord{1, 3, "DIR1", "", "", none}), "a second intent"},
+      {whole + encode(UndoneRecord{1, 3, none}), "whose undo no record starts"},
+      {std::string(kJournalMark) + frame_record(9, "x"), "unknown type 9"},
   };
   for (const Case& c : cases) {
-    AreaBase got = area_base("out//", 7, c.spelled);
-    EXPECT_EQ(got.path, c.base) << c.spelled;
-    EXPECT_EQ(got.refusal.empty(), !c.base.empty()) << c.spelled;
+    EXPECT_FALSE(read_journal(c.bytes, journal, error)) << c.why;
+    EXPECT_NE(error.find(c.why), std::string::npos) << error;
+  }
+}
+
+// What tolvconv says it appended, read from its console output only where
+// that output is whole.
+TEST(Converter, TheCountComesFromAWholeOutputOnly) {
+  struct Case {
+    std::string output;
+    int64_t counted, least;
+  } cases[] = {
+      {"\nTOLVCONV\nProcessing: 1 files ... 2 files ... 6 files ... DONE.\n", 6, 6},
+      {"Processing: DONE.\n", 0, 0},
+      {"Processing: 1 files ... 12 files ... \nRuntime error 101 at 0x00002AC8\n", 12, 11},
+      {"Processing: \nRuntime error 6 at 0x00002AC8\n", 0, 0},
+      {"Processing: 1 files ... 2 fi", -1, -1},          // a log on a full disk
+      {"Processing: 1 files ... 2 files ... ", -1, -1},  // ended by a signal
+      {"fake: /dev/stdin out/dir1\n", -1, -1},
+  };
+  for (const Case& c : cases) {
+    ConverterRun run;
+    read_converted_count(c.output, run);
+    EXPECT_EQ(run.counted, c.counted) << c.output;
+    EXPECT_EQ(run.counted_least, c.least) << c.output;
   }
 }
 
@@ -174,6 +308,7 @@ std::vector<std::string> table_rows(int columns) {
   out.fd = ::open((dir / "table").c_str(), O_WRONLY | O_CREAT, 0644);
   Summary summary;
   summary.out = &out;
+  summary.as_is = true;  // no normalizer's totals
   start_summary(summary, {result, failed}, columns);
   print_area(summary, result);
   print_area(summary, failed);
@@ -215,23 +350,36 @@ TEST(RunStamp, TheCommandLineQuotesWhatAShellWouldSplitOrExpand) {
 TEST(OutdirLock, OneHolderAtATimeAndTheOtherIsToldWhich) {
   test::TempDir dir;
   OutdirLock first, second;
+  KeptFiles kept;
   std::string error;
-  ASSERT_TRUE(take_outdir_lock(first, dir.path, "1, started T: tolvboard a", false, error));
+  ASSERT_TRUE(take_outdir_lock(first, dir.path, "1, started T: tolvboard a", false, kept, error));
   EXPECT_EQ(test::read_file(dir / kLockName), "1, started T: tolvboard a\n");
-  EXPECT_FALSE(take_outdir_lock(second, dir.path, "2, started U: tolvboard b", false, error));
+  EXPECT_FALSE(take_outdir_lock(second, dir.path, "2, started U: tolvboard b", false, kept, error));
+  EXPECT_EQ(error, "'" + dir.path + "/tolvboard.lock' is '" + dir.path +
+                       "/tolvboard.lock', an output already open; it is left as it is");
+  KeptFiles others;
+  EXPECT_FALSE(
+      take_outdir_lock(second, dir.path, "2, started U: tolvboard b", false, others, error));
   EXPECT_EQ(error, "'" + dir.path + "' is in use by tolvboard run 1, started T: tolvboard a");
-  release_outdir_lock(first);
+  release_outdir_lock(first, kept);
   EXPECT_EQ(test::read_file(dir / kLockName), "");  // no stale holder
-  ASSERT_TRUE(take_outdir_lock(second, dir.path, "2, started U: tolvboard b", false, error));
-  release_outdir_lock(second);
-  // A lock that cannot be taken is not taken for free; a link is not followed.
+  ASSERT_TRUE(take_outdir_lock(second, dir.path, "2, started U: tolvboard b", false, kept, error));
+  release_outdir_lock(second, kept);
+  // A lock that cannot be taken is not taken for free; a full disk still
+  // lets the lock be taken, without its line; a link is not followed.
   test::install_faults({test::Fault{test::nth_call(test::Call::Flock, 1), ENOLCK}});
-  EXPECT_FALSE(take_outdir_lock(first, dir.path, "1", false, error));
+  EXPECT_FALSE(take_outdir_lock(first, dir.path, "1", false, kept, error));
   test::remove_faults();
-  EXPECT_EQ(error, "cannot lock '" + dir.path + "/tolvboard.lock': No locks available");
+  EXPECT_EQ(error, "cannot lock '" + dir.path +
+                       "/tolvboard.lock': No locks available (its file system cannot lock); "
+                       "nothing is written without the lock");
+  test::install_faults({test::Fault{test::every_call(test::Call::Pwrite), ENOSPC, -1, false}});
+  EXPECT_TRUE(take_outdir_lock(first, dir.path, "1", false, kept, error));
+  test::remove_faults();
+  release_outdir_lock(first, kept);
   ASSERT_EQ(unlink((dir / kLockName).c_str()), 0);
   ASSERT_EQ(symlink("elsewhere", (dir / kLockName).c_str()), 0);
-  EXPECT_FALSE(take_outdir_lock(first, dir.path, "1", false, error));
+  EXPECT_FALSE(take_outdir_lock(first, dir.path, "1", false, kept, error));
   EXPECT_FALSE(test::file_exists(dir / "elsewhere")) << error;
 }
 
