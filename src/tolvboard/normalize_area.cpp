@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "companion/name_doubts.h"
 #include "companion/text.h"
 #include "filebase/base_path.h"
 #include "listing/reader.h"
@@ -61,21 +62,32 @@ bool rewind(AreaReading& reading, const ReadOnlyFile& file, const std::string& p
   return fail(reading, cannot("read", path, system_error));
 }
 
-// What tolvconv will make of the listing open on `fd`, read from its start.
-bool preview_for_converter(AreaReading& reading, int fd, const std::string& path,
-                           const AreaInput& input) {
-  ReadOnlyFile file;
-  file.fd = fd;
-  file.path = path;
-  if (!rewind(reading, file, path)) return false;
-  error_code_query();
-  Listing reader;
-  start_listing(reader, File{fd, true, false});
-  reading.preview = preview_open_listing(reader, path, input.names, PreviewSink{});
-  // The reader's close would close the descriptor, which is not its own.
-  error_code_query();
-  if (reading.preview.failed) return fail(reading, reading.preview.error);
-  return true;
+// What tolvconv will make of the normalized listing, counted as the
+// normalizer writes it, entry by entry, without reading it again: every
+// entry is converted, a name the base (or an entry before it) holds is one
+// a -DUPE run skips, and a name written twice is a repeat, the one finding
+// a preview of a clean listing can make.
+struct WrittenCounts {
+  NameIndex own;  // when the caller gives no base's names
+  NameIndex* names = nullptr;
+  NameRepeats repeats;
+  PreviewCounts counts;
+};
+
+void count_written(WrittenCounts& w, std::string_view lines) {
+  std::string_view name = entry_fields(lines.substr(0, lines.find('\r'))).name;
+  PreviewCounts& c = w.counts;
+  ++c.entries;
+  if (!index_holds_entry_name(*w.names, name)) {
+    ++c.appended_with_dupe;
+    FileRecord record;
+    record.FileName.assign(name);
+    index_note_append(*w.names, w.names->records, record);
+  }
+  if (note_name(w.repeats, name, c.entries).kind != Repeat::First) {
+    ++c.findings;
+    ++c.by_kind[static_cast<int>(Doubt::Repeat)];
+  }
 }
 
 // --as-is: the listing as it stands, and what converting it so loses.
@@ -141,8 +153,14 @@ bool read_normalized(AreaReading& reading, const AreaInput& input) {
   if (!open_outputs(reading, input, report)) return false;
   NormalizeOptions options = *input.passed;
   options.directory = reading.has_directory ? &reading.directory : nullptr;
+  WrittenCounts written_counts;
+  written_counts.names = input.names != nullptr ? input.names : &written_counts.own;
+  if (!written_counts.names->valid) index_complete(*written_counts.names);
   NormalSink sink{
-      [&](std::string_view lines) { write_output(reading.converted, lines); },
+      [&](std::string_view lines) {
+        write_output(reading.converted, lines);
+        count_written(written_counts, lines);
+      },
       [&](const NormalFinding& f) { write_output(report, normal_finding_line(f, false)); }};
   NormalizeResult normalized = normalize_as(source, choice, options, sink);
   if (normalized.error.empty()) write_output(report, normal_summary_line(normalized.counts, false));
@@ -165,7 +183,8 @@ bool read_normalized(AreaReading& reading, const AreaInput& input) {
     normal.described = normalized.counts.described;
   if (options.directory != nullptr && options.orphans)
     normal.orphans_written = normalized.counts.orphans_written;
-  return preview_for_converter(reading, reading.converted.fd, normal.listing, input);
+  reading.preview.counts = written_counts.counts;
+  return true;
 }
 
 }  // namespace

@@ -64,7 +64,9 @@ struct AreaReading {
   // What tolvconv reads: OUTDIR/NAME.lst (for a dry run an unnamed file),
   // open; closed with --as-is, where it reads the listing itself.
   OutputFile converted;
-  PreviewResult preview;  // what tolvconv will make of it
+  // What tolvconv will make of it: counted as the normalizer writes it, or
+  // with --as-is the preview of the listing itself.
+  PreviewResult preview;
   bool has_directory = false;
   FileDirectory directory;  // the area's files, read once
   std::string unchecked;    // with --as-is, why they cannot be (the area converts all the same)
