@@ -95,7 +95,10 @@ int family_of(const EntryShape& shape, const FileDirectory* directory) {
     return static_cast<int>(Family::SizeOnly);
   if (sized || shape.name.indent != 0) return -1;
   std::string_view name = shape.name.name;
-  if (shape.name.quoted || has_extension(name) || is_bare_name(name) ||
+  // A name without an extension stands apart from its text, or ends in a
+  // dot: a capitalised word opening a title does neither.
+  bool bare = is_bare_name(name) && (shape.gap >= 2 || name.back() == '.');
+  if (shape.name.quoted || has_extension(name) || bare ||
       (directory != nullptr && directory_holds(*directory, name)))
     return static_cast<int>(Family::NameText);
   return -1;

@@ -11,9 +11,11 @@
 #include <utime.h>
 
 #include <algorithm>
+#include <regex>
 #include <string>
 #include <vector>
 
+#include "normalize/line_fields.h"
 #include "support/archives.h"
 #include "support/child.h"
 #include "support/listing_text.h"
@@ -297,6 +299,71 @@ TEST(Normalize, ATieOrWeakSupportIsRefusedNamingTheCandidates) {
   EXPECT_FALSE(run.result.refused);
   EXPECT_EQ(run.result.counts.entries, 2);
   EXPECT_EQ(run.findings, (Findings{"3 not-carried", "4 not-carried"}));
+}
+
+// The edges: of the year window, of the share of entry lines a field must
+// have to be a column, of the lines an empty area may hold, and of --width.
+TEST(Normalize, TheEdgesOfTheYearWindowTheSharesAndTheWidth) {
+  struct Year {
+    const char* date;
+    unsigned year;  // 0: no date a listing can hold
+  } years[] = {{"12-31-79", 2079},   {"01-01-80", 1980}, {"12/31/1979", 0},  {"01/01/1980", 1980},
+               {"12/31/2079", 2079}, {"01/01/2080", 0},  {"02-29-00", 2000}, {"02-29-01", 0},
+               {"02-29-80", 1980},   {"02-30-80", 0}};
+  for (const Year& y : years) {
+    DateField date;
+    size_t at = 0;
+    unsigned year = 0, month, day;
+    ASSERT_TRUE(read_date(y.date, at, date)) << y.date;
+    EXPECT_EQ(resolve_date(date, DateOrder::MonthFirst, year, month, day), y.year != 0) << y.date;
+    if (y.year != 0) {
+      EXPECT_EQ(year, y.year) << y.date;
+    }
+  }
+
+  // A counter is a column where at least three entry lines in four, and two
+  // or more, have it; otherwise it is text.
+  auto kept_counter = [](int with, int without) {
+    std::string in;
+    for (int i = 0; i < with + without; ++i) {
+      std::string name(1, static_cast<char>('A' + i));
+      in += test::entry_line(name.append(".ZIP"), "1", "01-02-93", "") + (i < with ? "[3] " : "") +
+            "Text\n";
+    }
+    // In a generator's columns (not tolvconv's), with a month name.
+    std::string generator = std::regex_replace(in, std::regex("01-02-93  "), "02-Jan-93 ");
+    std::string out = normalize(generator).output;
+    return out.find("[3]") != std::string::npos;
+  };
+  EXPECT_FALSE(kept_counter(3, 1));  // 3 of 4: a column
+  EXPECT_TRUE(kept_counter(2, 2));   // 2 of 4: text
+  EXPECT_TRUE(kept_counter(1, 0));   // 1 of 1: too few to tell
+  EXPECT_FALSE(kept_counter(2, 0));  // 2 of 2
+
+  // An area of furniture and five lines of titles is empty; six are text
+  // that reads as no listing.
+  std::string titles = "Name  Size  Date  Description\n-----------------\n";
+  for (int i = 0; i < 5; ++i) titles += "A title line\n";
+  EXPECT_EQ(normalize(titles).result.counts.layout, "empty");
+  EXPECT_TRUE(normalize(titles + "One more\n").result.refused);
+
+  // --width from 10 to 50: joined text is wrapped at it, every line within.
+  std::string spitfire;
+  for (const char* name : {"S1.ZIP", "S2.ZIP", "S3.ZIP"})
+    spitfire += test::entry_line(name, "1,234", "01-02-93",
+                                 "a long description of many words, some of them "
+                                 "longer, all of them joined on one line of text") +
+                "\n";
+  for (size_t width : {kMinWidth, kMaxWidth}) {
+    NormalizeOptions o;
+    o.width = width;
+    std::string out = normalize(spitfire, o).output;
+    size_t longest = 0;  // of the text from column 34
+    for (size_t at = 0; at < out.size(); at = out.find('\n', at) + 1)
+      longest = std::max(longest, out.find('\r', at) - at - 33);
+    EXPECT_LE(longest, width);
+    EXPECT_GE(longest, width - 8) << "width " << width;
+  }
 }
 
 // The files at hand: ztermcap.lbr (4096 bytes), Notes.Txt (3), NOEXT (2) and
