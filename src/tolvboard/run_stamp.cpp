@@ -1,5 +1,7 @@
 #include "tolvboard/run_stamp.h"
 
+#include <cstdio>
+
 #include "companion/text.h"
 #include "runtime/syscall.h"
 
@@ -54,6 +56,16 @@ std::string holder_text(const RunStamp& run) {
       .append(run.started)
       .append(": ")
       .append(run.command);
+}
+
+std::string utc_time_text(int64_t seconds) {
+  time_t t = static_cast<time_t>(seconds);
+  struct tm parts;
+  char text[64] = "?";
+  if (gmtime_r(&t, &parts))
+    snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d UTC", parts.tm_year + 1900,
+             parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec);
+  return text;
 }
 
 }  // namespace tolv

@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <ctime>
 #include <string>
 #include <string_view>
@@ -25,6 +26,10 @@ std::string holder_text(const RunStamp& run);
 
 // `when` in local time, as RunStamp::started.
 std::string local_time_text(time_t when);
+
+// `seconds` since the epoch as "2026-12-09 10:11:12 UTC", as --undo shows a
+// journaled time; gmtime_r reads no time-zone file.
+std::string utc_time_text(int64_t seconds);
 
 // The words as one line a shell would read back as them: a word holding
 // anything but letters, digits and "%+,-./:=@_" in single quotes. A control

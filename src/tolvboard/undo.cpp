@@ -1,10 +1,8 @@
 #include "tolvboard/undo.h"
 
 #include <sys/stat.h>
-#include <time.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -27,19 +25,6 @@ namespace {
 
 constexpr int kExitUndone = 0;
 constexpr int kExitLeftAlone = 1;
-
-// The options --undo goes with; any other is a usage error.
-
-// "2026-12-09 10:11:12 UTC"; gmtime_r reads no time-zone file.
-std::string utc_time(int64_t seconds) {
-  time_t t = static_cast<time_t>(seconds);
-  struct tm parts;
-  char text[64] = "?";
-  if (gmtime_r(&t, &parts))
-    snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d UTC", parts.tm_year + 1900,
-             parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec);
-  return text;
-}
 
 bool exists(const std::string& path) {
   struct stat st;
@@ -117,7 +102,7 @@ int undo_run(const JournalContents& contents, const JournalRun& run, const std::
   Output out;
   bool dry = journal == nullptr;
   put(out, std::string(dry ? "would undo" : "undoing") + " the run of " +
-               utc_time(run.record.time) + ": " + run.record.command + "\n");
+               utc_time_text(run.record.time) + ": " + run.record.command + "\n");
   if (contents.torn)
     note(
         "the journal's last record was cut short (a full disk, a crash): it is left out, and "

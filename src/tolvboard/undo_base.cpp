@@ -1,8 +1,5 @@
 #include "tolvboard/undo_base.h"
 
-#include <time.h>
-
-#include <cstdio>
 #include <tuple>
 
 #include "companion/base_cut.h"
@@ -10,6 +7,7 @@
 #include "filebase/base_path.h"
 #include "filebase/record.h"
 #include "runtime/syscall.h"
+#include "tolvboard/run_stamp.h"
 
 namespace tolv {
 
@@ -31,17 +29,6 @@ Target target_of(const IntentRecord& intent) {
     t.records = intent.before.records.size / kRecordSize * kRecordSize;
   if (intent.before.descriptions.exists) t.descriptions = intent.before.descriptions.size;
   return t;
-}
-
-// "2026-12-09 10:11:12 UTC"; gmtime_r reads no time-zone file.
-std::string utc_time(int64_t seconds) {
-  time_t t = static_cast<time_t>(seconds);
-  struct tm parts;
-  char text[64] = "?";
-  if (gmtime_r(&t, &parts))
-    snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d UTC", parts.tm_year + 1900,
-             parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec);
-  return text;
 }
 
 bool same_file(const FileState& a, const FileState& b) {
@@ -130,7 +117,8 @@ std::string difference(const std::string& which, const FileState& now, const Fil
     return "its " + which + " has " + counted(now.size, "byte") + ", not the " +
            std::to_string(then.size) + " the journal expects";
   if (expect == Expect::Exact && now.mtime_ns != then.mtime_ns)
-    return "its " + which + " was written at " + utc_time(now.mtime_ns / kNanosecondsPerSecond) +
+    return "its " + which + " was written at " +
+           utc_time_text(now.mtime_ns / kNanosecondsPerSecond) +
            ", after the journal's last word on it";
   return {};
 }
