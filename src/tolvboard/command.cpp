@@ -13,6 +13,7 @@
 #include "tolv_version.h"
 #include "tolvboard/area_list.h"
 #include "tolvboard/area_run.h"
+#include "tolvboard/board_check.h"
 #include "tolvboard/converter.h"
 #include "tolvboard/interruption.h"
 #include "tolvboard/run_files.h"
@@ -245,12 +246,15 @@ int run_board(const Arguments& arguments) {
     return complain("--converter '" + board.converter + "' is not an executable file");
   std::vector<Area> areas;
   if (!read_areas(options, areas)) return kExitTrouble;
+  if (std::string missing = missing_map_directories(board.maps); !missing.empty())
+    return complain(missing + "; nothing done");
   RunFiles files;
   std::string error;
   if (!board.dry_run && !start_run(files, options.list, board, arguments, areas.size(), error)) {
     end_run(files, board);
     return complain(error);
   }
+  if (std::string unmapped = unmapped_drives(areas, board.maps); !unmapped.empty()) note(unmapped);
 
   Output out;
   Summary summary;

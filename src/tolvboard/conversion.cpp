@@ -96,7 +96,8 @@ void take_ending(AreaResult& result, const ConverterRun& run) {
     result.outcome = Outcome::Converted;
   } else if (run.status == kConverterMissing) {
     result.outcome = Outcome::Missing;
-    result.message = "tolvconv cannot open the listing";
+    const std::string& given = result.normalized.done ? result.normalized.listing : result.listing;
+    result.message = "tolvconv cannot open the listing " + quoted(given) + " it is given";
   } else {
     result.outcome = Outcome::Failed;
     if (result.message.empty() && run.started)

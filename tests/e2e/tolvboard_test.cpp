@@ -102,7 +102,10 @@ TEST(Tolvboard, ConvertsEveryAreaAndSaysWhatBecameOfEach) {
   Board board;
   Outcome run = tolvboard(board.dir, {board.map(), "--as-is", "--json", "DIR.LST", "out"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.errors, "");
+  // The unmapped drive is named before the first area, and fails its area.
+  EXPECT_EQ(run.errors,
+            "tolvboard: no --map for drive D: (area 4); add --map D:=DIRECTORY for "
+            "their areas\n");
   std::string c = board.dir.path + "/c/pcb/Dir/";
   std::string lines[] = {
       "{\"area\": 1, \"description\": \"Utilities \xC3\x86\", \"listing\": \"" + c +
@@ -121,7 +124,8 @@ TEST(Tolvboard, ConvertsEveryAreaAndSaysWhatBecameOfEach) {
           c + "DIR3': No such file or directory\",",
       "{\"area\": 4, \"description\": \"Elsewhere\", \"listing\": \"D:\\\\DIR4\", \"base\": "
       "\"\", \"status\": \"failed\", \"appended\": 0, \"skipped\": 0, \"findings\": null,"
-      " \"exit\": null, \"message\": \"drive D: has no --map (add --map D:=DIRECTORY)\","
+      " \"exit\": null, \"message\": \"its listing 'D:\\\\DIR4': drive D: has no --map (add --map "
+      "D:=DIRECTORY)\","
       " \"files\": \"C:\\\\FILES\", \"layout\": null,",
       "{\"areas\": 4, \"converted\": 1, \"exists\": 0, \"missing\": 1, \"failed\": 2, "
       "\"appended\": 6, "
@@ -401,8 +405,9 @@ TEST(Tolvboard, PathsOutOfTheBoardOrOutdirAreRefusedForTheirArea) {
   std::string c = board.dir / "c";
   for (std::string message :
        {std::string("has no --map (add --map '\\\\=DIRECTORY')\""),
-        std::string("\"its listing path has a '..' component; it is not followed\""),
-        std::string("\"its DskPath has a '..' component; it is not followed\""),
+        std::string("\"its listing path 'C:\\\\PCB\\\\..\\\\PCB\\\\DIR\\\\GAMES' has a '..' "
+                    "component; it is not followed\""),
+        std::string("\"its DskPath 'C:\\\\..' has a '..' component; it is not followed\""),
         std::string("GAMES.des' is a symbolic link; nothing is written through it\""),
         "\"'" + dir + "OUTLINK' leads out of '" + c + "' (to '" + board.dir / "elsewhere" +
             "'); it is not followed\"",
@@ -1154,6 +1159,10 @@ TEST(Tolvboard, UsageErrorsAndUnreadableListsEndWithStatusTwo) {
       {{"--as-is", "--normalize", "DIR.LST", "out"}, "--normalize cannot be used with --as-is"},
       {{"--areas", "a", "--wait", "--undo", "out"}, "--areas cannot be used with --undo"},
       {{"--undo", "DIR.LST"}, "'DIR.LST' is not a directory"},
+      // A mapped directory that is not there is found before any work.
+      {{"--map", "C:=nowhere", "--map=\\=DIR.LST", "DIR.LST", "new"},
+       "--map C:=nowhere: 'nowhere' does not exist; --map \\=DIR.LST: 'DIR.LST' is not a "
+       "directory; nothing done"},
       {{"--areas", "fields", "out"},
        "'fields' line 3: more than a listing, a description and a directory (fields separated "
        "by TABs)"},
@@ -1167,6 +1176,7 @@ TEST(Tolvboard, UsageErrorsAndUnreadableListsEndWithStatusTwo) {
     EXPECT_EQ(run.errors.substr(0, run.errors.find('\n')), "tolvboard: " + c.message);
     EXPECT_EQ(run.output, "");
   }
+  EXPECT_FALSE(file_exists(board.dir / "new"));
   // A --converter that cannot be run is refused, even for a dry run, and no
   // other converter is tried.
   for (const char* converter : {"DIR.LST", "c", "nosuch"}) {

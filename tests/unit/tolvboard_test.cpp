@@ -14,6 +14,7 @@
 #include "support/fake_os.h"
 #include "tolvboard/area_list.h"
 #include "tolvboard/base_name.h"
+#include "tolvboard/board_check.h"
 #include "tolvboard/converter.h"
 #include "tolvboard/journal.h"
 #include "tolvboard/journal_frame.h"
@@ -133,6 +134,23 @@ TEST(DriveMap, ParsesDriveAndDirectoryOnly) {
   EXPECT_TRUE(parse_drive_map("\\=/srv/root", map) && map.drive == kRootWithoutDrive);
   for (const char* bad : {"C:", "C:=", "C=/srv", "1:=/srv", "CC:=/srv", "\\=", "\\/srv", "/=/srv"})
     EXPECT_FALSE(parse_drive_map(bad, map)) << bad;
+}
+
+// The drives the areas need a --map for, named before the first area:
+// a listing's or a DskPath's, a DIR.LST's '/' as its '\\'; an area file's
+// '/' is this system's own.
+TEST(DriveMap, TheDrivesAreasNeedWithoutAMapAreNamedInOneLine) {
+  std::vector<Area> areas{
+      {1, "C:\\PCB\\DIR1", "D:\\FILES", "", true}, {2, "c:\\PCB\\DIR2", "", "", true},
+      {3, "C:\\PCB\\DIR3", "d:\\UP", "", true},    {4, "/PCB/DIR4", "D:\\UP", "", true},
+      {5, "/srv/dir5", "\\FILES", "", false},      {6, "/srv/dir6", "files", "", false}};
+  std::vector<DriveMap> maps{{'C', "/srv/pcb"}};
+  EXPECT_EQ(unmapped_drives(areas, maps),
+            "no --map for drive D: (areas 1, 3-4), paths rooted without a drive (areas 4-5); add "
+            "--map D:=DIRECTORY and --map '\\=DIRECTORY' for their areas");
+  maps.push_back({'D', "/srv/d"});
+  maps.push_back({kRootWithoutDrive, "/srv/root"});
+  EXPECT_EQ(unmapped_drives(areas, maps), "");
 }
 
 TEST(BaseName, AfterTheListingUniqueWhateverTheOrder) {
