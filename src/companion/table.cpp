@@ -142,12 +142,6 @@ std::vector<std::string> wrap_text(std::string_view text, size_t width, bool utf
   return lines;
 }
 
-int terminal_columns() {
-  struct winsize ws {};
-  if (sys_get_winsize(1, &ws) < 0) return 0;
-  return ws.ws_col;
-}
-
 int environment_columns() {
   constexpr size_t kMostDigits = 9;
   const char* variable = getenv("COLUMNS");

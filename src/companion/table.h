@@ -57,9 +57,6 @@ std::string cut_text(std::string_view text, size_t width, Cut cut, bool utf8);
 // but the blanks at the breaks. One line when `width` is 0.
 std::vector<std::string> wrap_text(std::string_view text, size_t width, bool utf8);
 
-// The width of the terminal on standard output, 0 when it is none.
-int terminal_columns();
-
 // The width a table is written for when none is given: COLUMNS when it
 // holds a number from 1 up, else the width of the terminal on standard
 // output; 0 when there is neither.

@@ -99,7 +99,13 @@ void check_files(AreaResult& result, AreaReading& reading, const BoardSettings& 
   if (!reading.unchecked.empty())
     log_line(board, "tolvboard: files not checked: " + escape_controls(reading.unchecked));
   if (!reading.has_directory) return;
+  // The listed names the directory does not hold: the normalizer looked up
+  // every entry of the listing; as it stands, the check looks up the
+  // records the listing became.
+  int64_t listed = reading.directory.missed;
   result.files = check_area_files(result.base, reading.directory, board.log_fd);
+  result.files.listed_missing =
+      reading.normalized.done ? listed : reading.directory.missed - listed;
   if (!result.files.checked)
     log_line(board, "tolvboard: files not checked: " + escape_controls(result.files.error));
 }

@@ -26,7 +26,7 @@ namespace {
 
 constexpr int kExitConverted = 0;
 constexpr int kExitAreaFailed = 1;
-constexpr int kColumnsElsewhere = 80;  // the table's width when output is not a terminal
+constexpr int kColumnsElsewhere = 80;  // the table's width when no width is known
 constexpr int kExitSignalBase = 128;   // a run a signal ended: 128 + its number, as a shell says
 
 int run_board(const Arguments& arguments);
@@ -35,8 +35,10 @@ using enum BoardOption;
 
 // --undo takes back a run; what a run is told does not apply to it (but
 // --dry-run, which asks what it would do, and --wait).
-constexpr OptionId kNotWithUndo[] = {Map,      Dupe,    Append, Normalize, AsIs,
-                                     Describe, Orphans, Json,   Areas,     Converter};
+constexpr OptionId kNotWithUndo[] = {Map,     Dupe, Append, Normalize, AsIs,     Describe,
+                                     Orphans, Json, Width,  Areas,     Converter};
+// --width sizes the table, which JSON is written instead of.
+constexpr OptionId kNotWithJson[] = {Width};
 // --as-is converts the listings as they stand: nothing is normalized.
 constexpr OptionId kNotWithAsIs[] = {Normalize, Describe, Orphans};
 
@@ -67,7 +69,17 @@ constexpr Option kOptions[] = {
      .name = "describe",
      .help = "entries without text described from their archives"},
     {.id = Orphans, .name = "orphans", .help = "the files no entry names written as entries too"},
-    {.id = Json, .name = "json", .help = "one JSON object per area, then one with the totals"},
+    {.id = Json,
+     .name = "json",
+     .help = "one JSON object per area, then one with the totals",
+     .excludes = kNotWithJson},
+    {.id = Width,
+     .name = "width",
+     .argument = "N",
+     .help = "the table N columns wide (default: COLUMNS, the terminal's, 80)",
+     .number = true,
+     .least = kNarrowestTable,
+     .most = kWidestTable},
     {.id = Areas,
      .name = "areas",
      .argument = "FILE",
@@ -204,6 +216,15 @@ void start_output(Summary& summary, Output& out, const Options& options) {
   }
 }
 
+// The table's width: --width, else COLUMNS or the terminal's, within the
+// widths the table can take, else kColumnsElsewhere.
+int table_columns(const Arguments& arguments) {
+  int64_t given = option_number(arguments, Width, 0);
+  if (given > 0) return static_cast<int>(given);
+  int found = environment_columns();
+  return found > 0 ? std::clamp(found, kNarrowestTable, kWidestTable) : kColumnsElsewhere;
+}
+
 // Where a run stopped, when a signal stopped it.
 struct Stop {
   int signal = 0;
@@ -260,8 +281,7 @@ int run_board(const Arguments& arguments) {
   Summary summary;
   start_output(summary, out, options);
   std::vector<AreaResult> results = plan_areas(areas, board);
-  int columns = terminal_columns();
-  start_summary(summary, results, columns > 0 ? columns : kColumnsElsewhere);
+  start_summary(summary, results, table_columns(arguments));
   Stop stop = run_areas(results, board, summary);
   // The journal is whole whatever signal stopped the run: every area it
   // names has its outcome.

@@ -101,7 +101,7 @@ void take_ending(AreaResult& result, const ConverterRun& run) {
   } else {
     result.outcome = Outcome::Failed;
     if (result.message.empty() && run.started)
-      result.message = "tolvconv ended with status " + std::to_string(run.status);
+      result.message = std::string(kConverterStatus) + std::to_string(run.status);
   }
   if (result.others > 0 && result.outcome == Outcome::Converted)
     result.message = "another program wrote " + counted(result.others, "record") +
