@@ -155,7 +155,10 @@ FileLookup find_file(FileDirectory& dir, std::string_view listed, DirectoryFile*
       break;
     }
   }
-  if (file == nullptr) return FileLookup::Missing;
+  if (file == nullptr) {
+    ++dir.missed;
+    return FileLookup::Missing;
+  }
   file->named = true;
   return FileLookup::Found;
 }

@@ -40,6 +40,9 @@ struct FileDirectory {
   // The names of the files left out because they are among those to
   // exclude, in the order read.
   std::vector<std::string> left_out;
+  // The names find_file was asked for that no file matches in any letter
+  // case: what a listing names that the directory does not hold.
+  int64_t missed = 0;
 };
 
 // Reads the directory at `path` in one pass, one status query per entry.
@@ -64,7 +67,7 @@ enum class FileLookup { Found, Missing, Ambiguous };
 // dot is then looked up as "NAME", the same two ways. Ambiguous when two or
 // more files equal it in some letter case and none is spelled exactly like
 // it. Found points `file` at the file and marks it named; otherwise `file`
-// is null.
+// is null, and a Missing name is counted in `missed`.
 FileLookup find_file(FileDirectory& dir, std::string_view listed, DirectoryFile*& file);
 
 // True when the listed name matches a file as find_file would look it up

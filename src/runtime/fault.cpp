@@ -4,22 +4,13 @@
 #include <signal.h>
 #include <ucontext.h>
 
+#include "runtime/error_codes.h"
 #include "runtime/exit.h"
 #include "runtime/syscall.h"
 
 namespace tolv {
 
 namespace {
-
-// Run-time error codes of the faults. 216 is also the code of a denormal
-// operand and of an invalid floating-point operation.
-enum FaultCode : uint16_t {
-  kDivisionByZero = 200,
-  kFloatOverflow = 205,
-  kFloatUnderflow = 206,
-  kInvalidFloatOperation = 207,
-  kAccessViolation = 216
-};
 
 // The x87 status word's exception flags, in the order they are looked at,
 // with the code each gives.

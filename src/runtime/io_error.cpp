@@ -15,33 +15,33 @@ uint16_t error_code_query() {
 uint16_t translate_errno(int number) {
   switch (number) {
     case ENOENT:
-      return 2;
+      return kFileNotFound;
     case ENOTDIR:
     case ENAMETOOLONG:
     case ELOOP:
-      return 3;
+      return kPathNotFound;
     case ENFILE:
     case EMFILE:
-      return 4;
+      return kTooManyOpenFiles;
     case EACCES:
     case EEXIST:
     case EROFS:
-      return 5;
+      return kAccessDenied;
     case EBADF:
-      return 6;
+      return kInvalidFileHandle;
     case EINTR:
     case EIO:
     case EAGAIN:
     case ENOSPC:
     case EPIPE:
-      return 101;
+      return kDiskWriteError;
     case ETXTBSY:
-      return 162;
+      return kFileBusy;
     case ENOMEM:
     case EFAULT:
-      return 217;
+      return kOutOfMemory;
     case EINVAL:
-      return 218;
+      return kInvalidArgument;
     default:
       return 0;
   }

@@ -11,12 +11,12 @@
 
 #include <cstdint>
 
+#include "runtime/error_codes.h"
+
 namespace tolv {
 
-// Codes set by the file operations themselves rather than by translation.
-inline constexpr uint16_t kReadPastEnd = 100;     // a record read came back short
-inline constexpr uint16_t kDiskWriteError = 101;  // a write stored fewer bytes than asked
-inline constexpr uint16_t kFileNotOpen = 103;     // an operation on a file that is not open
+// The file operations themselves set kReadPastEnd, kDiskWriteError and
+// kFileNotOpen (error_codes.h); the others come from translation.
 
 extern uint16_t pending_error;
 

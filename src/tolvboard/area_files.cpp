@@ -32,6 +32,7 @@ bool listed_files_directory(const Area& area, const std::vector<DriveMap>& maps,
 
 AreaFiles check_area_files(const std::string& base_path, FileDirectory& dir, int log_fd) {
   AreaFiles files;
+  files.directory = dir.path;
   ReadOnlyBase base;
   if (!open_base(base, base_path, files.error)) return files;
   Output log;

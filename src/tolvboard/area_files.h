@@ -22,10 +22,14 @@ bool listed_files_directory(const Area& area, const std::vector<DriveMap>& maps,
                             std::string& error);
 
 struct AreaFiles {
-  bool checked = false;  // false: no directory, or it could not be read (`error`)
-  int64_t missing = 0;   // records whose file is not there (or matches two)
+  bool checked = false;   // false: no directory, or it could not be read (`error`)
+  std::string directory;  // where the files were looked for
+  int64_t missing = 0;    // records whose file is not there (or matches two)
   int64_t sizes_differ = 0;
   int64_t orphans = 0;  // files there that no record names
+  // Entries of the listing whose file is not there, whether or not they
+  // became records (a normalizer does not carry one it has no size for).
+  int64_t listed_missing = 0;
   std::string error;
 };
 

@@ -99,7 +99,13 @@ void check_files(AreaResult& result, AreaReading& reading, const BoardSettings& 
   if (!reading.unchecked.empty())
     log_line(board, "tolvboard: files not checked: " + escape_controls(reading.unchecked));
   if (!reading.has_directory) return;
+  // The listed names the directory does not hold: the normalizer looked up
+  // every entry of the listing; as it stands, the check looks up the
+  // records the listing became.
+  int64_t listed = reading.directory.missed;
   result.files = check_area_files(result.base, reading.directory, board.log_fd);
+  result.files.listed_missing =
+      reading.normalized.done ? listed : reading.directory.missed - listed;
   if (!result.files.checked)
     log_line(board, "tolvboard: files not checked: " + escape_controls(result.files.error));
 }
@@ -134,17 +140,19 @@ std::vector<AreaResult> plan_areas(const std::vector<Area>& areas, BoardSettings
     result.area = &area;
     result.listing = area.listing_path;
     // A DIR.LST is the board's: its paths do not climb out of their directory.
-    const char* climbing = !area.cp437                               ? nullptr
-                           : has_parent_component(area.listing_path) ? "listing path"
-                           : has_parent_component(area.disk_path)    ? "DskPath"
-                                                                     : nullptr;
+    const std::string* climbing = !area.cp437                               ? nullptr
+                                  : has_parent_component(area.listing_path) ? &area.listing_path
+                                  : has_parent_component(area.disk_path)    ? &area.disk_path
+                                                                            : nullptr;
     if (climbing != nullptr) {
-      result.message = std::string("its ") + climbing + " has a '..' component; it is not followed";
+      result.message = std::string("its ") +
+                       (climbing == &area.listing_path ? "listing path " : "DskPath ") +
+                       quoted_cp437(*climbing) + " has a '..' component; it is not followed";
       continue;
     }
     ListingPath path = resolve_listing_path(area.listing_path, board.maps, area.cp437);
     if (!path.resolved) {
-      result.message = path.error;
+      result.message = "its listing " + quoted_cp437(area.listing_path) + ": " + path.error;
       continue;
     }
     result.listing = path.path;

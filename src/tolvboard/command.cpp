@@ -1,8 +1,5 @@
 #include "tolvboard/command.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <string>
 #include <string_view>
@@ -13,15 +10,13 @@
 #include "companion/output.h"
 #include "companion/read_only_file.h"
 #include "companion/text.h"
-#include "runtime/syscall.h"
 #include "tolv_version.h"
 #include "tolvboard/area_list.h"
 #include "tolvboard/area_run.h"
+#include "tolvboard/board_check.h"
 #include "tolvboard/converter.h"
 #include "tolvboard/interruption.h"
-#include "tolvboard/journal.h"
-#include "tolvboard/outdir_lock.h"
-#include "tolvboard/run_stamp.h"
+#include "tolvboard/run_files.h"
 #include "tolvboard/summary.h"
 #include "tolvboard/undo.h"
 
@@ -31,8 +26,7 @@ namespace {
 
 constexpr int kExitConverted = 0;
 constexpr int kExitAreaFailed = 1;
-constexpr const char* kLogName = "tolvboard.log";
-constexpr int kColumnsElsewhere = 80;  // the table's width when output is not a terminal
+constexpr int kColumnsElsewhere = 80;  // the table's width when no width is known
 constexpr int kExitSignalBase = 128;   // a run a signal ended: 128 + its number, as a shell says
 
 int run_board(const Arguments& arguments);
@@ -41,8 +35,10 @@ using enum BoardOption;
 
 // --undo takes back a run; what a run is told does not apply to it (but
 // --dry-run, which asks what it would do, and --wait).
-constexpr OptionId kNotWithUndo[] = {Map,      Dupe,    Append, Normalize, AsIs,
-                                     Describe, Orphans, Json,   Areas,     Converter};
+constexpr OptionId kNotWithUndo[] = {Map,     Dupe, Append, Normalize, AsIs,     Describe,
+                                     Orphans, Json, Width,  Areas,     Converter};
+// --width sizes the table, which JSON is written instead of.
+constexpr OptionId kNotWithJson[] = {Width};
 // --as-is converts the listings as they stand: nothing is normalized.
 constexpr OptionId kNotWithAsIs[] = {Normalize, Describe, Orphans};
 
@@ -73,7 +69,17 @@ constexpr Option kOptions[] = {
      .name = "describe",
      .help = "entries without text described from their archives"},
     {.id = Orphans, .name = "orphans", .help = "the files no entry names written as entries too"},
-    {.id = Json, .name = "json", .help = "one JSON object per area, then one with the totals"},
+    {.id = Json,
+     .name = "json",
+     .help = "one JSON object per area, then one with the totals",
+     .excludes = kNotWithJson},
+    {.id = Width,
+     .name = "width",
+     .argument = "N",
+     .help = "the table N columns wide (default: COLUMNS, the terminal's, 80)",
+     .number = true,
+     .least = kNarrowestTable,
+     .most = kWidestTable},
     {.id = Areas,
      .name = "areas",
      .argument = "FILE",
@@ -176,73 +182,6 @@ std::string take_arguments(const Arguments& arguments, Options& options) {
   return {};
 }
 
-// The command line as the journal keeps it: the program, each option as
-// written in full, then the operands.
-std::string journal_command(const Arguments& arguments) {
-  std::vector<std::string> words{"tolvboard"};
-  for (const auto& [option, value] : arguments.options) {
-    words.push_back("--" + std::string(option->name));
-    if (takes_value(*option)) words.emplace_back(value);
-  }
-  bool dashed = false;
-  for (std::string_view operand : arguments.operands) dashed = dashed || operand.starts_with('-');
-  if (dashed) words.emplace_back("--");
-  for (std::string_view operand : arguments.operands) words.emplace_back(operand);
-  return command_text(std::vector<std::string_view>(words.begin(), words.end()));
-}
-
-// Makes OUTDIR when it is missing (its parent must exist), takes its lock
-// and opens the log for appending; false, with `error` saying why, when one
-// of them fails.
-bool open_out_dir(BoardSettings& board, OutdirLock& lock, OutputFile& log, const RunStamp& run,
-                  struct stat& dir_status, std::string& error) {
-  const std::string& dir = board.out_dir;
-  if (!make_directory(dir, error)) return false;
-  if (sys_stat(dir.c_str(), &dir_status) < 0) {
-    error = cannot("examine", dir, system_error);
-    return false;
-  }
-  if (!take_outdir_lock(lock, dir, holder_text(run), board.wait, board.kept, error)) return false;
-  // Read as well: the run-time error message of a conversion is read back.
-  if (open_output(log, dir + "/" + kLogName, OutputMode::Append, board.kept)) {
-    board.log_fd = log.fd;
-    return true;
-  }
-  error = log.error;
-  return false;
-}
-
-// Opens the journal and starts the run in it, with room kept for its areas
-// and their undo; the bases the journal says each listing made go to
-// `board.makers`.
-bool start_journal(Journal& journal, BoardSettings& board, const Arguments& arguments,
-                   const struct stat& dir, size_t areas, std::string& error) {
-  JournalContents contents;
-  if (!open_journal(journal, board.out_dir, board.kept, contents, error)) return false;
-  for (const JournalArea& area : contents.areas)
-    if (!area.undone && !contents.runs[area.intent.run - 1].undone)
-      board.makers[area.intent.base] = {area.intent.listing, area.intent.spelled};
-  RunRecord run;
-  run.run = static_cast<uint32_t>(contents.runs.size() + 1);
-  run.time = sys_time();
-  run.pid = static_cast<uint32_t>(sys_getpid());
-  run.out_dir_device = static_cast<uint64_t>(dir.st_dev);
-  run.out_dir_inode = static_cast<uint64_t>(dir.st_ino);
-  run.command = journal_command(arguments);
-  journal.run = run.run;
-  if (journal_append(journal, encode(run)) && reserve_room(journal.file, journal_room(areas)))
-    return true;
-  error = journal.failed.empty() ? journal.file.error : journal.failed;
-  return false;
-}
-
-void log_text(const BoardSettings& board, const std::string& text) {
-  Output log;
-  log.fd = board.log_fd;
-  put(log, text);
-  flush(log);
-}
-
 bool read_areas(const Options& options, std::vector<Area>& areas) {
   std::string bytes, error;
   if (!read_whole_file(options.list, bytes, error)) {
@@ -277,6 +216,15 @@ void start_output(Summary& summary, Output& out, const Options& options) {
   }
 }
 
+// The table's width: --width, else COLUMNS or the terminal's, within the
+// widths the table can take, else kColumnsElsewhere.
+int table_columns(const Arguments& arguments) {
+  int64_t given = option_number(arguments, Width, 0);
+  if (given > 0) return static_cast<int>(given);
+  int found = environment_columns();
+  return found > 0 ? std::clamp(found, kNarrowestTable, kWidestTable) : kColumnsElsewhere;
+}
+
 // Where a run stopped, when a signal stopped it.
 struct Stop {
   int signal = 0;
@@ -307,40 +255,6 @@ Stop run_areas(std::vector<AreaResult>& results, BoardSettings& board, Summary& 
   return stop;
 }
 
-// What a run that writes holds open in OUTDIR.
-struct RunFiles {
-  Journal journal;
-  OutdirLock lock;
-  OutputFile log;
-};
-
-// Finds the converter, makes OUTDIR and takes its lock, opens the log and
-// starts the run in the journal, then holds the interrupting signals until
-// the run takes them; false, with `error`, when one of them fails.
-bool start_run(RunFiles& files, const Options& options, BoardSettings& board,
-               const Arguments& arguments, size_t areas, std::string& error) {
-  RunStamp run = stamp_this_run(arguments.words);
-  struct stat dir {};
-  if ((board.converter.empty() && !find_converter(board.converter, error)) ||
-      !open_out_dir(board, files.lock, files.log, run, dir, error) ||
-      !start_journal(files.journal, board, arguments, dir, areas, error))
-    return false;
-  board.journal = &files.journal;
-  hold_interruptions();
-  log_text(board, "== " + run.started + ": " + run.command + " ==\n== tolvboard: " +
-                      escape_controls(options.list) + " into " + escape_controls(board.out_dir) +
-                      ", by " + escape_controls(board.converter) + " ==\n");
-  return true;
-}
-
-// Syncs the journal's last records and lets OUTDIR go.
-void end_run(RunFiles& files, BoardSettings& board) {
-  if (!close_journal(files.journal, board.kept) && board.stopped.empty())
-    board.stopped = "its journal cannot be written: " + files.journal.failed;
-  close_output(files.log, board.kept);
-  release_outdir_lock(files.lock, board.kept);
-}
-
 int run_board(const Arguments& arguments) {
   if (has_option(arguments, Undo)) return run_undo(arguments);
   Options options;
@@ -353,19 +267,21 @@ int run_board(const Arguments& arguments) {
     return complain("--converter '" + board.converter + "' is not an executable file");
   std::vector<Area> areas;
   if (!read_areas(options, areas)) return kExitTrouble;
+  if (std::string missing = missing_map_directories(board.maps); !missing.empty())
+    return complain(missing + "; nothing done");
   RunFiles files;
   std::string error;
-  if (!board.dry_run && !start_run(files, options, board, arguments, areas.size(), error)) {
+  if (!board.dry_run && !start_run(files, options.list, board, arguments, areas.size(), error)) {
     end_run(files, board);
     return complain(error);
   }
+  if (std::string unmapped = unmapped_drives(areas, board.maps); !unmapped.empty()) note(unmapped);
 
   Output out;
   Summary summary;
   start_output(summary, out, options);
   std::vector<AreaResult> results = plan_areas(areas, board);
-  int columns = terminal_columns();
-  start_summary(summary, results, columns > 0 ? columns : kColumnsElsewhere);
+  start_summary(summary, results, table_columns(arguments));
   Stop stop = run_areas(results, board, summary);
   // The journal is whole whatever signal stopped the run: every area it
   // names has its outcome.

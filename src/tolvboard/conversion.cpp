@@ -96,11 +96,12 @@ void take_ending(AreaResult& result, const ConverterRun& run) {
     result.outcome = Outcome::Converted;
   } else if (run.status == kConverterMissing) {
     result.outcome = Outcome::Missing;
-    result.message = "tolvconv cannot open the listing";
+    const std::string& given = result.normalized.done ? result.normalized.listing : result.listing;
+    result.message = "tolvconv cannot open the listing " + quoted(given) + " it is given";
   } else {
     result.outcome = Outcome::Failed;
     if (result.message.empty() && run.started)
-      result.message = "tolvconv ended with status " + std::to_string(run.status);
+      result.message = std::string(kConverterStatus) + std::to_string(run.status);
   }
   if (result.others > 0 && result.outcome == Outcome::Converted)
     result.message = "another program wrote " + counted(result.others, "record") +

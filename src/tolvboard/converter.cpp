@@ -50,7 +50,7 @@ std::string output_since(int log_fd, off_t from) {
 
 // The last "Runtime error ..." line of the output.
 std::string runtime_error_line(std::string_view output) {
-  size_t at = output.rfind("Runtime error ");
+  size_t at = output.rfind(kRuntimeErrorLine);
   if (at == std::string_view::npos) return {};
   return std::string(output.substr(at, output.find_first_of("\r\n", at) - at));
 }
@@ -107,8 +107,7 @@ bool find_converter(std::string& path, std::string& error) {
 }
 
 void read_converted_count(std::string_view output, ConverterRun& run) {
-  constexpr std::string_view kProcessing = "Processing: ", kFiles = " files ... ", kDone = "DONE.",
-                             kRuntimeError = "Runtime error ";
+  constexpr std::string_view kProcessing = "Processing: ", kFiles = " files ... ", kDone = "DONE.";
   size_t start = output.rfind(kProcessing);
   if (start == std::string_view::npos) return;
   std::string_view counts = output.substr(start + kProcessing.size());
@@ -116,7 +115,7 @@ void read_converted_count(std::string_view output, ConverterRun& run) {
   // with its run-time error. A log on a full disk, or a converter ended by
   // a signal, may have lost the last counts.
   bool done = counts.substr(0, counts.find_first_of("\r\n")).ends_with(kDone);
-  if (!done && counts.find(kRuntimeError) == std::string_view::npos) return;
+  if (!done && counts.find(kRuntimeErrorLine) == std::string_view::npos) return;
   size_t last = counts.rfind(kFiles);
   int64_t n = 0;
   if (last != std::string_view::npos) {

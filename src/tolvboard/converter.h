@@ -30,6 +30,11 @@ struct ConverterRun {
   int64_t counted_least = -1;
 };
 
+// The start of tolvconv's run-time error line, "Runtime error N at 0x...",
+// and of the message for a status whose line is not in its output.
+inline constexpr std::string_view kRuntimeErrorLine = "Runtime error ";
+inline constexpr std::string_view kConverterStatus = "tolvconv ended with status ";
+
 // The path a converter is given for the listing it reads on standard
 // input: it opens the very file tolvboard opened, whatever the listing's
 // path names by then.

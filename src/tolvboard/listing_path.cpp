@@ -93,15 +93,20 @@ std::string_view last_component(std::string_view spelled) {
   return cut == std::string_view::npos ? spelled : spelled.substr(cut + 1);
 }
 
+char map_key(std::string_view spelled, bool dos) {
+  if (has_drive(spelled)) return upper_case(spelled[0]);
+  bool rooted = !spelled.empty() && (spelled[0] == '\\' || (dos && spelled[0] == '/'));
+  return rooted ? kRootWithoutDrive : 0;
+}
+
 ListingPath resolve_listing_path(std::string_view spelled, const std::vector<DriveMap>& maps,
                                  bool dos) {
   ListingPath result;
   std::string path;  // resolved so far; empty: the working directory
   std::string_view rest = spelled;
-  char drive = has_drive(spelled) ? upper_case(spelled[0]) : 0;
-  bool rooted = !rest.empty() && (rest[0] == '\\' || (dos && rest[0] == '/'));
-  if (drive != 0 || rooted) {
-    char key = drive != 0 ? drive : kRootWithoutDrive;
+  char key = map_key(spelled, dos);
+  char drive = key != kRootWithoutDrive ? key : 0;
+  if (key != 0) {
     const DriveMap* map = nullptr;
     for (const DriveMap& m : maps)
       if (m.drive == key) map = &m;

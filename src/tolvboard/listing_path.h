@@ -37,6 +37,11 @@ bool parse_drive_map(std::string_view text, DriveMap& map);
 // out of their directory are not followed.
 bool has_parent_component(std::string_view spelled);
 
+// The key of the --map a path needs: its drive letter in upper case,
+// kRootWithoutDrive for a path rooted without a drive, 0 for a path of this
+// system. `dos`: a DIR.LST's path, for which '/' roots a path as '\' does.
+char map_key(std::string_view spelled, bool dos);
+
 struct ListingPath {
   bool resolved = false;  // false: the area cannot be converted, `error` says why
   std::string path;       // when resolved: the path to open (may not exist)

@@ -15,6 +15,7 @@ enum class BoardOption {
   Describe,
   Orphans,
   Json,
+  Width,
   Areas,
   Converter,
   Undo,

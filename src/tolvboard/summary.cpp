@@ -9,26 +9,31 @@
 #include "companion/json_lines.h"
 #include "companion/text.h"
 #include "filebase/base_path.h"
+#include "tolvboard/area_notes.h"
 
 namespace tolv {
 
 namespace {
 
 constexpr size_t kMessageIndent = 6;  // under the description: past the area and a gap
+constexpr size_t kWrapIndent = 2;     // a line under a row that goes on, further in
+constexpr std::string_view kInto = " -> ";
 
-// The columns: area, description, listing, base, the three counts, outcome.
-// What the normalizer and the check of the files found goes on a line of
-// its own under the row, so the table fits 80 columns with or without them.
-Table summary_table(bool utf8) {
-  return {{{"area", Align::Right},
-           {"description", Align::Left, Cut::AtEnd},
-           {"listing", Align::Left, Cut::AtStart},
-           {"base", Align::Left, Cut::AtStart},
-           {"appended", Align::Right},
-           {"skipped", Align::Right},
-           {"findings", Align::Right},
-           {"outcome"}},
-          utf8};
+// The columns: area, description, listing, base, the three counts, outcome;
+// without the listing and base when they go under the row. What the
+// normalizer and the check of the files found goes on a line of its own
+// under the row, so the table fits 80 columns with or without them. The
+// area's number is never cut: whatever else is, it tells the rows apart.
+Table summary_table(bool utf8, bool paths_below) {
+  Table table{{{"area", Align::Right}, {"description", Align::Left, Cut::AtEnd}}, utf8};
+  if (!paths_below)
+    table.columns.insert(table.columns.end(), {{"listing", Align::Left, Cut::AtStart},
+                                               {"base", Align::Left, Cut::Distinct}});
+  table.columns.insert(table.columns.end(), {{"appended", Align::Right},
+                                             {"skipped", Align::Right},
+                                             {"findings", Align::Right},
+                                             {"outcome"}});
+  return table;
 }
 
 std::string number_text(int64_t n) {
@@ -52,59 +57,6 @@ std::string listing_text(const Summary& summary, const AreaResult& area) {
 // The base as its files are named: without the extension tolvconv drops.
 std::string base_text(const AreaResult& area) {
   return area.base.empty() ? "" : derive_base_paths(area.base).stem;
-}
-
-// Why an area is not converted, for the line under its row: tolvconv's
-// status, then the message.
-std::string reason_text(const AreaResult& area) {
-  if (area.outcome == Outcome::Converted) return {};
-  std::string text = area.exit >= 0 ? "exit " + std::to_string(area.exit) : "";
-  if (!text.empty() && !area.message.empty()) text += ": ";
-  return text + area.message;
-}
-
-// What the normalizer made of the listing ("spitfire: 1 entry not carried,
-// 2 lines dropped"), or with --as-is what converting it as it stands loses,
-// what --describe and --orphans did, what another program wrote into the
-// base meanwhile, and what the check of the files found ("files: 0 missing,
-// 0 sizes differ, 3 orphans"), a line each.
-std::vector<std::string> detail_lines(const AreaResult& area) {
-  std::vector<std::string> lines;
-  const NormalizedArea& normal = area.normalized;
-  if (normal.done) {
-    lines.push_back(normal.layout + ": " + counted(normal.not_carried, "entry", "entries") +
-                    " not carried, " + counted(normal.dropped, "line") + " dropped" +
-                    (normal.exact ? "" : ", not exact (see report)"));
-    // A note: copies lose their dates.
-    if (normal.dates_differ > 0)
-      lines.push_back(counted(normal.dates_differ, "date") + " " +
-                      plural(normal.dates_differ, "differs", "differ") +
-                      " from the files, the listed ones kept");
-    // With --describe and --orphans: "archives: 2 described, 1 orphan written".
-    std::string disk;
-    if (normal.described >= 0) disk = std::to_string(normal.described) + " described";
-    if (normal.orphans_written >= 0)
-      disk += (disk.empty() ? "" : ", ") + counted(normal.orphans_written, "orphan") + " written";
-    if (!disk.empty()) lines.push_back("archives: " + disk);
-  }
-  const AsIsArea& as_is = area.as_is;
-  if (as_is.done && !as_is.exact) {
-    std::vector<std::string> lost;
-    if (!as_is.layout.empty()) lost.push_back(as_is.layout + " layout");
-    lost.push_back(counted(as_is.rule_rows, "rule row") +
-                   (as_is.rule_rows == 1 ? " as a record" : " as records"));
-    if (as_is.sizes_lost > 0) lost.push_back(counted(as_is.sizes_lost, "size") + " as 0");
-    if (as_is.dates_lost > 0) lost.push_back(counted(as_is.dates_lost, "impossible date"));
-    std::string line = "as-is:";
-    for (size_t i = 0; i < lost.size(); ++i) line.append(i == 0 ? " " : ", ").append(lost[i]);
-    lines.push_back(line.append(", not exact"));
-  }
-  if (area.others > 0 && area.outcome == Outcome::Converted) lines.push_back(area.message);
-  const AreaFiles& files = area.files;
-  if (files.checked)
-    lines.push_back("files: " +
-                    disk_check_counts({files.missing, files.sizes_differ, files.orphans, {}}));
-  return lines;
 }
 
 // What reading the listing found: the normalizer's counts, or with --as-is
@@ -135,22 +87,57 @@ void json_reading(std::string& line, const AreaResult& area) {
 
 // The row of an area; the counts and outcome are empty before it ran.
 std::vector<std::string> row_of(const Summary& summary, const AreaResult& area, bool done) {
-  std::vector<std::string> row{std::to_string(area.area->number), description_text(summary, area),
-                               listing_text(summary, area),
-                               terminal_text(base_text(area), summary.utf8)};
+  std::vector<std::string> row{std::to_string(area.area->number), description_text(summary, area)};
+  if (!summary.paths_below)
+    row.insert(row.end(),
+               {listing_text(summary, area), terminal_text(base_text(area), summary.utf8)});
   if (!done) return row;
   for (int64_t n : {area.appended, area.skipped, area.findings}) row.push_back(number_text(n));
   row.push_back(outcome_name(area.outcome));
   return row;
 }
 
-// A line of the table's own under a row, cut at its end to the width.
+// The width left for a line under a row; 0: any.
+size_t room_under_row(const Summary& summary) {
+  return summary.columns > static_cast<int>(2 * kMessageIndent)
+             ? static_cast<size_t>(summary.columns) - kMessageIndent
+             : 0;
+}
+
+// A line of the table's own under a row, never cut: when it is wider than
+// the room it goes on, at its blanks, on lines further in.
 std::string message_line(const Summary& summary, const std::string& text) {
-  size_t room = summary.columns > static_cast<int>(2 * kMessageIndent)
-                    ? static_cast<size_t>(summary.columns) - kMessageIndent
-                    : 0;
-  Table line{{{"", Align::Left, room > 0 ? Cut::AtEnd : Cut::Never, room}}, summary.utf8};
-  return std::string(kMessageIndent, ' ') + table_row(line, {terminal_text(text, summary.utf8)});
+  std::string shown = terminal_text(text, summary.utf8);
+  size_t room = room_under_row(summary);
+  std::vector<std::string> lines{shown};
+  if (room > 0 && text_width(shown, summary.utf8) > room)
+    lines = wrap_text(shown, room - kWrapIndent, summary.utf8);
+  std::string out;
+  for (size_t i = 0; i < lines.size(); ++i)
+    out.append(kMessageIndent + (i > 0 ? kWrapIndent : 0), ' ').append(lines[i]).append("\n");
+  return out;
+}
+
+// For a table too narrow for them, the listing and the base on a line
+// under the row, "LISTING -> BASE", each cut as its column would be: the
+// base keeps at least half the room, as its name tells the areas apart.
+std::string paths_line(const Summary& summary, const AreaResult& area) {
+  std::string listing = listing_text(summary, area);
+  std::string base = terminal_text(base_text(area), summary.utf8);
+  size_t room = room_under_row(summary);
+  size_t arrow = base.empty() ? 0 : kInto.size();
+  size_t listing_width = text_width(listing, summary.utf8);
+  size_t base_width = text_width(base, summary.utf8);
+  if (room > arrow && listing_width + arrow + base_width > room) {
+    room -= arrow;
+    base_width = std::min(base_width, std::max(room / 2, room - std::min(room, listing_width)));
+    listing_width = room - base_width;
+  }
+  std::string line(kMessageIndent, ' ');
+  line += cut_text(listing, listing_width, Cut::AtStart, summary.utf8);
+  if (!base.empty())
+    line.append(kInto).append(cut_text(base, base_width, Cut::Distinct, summary.utf8));
+  return line + "\n";
 }
 
 struct Totals {
@@ -159,6 +146,7 @@ struct Totals {
   int64_t not_carried = 0, dropped = 0, inexact = 0;  // inexact also with --as-is
   int64_t files_checked = 0;                          // areas whose files were checked
   DiskCheck files;
+  int64_t listed_missing = 0;
 };
 
 Totals count_totals(const std::vector<AreaResult>& areas) {
@@ -179,6 +167,7 @@ Totals count_totals(const std::vector<AreaResult>& areas) {
       totals.files.missing += area.files.missing;
       totals.files.size_differs += area.files.sizes_differ;
       totals.files.orphans += area.files.orphans;
+      totals.listed_missing += area.files.listed_missing;
     }
   }
   return totals;
@@ -194,17 +183,25 @@ void write_line(Summary& summary, const std::string& line) {
 void start_summary(Summary& summary, const std::vector<AreaResult>& areas, int columns) {
   if (summary.json) return;
   summary.columns = columns;
-  summary.table = summary_table(summary.utf8);
-  std::vector<std::vector<std::string>> rows;
-  for (const AreaResult& area : areas) rows.push_back(row_of(summary, area, false));
-  rows.push_back({"", "", "", "", "", "", "", "converted"});  // the longest outcome
-  size_table(summary.table, rows, columns);
+  // One row an area, unless the listing and base would keep too little of
+  // themselves: then they go under it.
+  for (bool below : {false, true}) {
+    summary.paths_below = below;
+    summary.table = summary_table(summary.utf8, below);
+    std::vector<std::vector<std::string>> rows;
+    for (const AreaResult& area : areas) rows.push_back(row_of(summary, area, false));
+    std::vector<std::string> longest(summary.table.columns.size());
+    longest.back() = "converted";  // the longest outcome
+    rows.push_back(longest);
+    if (size_table(summary.table, rows, columns)) break;
+  }
   write_line(summary, table_heading(summary.table));
 }
 
 void print_area(Summary& summary, const AreaResult& area) {
   if (!summary.json) {
     std::string line = table_row(summary.table, row_of(summary, area, true));
+    if (summary.paths_below) line += paths_line(summary, area);
     std::vector<std::string> lines = detail_lines(area);
     lines.push_back(reason_text(area));
     for (const std::string& text : lines)
@@ -278,18 +275,27 @@ std::string totals_text(const std::vector<AreaResult>& areas, bool dry_run, bool
   }
   if (totals.files_checked > 0) {
     parts.back() += ";";
+    int64_t sizes = totals.files.size_differs;
     parts.push_back("files of " + counted(totals.files_checked, "area") + ": " +
-                    disk_check_counts(totals.files));
+                    counted(totals.listed_missing, "listed file") + " missing, " +
+                    std::to_string(sizes) + " " + plural(sizes, "size differs", "sizes differ") +
+                    ", " + counted(totals.files.orphans, "orphan"));
   }
   if (dry_run) parts.push_back("(dry run: nothing written)");
-  // One line, or on a narrow terminal as many parts on each line as fit.
+  // One line, or on a narrow terminal as many parts on each line as fit, a
+  // part wider than a line broken at its blanks, and the next part on a
+  // line of its own.
   std::string text;
   size_t width = 0;  // of the last line
+  size_t room = columns > 0 ? static_cast<size_t>(columns) : 0;
   for (const std::string& part : parts) {
-    bool fits = columns <= 0 || width + 1 + part.size() <= static_cast<size_t>(columns);
+    std::vector<std::string> pieces = wrap_text(part, room, false);
+    bool fits = room == 0 || width + 1 + pieces[0].size() <= room;
     if (width > 0) text += fits ? " " : "\n";
-    width = (width > 0 && fits ? width + 1 : 0) + part.size();
-    text += part;
+    width = (width > 0 && fits ? width + 1 : 0) + pieces[0].size();
+    text += pieces[0];
+    for (size_t i = 1; i < pieces.size(); ++i) text += "\n" + pieces[i];
+    if (pieces.size() > 1) width = room;  // the next part on a line of its own
   }
   return text;
 }

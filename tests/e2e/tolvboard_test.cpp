@@ -30,13 +30,19 @@
 namespace tolv::test {
 namespace {
 
-// Runs tolvboard in `dir`, which is all of PATH and holds no tolvconv.
-Outcome tolvboard(const TempDir& dir, const std::vector<std::string>& args) {
+// Runs tolvboard in `dir`, which is all of PATH and holds no tolvconv,
+// with COLUMNS set to `columns` (none: unset).
+Outcome tolvboard(const TempDir& dir, const std::vector<std::string>& args,
+                  const char* columns = nullptr) {
   std::vector<std::string> argv = program_argv(TOLVBOARD_BINARY, args);
   return run_in_child(
       [&] {
         setenv("PATH", dir.path.c_str(), 1);
         setenv("LC_ALL", "C.UTF-8", 1);
+        if (columns != nullptr)
+          setenv("COLUMNS", columns, 1);
+        else
+          unsetenv("COLUMNS");
         if (chdir(dir.path.c_str()) != 0) _exit(253);
         exec_argv(argv);
       },
@@ -102,7 +108,10 @@ TEST(Tolvboard, ConvertsEveryAreaAndSaysWhatBecameOfEach) {
   Board board;
   Outcome run = tolvboard(board.dir, {board.map(), "--as-is", "--json", "DIR.LST", "out"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.errors, "");
+  // The unmapped drive is named before the first area, and fails its area.
+  EXPECT_EQ(run.errors,
+            "tolvboard: no --map for drive D: (area 4); add --map D:=DIRECTORY for "
+            "their areas\n");
   std::string c = board.dir.path + "/c/pcb/Dir/";
   std::string lines[] = {
       "{\"area\": 1, \"description\": \"Utilities \xC3\x86\", \"listing\": \"" + c +
@@ -121,7 +130,8 @@ TEST(Tolvboard, ConvertsEveryAreaAndSaysWhatBecameOfEach) {
           c + "DIR3': No such file or directory\",",
       "{\"area\": 4, \"description\": \"Elsewhere\", \"listing\": \"D:\\\\DIR4\", \"base\": "
       "\"\", \"status\": \"failed\", \"appended\": 0, \"skipped\": 0, \"findings\": null,"
-      " \"exit\": null, \"message\": \"drive D: has no --map (add --map D:=DIRECTORY)\","
+      " \"exit\": null, \"message\": \"its listing 'D:\\\\DIR4': drive D: has no --map (add --map "
+      "D:=DIRECTORY)\","
       " \"files\": \"C:\\\\FILES\", \"layout\": null,",
       "{\"areas\": 4, \"converted\": 1, \"exists\": 0, \"missing\": 1, \"failed\": 2, "
       "\"appended\": 6, "
@@ -158,6 +168,17 @@ TEST(Tolvboard, ConvertsEveryAreaAndSaysWhatBecameOfEach) {
                      "' (0 bytes) is named by no record\n== area 2: "),
             std::string::npos)
       << log;
+  // In the table, the failed area's status says what its code means, the
+  // run-time error line staying in the log; the listing of the unmapped
+  // drive is named in its reason.
+  run = tolvboard(board.dir, {board.map(), "--as-is", "DIR.LST", "out"}, "60");
+  std::string flat = std::regex_replace(run.output, std::regex("\n {8}"), " ");
+  for (std::string reason :
+       {std::string("exit 6: a file of the base cannot be written (a read-only file system, or a "
+                    "directory in its place?)\n"),
+        std::string("its listing 'D:\\DIR4': drive D: has no --map (add --map D:=DIRECTORY)\n")})
+    EXPECT_NE(flat.find("\n      " + reason), std::string::npos) << reason << run.output;
+  EXPECT_EQ(run.output.find("Runtime error"), std::string::npos) << run.output;
 }
 
 // Bytes 0x80-0xFF in every string of the DIR.LST, and in the name of the
@@ -312,6 +333,37 @@ TEST(Tolvboard, TheTableFitsEightyColumnsAndTheLogHoldsNoControlByte) {
   EXPECT_EQ(
       std::count_if(log.begin(), log.end(), [](unsigned char b) { return b < 0x20 && b != 10; }),
       0);
+
+  // Piped, the table fits COLUMNS, or --width, which wins; a width under
+  // the table's narrowest is taken as that. Whatever is cut, every row
+  // starts with its area's number whole.
+  struct Width {
+    const char* columns;
+    std::vector<std::string> args;
+    size_t width;
+    int same_as = -1;  // a case whose table this one is
+  } widths[] = {{"60", {}, 60},    {"132", {}, 132},
+                {nullptr, {}, 80}, {"60", {"--width=100"}, 100},
+                {"20", {}, 60, 0}, {"many", {}, 80, 2}};
+  std::vector<std::string> tables;
+  for (const Width& w : widths) {
+    std::vector<std::string> args = w.args;
+    args.insert(args.end(), {"--dry-run", "--areas", "areas", "out"});
+    Outcome dry = tolvboard(board.dir, args, w.columns);
+    EXPECT_EQ(dry.status, 1) << dry.errors;
+    size_t widest = 0, rows = 0;
+    for (size_t at = 0, end; (end = dry.output.find('\n', at)) != std::string::npos; at = end + 1) {
+      widest = std::max(widest, end - at);
+      rows += std::regex_match(dry.output.substr(at, end - at), std::regex("   [1-5]  .*"));
+    }
+    EXPECT_LE(widest, w.width) << dry.output;
+    EXPECT_GE(widest + 8, w.width) << dry.output;  // the width is used
+    EXPECT_EQ(rows, 5u) << dry.output;
+    if (w.same_as >= 0) {
+      EXPECT_EQ(dry.output, tables[w.same_as]) << w.columns;
+    }
+    tables.push_back(dry.output);
+  }
 }
 
 // The converter --converter names runs for each area, reading the listing
@@ -401,8 +453,9 @@ TEST(Tolvboard, PathsOutOfTheBoardOrOutdirAreRefusedForTheirArea) {
   std::string c = board.dir / "c";
   for (std::string message :
        {std::string("has no --map (add --map '\\\\=DIRECTORY')\""),
-        std::string("\"its listing path has a '..' component; it is not followed\""),
-        std::string("\"its DskPath has a '..' component; it is not followed\""),
+        std::string("\"its listing path 'C:\\\\PCB\\\\..\\\\PCB\\\\DIR\\\\GAMES' has a '..' "
+                    "component; it is not followed\""),
+        std::string("\"its DskPath 'C:\\\\..' has a '..' component; it is not followed\""),
         std::string("GAMES.des' is a symbolic link; nothing is written through it\""),
         "\"'" + dir + "OUTLINK' leads out of '" + c + "' (to '" + board.dir / "elsewhere" +
             "'); it is not followed\"",
@@ -850,7 +903,7 @@ TEST(Tolvboard, WhatAnotherProgramWritesIsNeverTheRuns) {
                   {"--as-is", "--append", "--converter=./conv", "--areas", "areas", "out"});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.output.find("  6        0         0  converted\n      another program wrote 2 "
-                            "records into the base meanwhile; --undo leaves "),
+                            "records into the base meanwhile; --undo leaves\n        it alone\n"),
             std::string::npos)
       << run.output;
   std::string mixed = base_bytes(board, "dir1");
@@ -1041,13 +1094,20 @@ TEST(Tolvboard, NormalizeGivesTheBasesTolvbaseNormalizeAndTolvconvGiveByHand) {
     Outcome run =
         tolvboard(board.dir, {board.map(), "--normalize", "--dupe", mode, "DIR.LST", "out"});
     EXPECT_EQ(run.status, 1);
-    std::string files =
-        mode == std::string("--dupe") ? "\n {6}files: 0 missing, 0 sizes differ, 0 orphans" : "";
     EXPECT_TRUE(std::regex_search(
         run.output, std::regex(" 3 +0 +converted\n {6}spitfire: 0 entries not carried, 0 lines "
-                               "dropped" +
-                               files + "\n")))
+                               "dropped\n")))
         << run.output;
+    // The files line names the listed files the directory lacks, also
+    // those the normalizer could not carry for it (GONE.ZIP): none is in
+    // the base, where the check of the base alone finds none missing.
+    std::string flat = std::regex_replace(run.output, std::regex("\n {8}"), " ");
+    for (std::string files : {"every listed file is in '" + board.dir.path + "/c/sf', 0 sizes",
+                              "1 listed file is not in '" + board.dir.path + "/c/fb', 0 sizes"})
+      EXPECT_EQ(flat.find("\n      files: " + files) != std::string::npos,
+                mode == std::string("--dupe"))
+          << files << "\n"
+          << run.output;
     for (size_t at = 0, end; (end = run.output.find('\n', at)) != std::string::npos; at = end + 1)
       EXPECT_LE(end - at, 80u) << run.output;
     EXPECT_TRUE(std::regex_search(run.output, std::regex("\n0 records( would be)? appended, 7 "
@@ -1154,6 +1214,13 @@ TEST(Tolvboard, UsageErrorsAndUnreadableListsEndWithStatusTwo) {
       {{"--as-is", "--normalize", "DIR.LST", "out"}, "--normalize cannot be used with --as-is"},
       {{"--areas", "a", "--wait", "--undo", "out"}, "--areas cannot be used with --undo"},
       {{"--undo", "DIR.LST"}, "'DIR.LST' is not a directory"},
+      {{"--width", "59", "DIR.LST", "out"}, "--width must be a number from 60 to 1000, not '59'"},
+      {{"--width=80", "--json", "DIR.LST", "out"}, "--width cannot be used with --json"},
+      {{"--undo", "--width=80", "out"}, "--width cannot be used with --undo"},
+      // A mapped directory that is not there is found before any work.
+      {{"--map", "C:=nowhere", "--map=\\=DIR.LST", "DIR.LST", "new"},
+       "--map C:=nowhere: 'nowhere' does not exist; --map \\=DIR.LST: 'DIR.LST' is not a "
+       "directory; nothing done"},
       {{"--areas", "fields", "out"},
        "'fields' line 3: more than a listing, a description and a directory (fields separated "
        "by TABs)"},
@@ -1167,6 +1234,7 @@ TEST(Tolvboard, UsageErrorsAndUnreadableListsEndWithStatusTwo) {
     EXPECT_EQ(run.errors.substr(0, run.errors.find('\n')), "tolvboard: " + c.message);
     EXPECT_EQ(run.output, "");
   }
+  EXPECT_FALSE(file_exists(board.dir / "new"));
   // A --converter that cannot be run is refused, even for a dry run, and no
   // other converter is tried.
   for (const char* converter : {"DIR.LST", "c", "nosuch"}) {

@@ -144,6 +144,8 @@ TEST(FileDirectory, ListedNamesFoundExactlyThenInAnyCaseThenWithoutABareDot) {
     EXPECT_EQ(file ? file->name : "", c.found) << c.listed;
   }
   EXPECT_EQ(names(unnamed_files(dir)), std::vector<std::string>{"link.zip"});
+  // Only the names matching nothing are counted missed, not the ambiguous.
+  EXPECT_EQ(dir.missed, 9);
 }
 
 TEST(FileDirectory, UnreadableDirectoriesAndEntriesAreRefusedWithTheirCause) {

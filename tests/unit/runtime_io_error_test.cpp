@@ -2,6 +2,9 @@
 #include <errno.h>
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "runtime/fault.h"
 #include "runtime/io_error.h"
 
 namespace tolv {
@@ -38,6 +41,19 @@ TEST(Translation, EveryOtherNumberHasNoCode) {
   for (int number : {EPERM, EISDIR, ESPIPE, EFBIG, ENOTTY, EXDEV, EOVERFLOW, EDQUOT, ENOTSUP,
                      ECONNRESET, EHWPOISON, 4095})
     EXPECT_EQ(translate_errno(number), 0) << number;
+}
+
+// Every code a run can end with has its words in the one table, read by
+// tolvboard for a failed area; a number that is no code has none.
+TEST(Translation, EveryCodeARunEndsWithHasItsMeaning) {
+  std::vector<int> codes{kReadPastEnd, kDiskWriteError, kFileNotOpen, kAccessViolation};
+  for (int number = 0; number <= 200; ++number)
+    if (uint16_t code = translate_errno(number)) codes.push_back(code);
+  for (uint16_t word = 0; word <= 0x7F; ++word) codes.push_back(fpe_code(word));
+  for (int code : codes) EXPECT_FALSE(runtime_error_meaning(code).empty()) << code;
+  for (int other : {-1, 0, 1, 7, 99, 102, 219, 255, 256 + kDiskWriteError})
+    EXPECT_EQ(runtime_error_meaning(other), "") << other;
+  EXPECT_EQ(runtime_error_meaning(101), "a write failed (a full disk?)");
 }
 
 TEST(PendingCode, RecordFailureSetsOnlyCodedNumbersAndQueryTakesTheCode) {

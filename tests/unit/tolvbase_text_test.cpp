@@ -1,13 +1,17 @@
-// How the companions write text: JSON strings, CSV cells, and the CP437,
-// Latin-1 and raw decodings with what a terminal is shown of them.
+// How the companions write text: JSON strings, CSV cells, the CP437,
+// Latin-1 and raw decodings with what a terminal is shown of them, and text
+// cut or wrapped to a table's width.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "companion/json_lines.h"
 #include "companion/json_read.h"
 #include "companion/rows.h"
+#include "companion/table.h"
 #include "companion/text.h"
 #include "companion/text_encoding.h"
 
@@ -180,6 +184,55 @@ TEST(TextEncoding, EachEncodingDecodesEveryByte) {
       EXPECT_EQ(decoder.table[byte] == "\xef\xbf\xbd", false) << byte;
     }
   }
+}
+
+// A cell cut to its column: a description loses its end, a path its start,
+// a base its start down to its name, then that name its middle (where
+// names made unique differ is at their start or end); widths count
+// characters.
+TEST(TableText, CutsKeepWhatTellsCellsApartAndWrapsLoseNoCharacter) {
+  struct Cutting {
+    std::string text;
+    size_t width;
+    Cut cut;
+    bool utf8;
+    std::string shown;
+  } cuts[] = {
+      {"Utilities and more", 10, Cut::AtEnd, false, "Utiliti..."},
+      {"/srv/pcb/dir/DIR12", 10, Cut::AtStart, false, "...r/DIR12"},
+      {"out/PCB-UPLOADS", 10, Cut::Distinct, false, "PCB...OADS"},
+      {"out/SAME-1A2B3C4D", 9, Cut::Distinct, false, "SAM...C4D"},
+      {"out/DIR12", 9, Cut::Distinct, false, "out/DIR12"},
+      {"/d/\xc3\xa9t\xc3\xa9-caf\xc3\xa9s", 8, Cut::Distinct, true, "\xc3\xa9t...f\xc3\xa9s"},
+      {"/dd/\xc3\xa9t\xc3\xa9", 6, Cut::Distinct, true, "...\xc3\xa9t\xc3\xa9"},
+      {"Utilities", 2, Cut::AtEnd, false, "..."},
+  };
+  for (const Cutting& c : cuts)
+    EXPECT_EQ(cut_text(c.text, c.width, c.cut, c.utf8), c.shown) << c.text;
+
+  struct Wrap {
+    std::string text;
+    size_t width;
+    std::vector<std::string> lines;
+  } wraps[] = {
+      {"exit 101: a write failed", 0, {"exit 101: a write failed"}},
+      {"exit 101: a write failed", 9, {"exit 101:", "a write", "failed"}},
+      {"cannot open '/srv/pcb/DIR14': gone", 12, {"cannot open", "'/srv/pcb/DI", "R14': gone"}},
+  };
+  for (const Wrap& c : wraps) EXPECT_EQ(wrap_text(c.text, c.width, false), c.lines) << c.text;
+  EXPECT_EQ(wrap_text("\xc3\xa9\xc3\xa9\xc3\xa9 \xc3\xa9", 2, true),
+            (std::vector<std::string>{"\xc3\xa9\xc3\xa9", "\xc3\xa9", "\xc3\xa9"}));
+
+  // COLUMNS, when it is a number, is the width; else the terminal's (none
+  // here: standard output is no terminal).
+  for (auto [columns, width] :
+       {std::pair{"132", 132}, {"0", 0}, {"-5", 0}, {"wide", 0}, {"99999999999", 0}}) {
+    setenv("COLUMNS", columns, 1);
+    if (isatty(1) == 0) {
+      EXPECT_EQ(environment_columns(), width) << columns;
+    }
+  }
+  unsetenv("COLUMNS");
 }
 
 }  // namespace

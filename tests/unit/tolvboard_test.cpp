@@ -14,6 +14,7 @@
 #include "support/fake_os.h"
 #include "tolvboard/area_list.h"
 #include "tolvboard/base_name.h"
+#include "tolvboard/board_check.h"
 #include "tolvboard/converter.h"
 #include "tolvboard/journal.h"
 #include "tolvboard/journal_frame.h"
@@ -133,6 +134,23 @@ TEST(DriveMap, ParsesDriveAndDirectoryOnly) {
   EXPECT_TRUE(parse_drive_map("\\=/srv/root", map) && map.drive == kRootWithoutDrive);
   for (const char* bad : {"C:", "C:=", "C=/srv", "1:=/srv", "CC:=/srv", "\\=", "\\/srv", "/=/srv"})
     EXPECT_FALSE(parse_drive_map(bad, map)) << bad;
+}
+
+// The drives the areas need a --map for, named before the first area:
+// a listing's or a DskPath's, a DIR.LST's '/' as its '\\'; an area file's
+// '/' is this system's own.
+TEST(DriveMap, TheDrivesAreasNeedWithoutAMapAreNamedInOneLine) {
+  std::vector<Area> areas{
+      {1, "C:\\PCB\\DIR1", "D:\\FILES", "", true}, {2, "c:\\PCB\\DIR2", "", "", true},
+      {3, "C:\\PCB\\DIR3", "d:\\UP", "", true},    {4, "/PCB/DIR4", "D:\\UP", "", true},
+      {5, "/srv/dir5", "\\FILES", "", false},      {6, "/srv/dir6", "files", "", false}};
+  std::vector<DriveMap> maps{{'C', "/srv/pcb"}};
+  EXPECT_EQ(unmapped_drives(areas, maps),
+            "no --map for drive D: (areas 1, 3-4), paths rooted without a drive (areas 4-5); add "
+            "--map D:=DIRECTORY and --map '\\=DIRECTORY' for their areas");
+  maps.push_back({'D', "/srv/d"});
+  maps.push_back({kRootWithoutDrive, "/srv/root"});
+  EXPECT_EQ(unmapped_drives(areas, maps), "");
 }
 
 TEST(BaseName, AfterTheListingUniqueWhateverTheOrder) {
@@ -286,33 +304,47 @@ TEST(Converter, TheCountComesFromAWholeOutputOnly) {
   }
 }
 
-// The table as written for a terminal `columns` wide (0: not a terminal),
-// one converted area with a long listing path (an 8-bit CSI in it) and a
-// CP437 description, in a locale that is not UTF-8, one that failed with a
-// long message, then the totals.
+// The table as written for `columns` (0: any width), in a locale that is
+// not UTF-8: area 2 converted from a long listing path (an 8-bit CSI in
+// it) with a CP437 description and its files checked, area 9 a listing of
+// the same name elsewhere (the two bases named apart at their start), area
+// 13 failed with a run-time error, area 14 missing with a long message;
+// then the totals.
 std::vector<std::string> table_rows(int columns) {
   test::TempDir dir;
-  Area area{12, "C:\\PCB", "", "Utilit\xE9s", true};
-  AreaResult result;
-  result.area = &area;
-  result.planned = true;
-  result.listing = "/srv/\x9B" + std::string(60, 'd') + "/dir12";
-  result.base = "out/12-DIR12";
-  result.outcome = Outcome::Converted;
-  AreaResult failed = result;
-  failed.base = "out/13-GAMES.PCB";
-  failed.outcome = Outcome::Failed;
-  failed.exit = 6;
-  failed.message = "Runtime error 6 at 0x00002A0D" + std::string(60, '.') + "end";
+  Area areas[] = {{2, "C:\\UP\\FILES.BBS", "", "Utilit\xE9s", true},
+                  {9, "C:\\OLD\\UP\\FILES.BBS", "", "Old uploads", true},
+                  {13, "C:\\GAMES.PCB", "", "Games", true},
+                  {14, "C:\\DIR14", "", "Gone", true}};
+  std::vector<AreaResult> results(std::size(areas));
+  for (size_t i = 0; i < results.size(); ++i) {
+    results[i].area = &areas[i];
+    results[i].planned = true;
+    results[i].outcome = Outcome::Converted;
+  }
+  results[0].listing = "/srv/\x9B" + std::string(60, 'd') + "/up/FILES.BBS";
+  results[0].base = "out/PCB-UPLOADS";
+  results[0].files = {true, "/srv/files/up", 215, 0, 3, 215, {}};
+  results[1].listing = "/srv/old/up/FILES.BBS";
+  results[1].base = "out/OLD-UPLOADS";
+  results[1].files = {true, "/srv/files/old", 0, 1, 0, 0, {}};
+  results[2].listing = "/srv/GAMES.PCB";
+  results[2].base = "out/GAMES";
+  results[2].outcome = Outcome::Failed;
+  results[2].exit = 101;
+  results[2].message = "Runtime error 101 at 0x00002A58";
+  results[3].listing = "/srv/" + std::string(40, 'n') + "/DIR14";
+  results[3].base = "out/DIR14";
+  results[3].outcome = Outcome::Missing;
+  results[3].message = "cannot open '" + results[3].listing + "': No such file or directory";
   Output out;
   out.fd = ::open((dir / "table").c_str(), O_WRONLY | O_CREAT, 0644);
   Summary summary;
   summary.out = &out;
   summary.as_is = true;  // no normalizer's totals
-  start_summary(summary, {result, failed}, columns);
-  print_area(summary, result);
-  print_area(summary, failed);
-  print_totals(summary, {result, failed});
+  start_summary(summary, results, columns);
+  for (const AreaResult& result : results) print_area(summary, result);
+  print_totals(summary, results);
   ::close(out.fd);
   std::vector<std::string> rows;
   std::string text = test::read_file(dir / "table");
@@ -321,22 +353,57 @@ std::vector<std::string> table_rows(int columns) {
   return rows;
 }
 
-TEST(Summary, OnATerminalRowsFitItsWidthAndPathsKeepTheirEnd) {
-  std::vector<std::string> rows = table_rows(80);
-  ASSERT_EQ(rows.size(), 6u);
-  for (const std::string& row : rows) EXPECT_LE(row.size(), 80u) << row;
-  EXPECT_EQ(rows[1].size(), 80u) << rows[1];  // raw bytes: one column each
-  // The widest columns give way first, paths keep their end; why an area
-  // failed goes under its row, cut at its end; the totals take two lines.
-  EXPECT_NE(rows[1].find("  Utilit\xE9s    ...d/dir12  ...2-DIR12  "), std::string::npos)
-      << rows[1];
-  EXPECT_EQ(rows[3], "      exit 6: Runtime error 6 at 0x00002A0D" + std::string(34, '.') + "...");
-  EXPECT_EQ(rows[4] + rows[5],
-            "2 areas: 1 converted, 0 exist, 0 missing, 1 failed;0 records "
-            "appended, 0 skipped, 0 findings");
+// The text of the lines under the row that starts with `head`, blanks
+// taken out: what a wrapped line shows, wherever it was broken.
+std::string under_row(const std::vector<std::string>& rows, const std::string& head) {
+  auto row = std::find_if(rows.begin(), rows.end(),
+                          [&](const std::string& r) { return r.starts_with(head); });
+  std::string text;
+  for (auto it = row == rows.end() ? row : row + 1; it != rows.end() && it->starts_with("      ");
+       ++it)
+    text += *it;
+  std::erase(text, ' ');
+  return text;
+}
+
+TEST(Summary, AtEveryWidthLinesFitAreasAreToldApartAndNoReasonIsCut) {
+  for (int columns : {60, 80, 132}) {
+    std::vector<std::string> rows = table_rows(columns);
+    for (const std::string& row : rows) EXPECT_LE(row.size(), size_t(columns)) << row;
+    // Each area's number whole; areas 2 and 9 (listings of one name) by
+    // their bases, kept apart at their start, in the row or under it.
+    for (auto [head, base] : {std::pair{"   2  Utilit", "PCB"}, {"   9  Old", "OLD"}}) {
+      auto row = std::find_if(rows.begin(), rows.end(),
+                              [&](const std::string& r) { return r.starts_with(head); });
+      ASSERT_NE(row, rows.end()) << columns << ": " << head;
+      EXPECT_NE((*row + row[1]).find(base), std::string::npos) << columns << ": " << *row;
+    }
+    std::string gone =
+        "cannot open '/srv/" + std::string(40, 'n') + "/DIR14': No such file or directory";
+    std::erase(gone, ' ');
+    EXPECT_NE(under_row(rows, "  14  Gone").find(gone), std::string::npos) << columns;
+    EXPECT_NE(std::find(rows.begin(), rows.end(), "      exit 101: a write failed (a full disk?)"),
+              rows.end())
+        << columns;
+    EXPECT_NE(under_row(rows, "   2  Utilit")
+                  .find("files:215listedfilesarenotin'/srv/files/up',0sizesdiffer,3orphans"),
+              std::string::npos)
+        << columns;
+  }
+  // Under 74 columns the listing and base go under the row, each cut
+  // keeping its end; at 80 they keep a column each, the listing keeping its
+  // end, the base the start and end of its name.
+  std::vector<std::string> rows = table_rows(60);
+  EXPECT_EQ(rows[0], "area  description  appended  skipped  findings  outcome");
+  EXPECT_EQ(rows[2], "      ...ddddddddddddddddddd/up/FILES.BBS -> out/PCB-UPLOADS");
+  rows = table_rows(80);
+  EXPECT_EQ(rows[1],
+            "   2  Utilit\xE9s    ...LES.BBS  PCB...OADS         0        0         -  converted");
+  EXPECT_EQ(rows.back(), "files of 2 areas: 215 listed files missing, 1 size differs, 3 orphans");
   // Not cut, the path shows its control byte escaped, as every control is.
   rows = table_rows(0);
-  EXPECT_NE(rows[1].find("/srv/\\x9B" + std::string(60, 'd') + "/dir12  "), std::string::npos)
+  EXPECT_NE(rows[1].find("/srv/\\x9B" + std::string(60, 'd') + "/up/FILES.BBS  "),
+            std::string::npos)
       << rows[1];
 }
 
