@@ -156,14 +156,17 @@ bool read_normalized(AreaReading& reading, const AreaInput& input) {
   WrittenCounts written_counts;
   written_counts.names = input.names != nullptr ? input.names : &written_counts.own;
   if (!written_counts.names->valid) index_complete(*written_counts.names);
-  NormalSink sink{
-      [&](std::string_view lines) {
-        write_output(reading.converted, lines);
-        count_written(written_counts, lines);
-      },
-      [&](const NormalFinding& f) { write_output(report, normal_finding_line(f, false)); }};
+  NormalSink sink{[&](std::string_view lines) {
+                    write_output(reading.converted, lines);
+                    count_written(written_counts, lines);
+                  },
+                  [&](const NormalFinding& f) {
+                    // A dry run writes no report: the table says what it would hold.
+                    if (!input.dry_run) write_output(report, normal_finding_line(f, false));
+                  }};
   NormalizeResult normalized = normalize_as(source, choice, options, sink);
-  if (normalized.error.empty()) write_output(report, normal_summary_line(normalized.counts, false));
+  if (normalized.error.empty() && !input.dry_run)
+    write_output(report, normal_summary_line(normalized.counts, false));
   bool written =
       flush_output(reading.converted) && (input.dry_run || close_output(report, *input.kept));
   if (!normalized.error.empty()) return fail(reading, normalized.error);

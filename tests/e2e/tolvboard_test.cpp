@@ -1190,6 +1190,25 @@ TEST(Tolvboard, DescribeAndOrphansArePassedToEveryAreaAndCounted) {
       << json.output;
 }
 
+// A dry run writes no report: the findings of a listing of many entries
+// not carried (a FILES.BBS whose files are not at hand) stay off the table.
+TEST(Tolvboard, ADryRunWritesNoReportToItsOutput) {
+  TempDir dir;
+  mkdir((dir / "fb").c_str(), 0755);
+  std::string files;
+  for (int i = 0; i < 400; ++i) {
+    char line[32];
+    snprintf(line, sizeof line, "F%d.ZIP  A file\r\n", 1000 + i);
+    files += line;
+  }
+  write_file(dir / "fb/FILES.BBS", files);
+  write_file(dir / "areas", "fb/FILES.BBS\tUploads\n");
+  Outcome run = tolvboard(dir, {"--dry-run", "--areas", "areas", "out"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.output.find("not-carried"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("400 entries not carried"), std::string::npos) << run.output;
+}
+
 TEST(Tolvboard, UsageErrorsAndUnreadableListsEndWithStatusTwo) {
   Board board;
   struct Case {
