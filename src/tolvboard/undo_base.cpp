@@ -215,7 +215,10 @@ BaseUndo undo_area(const JournalContents& contents, size_t index, const std::str
   CutBase cut;
   CutOpen opened = open_base_to_cut(
       cut, base, expected.expect == Expect::HalfCut ? Gone::RecordFileMayBe : Gone::Nothing);
-  if (opened == CutOpen::Busy) return {Verdict::LeftAlone, cut.error};
+  // A program writing the base now (tolvconv left running by a run that was
+  // killed) holds it only for a while: the run stays to be undone.
+  if (opened == CutOpen::Busy)
+    return {Verdict::Refused, cut.error + "; --undo again once it is free"};
   if (opened == CutOpen::Failed) return {Verdict::Refused, cut.error};
   std::string why;
   // Under the lock now: nothing may have changed since it was looked at.

@@ -13,8 +13,9 @@ namespace tolv {
 enum class Verdict {
   Undone,     // cut back, or its files removed (for a dry run: would be)
   Unchanged,  // the run did not change it
-  LeftAlone,  // changed by another program, or busy: it is theirs now
-  Refused,    // the journal's word on it does not hold together, or a cut failed
+  LeftAlone,  // changed by another program: it is theirs now
+  Refused,    // the journal's word on it does not hold together, a cut failed, or a
+              // program holds its lock: the run stays to be undone
 };
 
 struct BaseUndo {
