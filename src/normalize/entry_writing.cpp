@@ -92,6 +92,17 @@ std::string_view trimmed_right(std::string_view text) {
 // line tolvconv would cut, and only such a one, is wrapped); otherwise the
 // words are joined and wrapped at the width. `cut` tells whether text was
 // left out past the 99th line.
+// The clean text wrapped at the width. A word longer than the width is cut
+// into pieces, and a cut can leave a colour code at a piece's end ("|000"
+// cut before its last digit): each piece is cleaned again, so the lines
+// written clean to themselves.
+std::vector<std::string> wrapped(const std::string& clean, const NormalizeOptions& o, size_t most,
+                                 bool& cut) {
+  std::vector<std::string> lines = wrap_description(clean, o.width, most, &cut);
+  for (std::string& line : lines) line = clean_description(line, o.keep_colours);
+  return lines;
+}
+
 std::vector<std::string> description_lines(const Normalizer& n, const PendingEntry& e, bool& cut) {
   const NormalizeOptions& o = *n.options;
   const auto most = static_cast<size_t>(kMaxDescLines);
@@ -105,7 +116,7 @@ std::vector<std::string> description_lines(const Normalizer& n, const PendingEnt
       if (!joined.empty()) joined += ' ';
       joined.append(words);
     }
-    return wrap_description(clean_description(joined, o.keep_colours), o.width, most, &cut);
+    return wrapped(clean_description(joined, o.keep_colours), o, most, cut);
   }
   size_t first = 0, last = e.lines.size();
   if (!n.model.pcboard_columns) {
@@ -128,7 +139,7 @@ std::vector<std::string> description_lines(const Normalizer& n, const PendingEnt
       continue;
     }
     bool left_out = false;
-    for (std::string& piece : wrap_description(clean, o.width, most - out.size(), &left_out))
+    for (std::string& piece : wrapped(clean, o, most - out.size(), left_out))
       out.push_back(std::move(piece));
     cut = left_out;
   }

@@ -232,6 +232,18 @@ ConverterView converter_view(std::string_view raw) {
   return view;
 }
 
+// The piece without the UTF-8 byte-order marks at its start, before or
+// after its indent: they would begin a name (`scratch` holds the piece
+// when some are taken out).
+std::string_view without_marks(std::string_view piece, std::string& scratch) {
+  size_t at = piece.find_first_not_of(' ');
+  if (at == std::string_view::npos || !piece.substr(at).starts_with(kByteOrderMark)) return piece;
+  size_t end = at;
+  while (piece.substr(end).starts_with(kByteOrderMark)) end += kByteOrderMark.size();
+  scratch.assign(piece.substr(0, at)).append(piece.substr(end));
+  return scratch;
+}
+
 // A Ctrl-D ends a line's text (DESCRIPT.ION keeps other programs' data
 // after it); a Ctrl-Z in mid-line starts a line of its own. A UTF-8
 // byte-order mark before a line (the start of each file, where listings
@@ -243,11 +255,11 @@ void split_line(std::string& line, bool cut, Take take) {
   size_t d = line.find('\x04');
   if (d != std::string::npos) line.resize(d);
   expand_tabs(line);
+  std::string scratch;
   std::string_view rest = line;
   for (;;) {
     size_t z = rest.find('\x1a');
-    std::string_view piece = rest.substr(0, z);
-    if (piece.starts_with(kByteOrderMark)) piece.remove_prefix(kByteOrderMark.size());
+    std::string_view piece = without_marks(rest.substr(0, z), scratch);
     if (z == std::string_view::npos) return take(piece, cut, view);
     take(piece, false, view);
     view = {};
